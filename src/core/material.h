@@ -1,0 +1,17 @@
+// The material balance: piece values corrected by endgame knowledge, the bishop pair and an
+// imbalance bonus, cached by material signature and bishop class in `Materiel_hash_table`.
+#pragma once
+
+#include <cstdint>
+
+// Bishop colour sets of the current position ([0] Black, [1] White; bit 0 dark, bit 1 light),
+// stored by evalue_materiel for calcule_materiel.
+extern int32_t fous_cases[2];
+
+// Calls and cache hits of evalue_materiel, for the statistics.
+extern uint32_t materiel_calls, materiel_hits;
+
+// The material score from the side to move's view, through the cache.
+int evalue_materiel();
+// The material score from White's view, computed from the rules (reads `fous_cases`).
+int calcule_materiel();

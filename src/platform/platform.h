@@ -1,0 +1,23 @@
+// The few operating-system services the engine needs: a millisecond monotonic clock, the
+// calendar time, a non-blocking test for waiting input on stdin, raw unechoed key reads on a
+// terminal and SIGINT ignored. When stdin is not a terminal the key functions never block and
+// never consume input.
+#pragma once
+
+#include <cstdint>
+
+// Milliseconds from an arbitrary origin, never decreasing.
+int64_t now_ms();
+// Calendar time in seconds.
+int64_t calendar_seconds();
+
+bool stdin_is_terminal();
+// True when at least one byte can be read from stdin without blocking (pipe or terminal).
+bool input_waiting();
+// True when a key has been pressed on the terminal; always false when stdin is not one.
+bool key_pressed();
+// Waits for one key on the terminal, unechoed, and returns its code; returns -1 at once when
+// stdin is not a terminal.
+int read_key();
+
+void ignore_interrupt_signal();
