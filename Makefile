@@ -1,10 +1,28 @@
 # Entry points: `make run` starts the engine, `make test` runs the default suite. Both first
 # install what a fresh Debian machine lacks (scripts/install-deps.sh does nothing otherwise).
+# Builds are quiet: the compiler's log is shown only when it holds a warning or an error.
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test test-slow asan bench clean
+# $(call quiet_build,dir): builds dir and prints only the compiler's diagnostics (progress and
+# make's own chatter are left in dir/build.log).
+define quiet_build
+@cmake --build $(1) -j $(JOBS) > $(1)/build.log 2>&1 \
+	|| { grep -v -E "^\[ *[0-9]+%\]|make\[[0-9]+\]: (Entering|Leaving)" $(1)/build.log; \
+	     echo "Build failed (full log in $(1)/build.log)"; exit 1; }
+@grep -E -A3 "warning:" $(1)/build.log || true
+endef
+
+# $(call quiet_ctest,dir,label option): runs the tests of dir; prints the summary, and on failure
+# the output of the failing tests (everything is in dir/test.log).
+define quiet_ctest
+@cd $(1) && ctest $(2) --output-on-failure -j $(JOBS) > test.log 2>&1 \
+	&& grep -E "tests passed|No tests were found" test.log \
+	|| { grep -v -E "^ *Start +[0-9]+:|Passed +[0-9.]+ sec" test.log; exit 1; }
+endef
+
+.PHONY: all deps configure build run test test-slow asan clean
 
 all: build
 
@@ -12,24 +30,26 @@ deps:
 	@bash scripts/install-deps.sh
 
 configure: deps
-	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release > /dev/null
 
 build: configure
-	@cmake --build $(BUILD_DIR) -j $(JOBS) -- --no-print-directory
+	$(call quiet_build,$(BUILD_DIR))
 
 run: build
 	@./$(BUILD_DIR)/quarvelin text
 
 test: build
-	@cd $(BUILD_DIR) && ctest -LE slow --output-on-failure -j $(JOBS)
+	$(call quiet_ctest,$(BUILD_DIR),-LE slow)
 
 test-slow: build
-	@cd $(BUILD_DIR) && ctest -L slow --output-on-failure -j $(JOBS)
+	$(call quiet_ctest,$(BUILD_DIR),-L slow)
 
 asan: deps
-	@cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DQUARVELIN_SANITIZE=ON >/dev/null
-	@cmake --build $(ASAN_DIR) -j $(JOBS)
-	@cd $(ASAN_DIR) && ctest -LE slow --output-on-failure -j $(JOBS)
+	@cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DQUARVELIN_SANITIZE=ON > /dev/null
+	$(call quiet_build,$(ASAN_DIR))
+	$(call quiet_ctest,$(ASAN_DIR),-LE slow)
+
+# Speed benchmarks (bench) are added with the benchmark suite.
 
 clean:
 	@rm -rf $(BUILD_DIR) $(ASAN_DIR)

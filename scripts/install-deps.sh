@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs, through apt-get, the build tools a fresh Debian machine lacks; does nothing (and
-# needs no network) when everything is already there.
+# Installs, through apt-get, the build tools a fresh Debian machine lacks (cmake, g++, make,
+# GoogleTest); does nothing, and needs no network, when they are all there. Never prompts, so
+# it also runs unattended with no standard input.
 set -euo pipefail
 
 missing=()
@@ -14,10 +15,14 @@ if [ ${#missing[@]} -eq 0 ]; then
 fi
 
 echo "Installing missing packages: ${missing[*]}"
-SUDO=""
+as_root=()
 if [ "$(id -u)" -ne 0 ]; then
-    SUDO="sudo"
+    if ! command -v sudo >/dev/null 2>&1; then
+        echo "Please install as root: ${missing[*]}" >&2
+        exit 1
+    fi
+    as_root=(sudo -n)
 fi
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq "${missing[@]}"
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null

@@ -9,10 +9,19 @@
 
 extern uint64_t make_move_calls;  // statistics: every call of make_move
 
+// Plays a pseudo-legal move into etats[ply + 1]; ply must be below 1023.
 void make_move(Move m);
+// Takes back the move just made (last in, first out).
 void unmake_move(Move m);
 void make_null_move();
 void unmake_null_move();
 
 // XORs mask into every square a slider of `type` on `sq` attacks on the current board.
 void bascule_rayons(int type, int sq, uint32_t* table, uint32_t mask);
+
+// The two halves of a capture, used inside make_move and unmake_move only: retire_prise takes
+// the piece of type t and colour o on sq (still on the board) out of the board-side state and
+// out of the next record's keys and material (q is sq64 of sq); remet_prise puts it back from
+// the current record's `ficha_prise`.
+void retire_prise(int t, int sq, int o, uint32_t* table, int q);
+void remet_prise(int t, int sq, int o, uint32_t* table);

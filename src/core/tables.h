@@ -6,14 +6,24 @@
 #include <array>
 #include <cstdint>
 
+#include "core/board.h"
 #include "core/types.h"
 
 // ---- constant tables ------------------------------------------------------------------------
 
 namespace tables_detail {
-constexpr bool on_board(int sq) { return sq >= 21 && sq <= 98 && sq % 10 != 0 && sq % 10 != 9; }
-constexpr int file_of(int sq) { return on_board(sq) ? sq / 10 - 1 : 0; }
-constexpr int rank_of(int sq) { return on_board(sq) ? sq % 10 : 0; }
+constexpr bool on_board(int sq)
+{
+    return sq >= 21 && sq <= 98 && sq % 10 != 0 && sq % 10 != 9;
+}
+constexpr int file_of(int sq)
+{
+    return on_board(sq) ? sq / 10 - 1 : 0;
+}
+constexpr int rank_of(int sq)
+{
+    return on_board(sq) ? sq % 10 : 0;
+}
 template <typename T, typename F>
 constexpr std::array<T, BOARD_SIZE> by_square(F f)
 {
@@ -23,7 +33,10 @@ constexpr std::array<T, BOARD_SIZE> by_square(F f)
 }
 }  // namespace tables_detail
 
-constexpr bool on_board(int sq) { return tables_detail::on_board(sq); }
+constexpr bool on_board(int sq)
+{
+    return tables_detail::on_board(sq);
+}
 
 // sq64 of a mailbox square (0 on the border) and back.
 constexpr auto case64 = tables_detail::by_square<uint8_t>(
@@ -51,7 +64,10 @@ constexpr auto nom_case = [] {
     }
     return a;
 }();
-inline const char* square_name(int sq) { return nom_case[sq].data(); }
+inline const char* square_name(int sq)
+{
+    return nom_case[sq].data();
+}
 
 constexpr std::array<int32_t, 8> valeur_piece = {0, 100, 10000, 320, 0, 330, 500, 950};
 constexpr std::array<uint8_t, 8> kind_of_type = {0, 0, 1, 2, 0, 3, 4, 5};
@@ -73,16 +89,25 @@ constexpr auto castle_mask = [] {
 
 // Rank markers signed like `trait`: promotion rank (+1 on rank 1, -1 on rank 8), start rank
 // (+1 rank 2, -1 rank 7) and double-step target rank (+1 rank 4, -1 rank 5).
-constexpr auto promotion_rank = tables_detail::by_square<int8_t>(
-    [](int sq) { return sq % 10 == 1 ? 1 : sq % 10 == 8 ? -1 : 0; });
-constexpr auto start_rank = tables_detail::by_square<int8_t>(
-    [](int sq) { return sq % 10 == 2 ? 1 : sq % 10 == 7 ? -1 : 0; });
-constexpr auto double_step_rank = tables_detail::by_square<int8_t>(
-    [](int sq) { return sq % 10 == 4 ? 1 : sq % 10 == 5 ? -1 : 0; });
+constexpr auto promotion_rank = tables_detail::by_square<int8_t>([](int sq) {
+    return sq % 10 == 1 ? 1 : sq % 10 == 8 ? -1 : 0;
+});
+constexpr auto start_rank = tables_detail::by_square<int8_t>([](int sq) {
+    return sq % 10 == 2 ? 1 : sq % 10 == 7 ? -1 : 0;
+});
+constexpr auto double_step_rank = tables_detail::by_square<int8_t>([](int sq) {
+    return sq % 10 == 4 ? 1 : sq % 10 == 5 ? -1 : 0;
+});
 // bit (file - 1) in bits 0-7 and bit (rank - 1) in bits 8-15.
 constexpr auto file_rank_bits = tables_detail::by_square<uint16_t>([](int sq) {
     return (1 << (tables_detail::file_of(sq) - 1)) | (1 << (tables_detail::rank_of(sq) + 7));
 });
+
+// Per colour, the pawn-file table holding the highest and the one holding the lowest rank of
+// that colour's pawns on a file (Black: highest is the rearmost; White: highest is the most
+// advanced). A pawn leaving a file rescans through these without testing its colour.
+constexpr int32_t* highest_pawn_rank[2] = {pion_moins_avance[BLACK], pion_plus_avance[WHITE]};
+constexpr int32_t* lowest_pawn_rank[2] = {pion_plus_avance[BLACK], pion_moins_avance[WHITE]};
 
 // Steps, in the orders in which attacks and moves are written.
 constexpr std::array<int, 8> KING_STEPS = {1, -1, 10, -10, -9, 11, -11, 9};
@@ -93,10 +118,10 @@ constexpr std::array<int, 8> KNIGHT_STEPS = {12, -8, 21, -19, 8, -12, 19, -21};
 extern uint8_t bit_count[65536];
 extern uint8_t lowest_bit[65536];  // index of the lowest set bit; 0 for mask 0
 extern uint8_t distance[BOARD_SIZE][BOARD_SIZE];
-extern uint16_t move_index[16384];       // [from * 128 + to], 1..1792 or 0
-extern int8_t direction[100 * 100];      // [from * 100 + to]
-extern uint8_t band_edge[100 * 100];     // [king * 100 + s]
-extern int8_t band_step[100 * 100];      // [king * 100 + s]
+extern uint16_t move_index[16384];           // [from * 128 + to], 1..1792 or 0
+extern int8_t direction[100 * 100];          // [from * 100 + to]
+extern uint8_t band_edge[100 * 100];         // [king * 100 + s]
+extern int8_t band_step[100 * 100];          // [king * 100 + s]
 extern int8_t diagonal_approach[100 * 100];  // [x * 100 + king]
 
 void init_bit_tables();

@@ -3,8 +3,9 @@
 // reads the record; nothing is repaired.
 #pragma once
 
-// 0 when everything agrees; otherwise prints the label and the move path, waits for a key
-// (only in text mode on a terminal) and returns its code, or 1 when no key could be awaited.
+// 0 when everything agrees; otherwise prints the label and the move path from `root_ply`
+// (print_search_path in frontend/display.h), waits for a key (only in text mode on a terminal)
+// and returns its code, or 1 when no key could be awaited.
 int verifie_position(const char* label);
 int verifie_attaques();
 int verifie_types();

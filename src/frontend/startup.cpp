@@ -1,7 +1,257 @@
-// STUB: replaced by the start-up module.
+// Start-up: the command line, the xboard handshake, the speed measurement and the fixed order in
+// which caches, tables, the initial position and the consistency check come to exist. Owns
+// `mode flags`, `hash budget` and `estimated CPU speed`; exactly one mode bit is set once the
+// handshake is over, and nothing but a failed cache allocation ends the program early.
 #include "frontend/startup.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include "core/setup.h"
+#include "core/tables.h"
+#include "core/verify.h"
+#include "platform/platform.h"
+#include "search/hash.h"
+
 uint32_t mode_flags = MODE_XBOARD;
 uint32_t hash_budget = 128;
-int32_t estimated_cpu_speed;
-int32_t mesure_vitesse_cpu(int, int32_t*) { return 0; }
-int quarvelin_main(int, char**) { return 0; }
+int32_t estimated_cpu_speed = 0;
+
+// ---- command line ---------------------------------------------------------------------------
+
+bool parse_hash_argument(const char* arg, uint32_t* megabytes)
+{
+    if ((arg[0] != 'H' && arg[0] != 'h') || arg[1] < '0' || arg[1] > '9') return false;
+    // The digits are read up to the first other character; the running value stops growing
+    // as soon as it passes the limit, so no length of digits can overflow it.
+    uint64_t value = 0;
+    for (const char* p = arg + 1; *p >= '0' && *p <= '9'; ++p) {
+        value = value * 10 + static_cast<uint64_t>(*p - '0');
+        if (value > MAX_HASH_MEGABYTES) return false;
+    }
+    *megabytes = static_cast<uint32_t>(value);
+    return true;
+}
+
+void parse_command_line(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "text") == 0)
+            mode_flags = MODE_TEXT;
+        else if (std::strcmp(argv[i], "xboard") == 0)
+            mode_flags = MODE_XBOARD;
+        else
+            parse_hash_argument(argv[i], &hash_budget);
+    }
+}
+
+// ---- handshake ------------------------------------------------------------------------------
+
+constexpr size_t HANDSHAKE_WORD_SIZE = 64;
+
+static bool is_blank(int c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// Reads one whitespace-delimited word byte by byte (stdin is unbuffered here, so nothing after
+// the word and its one delimiter is taken from the descriptor). A word longer than the buffer
+// is consumed whole but kept only in part, and marked so that it matches nothing.
+static void read_handshake_word(char (&word)[HANDSHAKE_WORD_SIZE])
+{
+    int c = std::getchar();
+    while (c != EOF && is_blank(c)) c = std::getchar();
+    size_t length = 0;
+    bool truncated = false;
+    for (; c != EOF && !is_blank(c); c = std::getchar()) {
+        if (length + 1 < HANDSHAKE_WORD_SIZE)
+            word[length++] = static_cast<char>(c);
+        else
+            truncated = true;
+    }
+    word[length] = '\0';
+    if (truncated) word[0] = '\0';
+}
+
+static void fall_back_to_text_mode(const char* expected)
+{
+    std::printf("Quarvelin was expecting the command \"%s\"\n", expected);
+    std::printf("Starting in text mode.\nType help for the list of the commands.\n");
+    mode_flags = MODE_TEXT;
+}
+
+static void xboard_handshake()
+{
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    std::setvbuf(stdin, nullptr, _IONBF, 0);
+    ignore_interrupt_signal();
+
+    char word[HANDSHAKE_WORD_SIZE];
+    read_handshake_word(word);
+    if (std::strcmp(word, "xboard") != 0) {
+        fall_back_to_text_mode("xboard");
+        return;
+    }
+    read_handshake_word(word);
+    if (std::strcmp(word, "protover") != 0) {
+        fall_back_to_text_mode("protover N");
+        return;
+    }
+    read_handshake_word(word);  // the protocol version, not used
+    std::printf("feature myname=\"Quarvelin\" setboard=1 done=0\n");
+}
+
+static void print_banner()
+{
+    std::printf("********************\n");
+    std::printf("*    Quarvelin     *\n");
+    std::printf("*  Par Ardoiseaux  *\n");
+    std::printf("********************\n");
+}
+
+// ---- speed measurement ----------------------------------------------------------------------
+
+int32_t kernel_quotient(int32_t a, int32_t b)
+{
+    if (b == 0) return 0;
+    if (a == INT32_MIN && b == -1) return INT32_MIN;
+    return a / b;
+}
+
+int32_t kernel_remainder(int32_t a, int32_t b)
+{
+    if (b == 0) return a;
+    if (b == -1) return 0;
+    return a % b;
+}
+
+// The thirteen state words, kept as unsigned so that every sum, difference, product and shift
+// wraps modulo 2^32; sgn() reads a word as signed where the kernel compares or divides.
+struct KernelState {
+    uint32_t w1, w2, w3, w4, w5, w6, w7, w8, w9, w10, w11, w12, w13;
+};
+
+static int32_t sgn(uint32_t x)
+{
+    return static_cast<int32_t>(x);
+}
+static uint32_t uns(int32_t x)
+{
+    return static_cast<uint32_t>(x);
+}
+static uint32_t quo(uint32_t a, uint32_t b)
+{
+    return uns(kernel_quotient(sgn(a), sgn(b)));
+}
+// Halving by an arithmetic shift: the sign bit is kept.
+static uint32_t half(uint32_t x)
+{
+    return uns(sgn(x) >> 1);
+}
+
+static void kernel_step(KernelState& s)
+{
+    uint32_t n = ~s.w10;
+    s.w9 ^= n & s.w11;
+    s.w3 -= s.w4;
+    s.w1 += s.w2;
+    s.w2 *= s.w3;
+    uint32_t r = uns(kernel_remainder(sgn(s.w3), sgn(s.w1)));
+    s.w3 += s.w2;
+    s.w13 = s.w13 + r - 132342u;
+    s.w4 = s.w4 + s.w3 + s.w1;
+    uint32_t p = s.w5 * s.w13;
+    s.w11 = ~(s.w12 | s.w11) << 2;
+    s.w1 = s.w1 - s.w4 + 2 * s.w3;
+    s.w13 = p + s.w1 - 341776u;
+    s.w12 ^= (s.w11 << 2) | (s.w10 >> 2);
+    s.w4 += s.w2;
+    s.w2 += s.w4;
+    if (sgn(s.w4) > sgn(s.w3))
+        s.w5 = quo(s.w5 * s.w4, ((half(s.w3) - 4 * s.w4) & 255) + 1);
+    else
+        s.w9 = (s.w9 >> (s.w10 & 7)) | ~((s.w12 ^ s.w11) & ~s.w9);
+    uint32_t x;
+    if (sgn(s.w1) > sgn(s.w2)) {
+        s.w6 = quo(s.w6 * s.w2, ((half(s.w1) - 4 * s.w2) & 255) + 1);
+        x = s.w10;
+    } else {
+        x = (s.w10 << (s.w10 & 15)) | ((s.w11 ^ s.w9) & n);
+    }
+    x |= s.w12 ^ s.w11;
+    uint32_t t = s.w9 + x;
+    s.w4 -= s.w3 * s.w2;
+    t ^= s.w6 * s.w13;
+    s.w10 = x & s.w11;
+    t &= ~s.w9 ^ s.w12;
+    s.w7 = (s.w5 * s.w3 - s.w4 + s.w7) ^ s.w9;
+    s.w2 += s.w4;
+    s.w8 = (s.w6 * s.w1 - s.w2 + s.w8) | s.w10;
+    uint32_t inner = quo((s.w3 - t) * t, (s.w7 & 254) | 1) + s.w2;
+    s.w13 = quo(inner * t, (s.w8 & 254) | 1) + s.w1;
+}
+
+static void run_blocks(KernelState& s, int32_t blocks)
+{
+    for (int32_t b = 0; b < blocks; ++b)
+        for (int step = 0; step < 24; ++step) kernel_step(s);
+}
+
+// The first reading of the clock after its value changes.
+static int64_t next_clock_edge()
+{
+    int64_t start = now_ms();
+    int64_t t = now_ms();
+    while (t == start) t = now_ms();
+    return t;
+}
+
+int32_t mesure_vitesse_cpu(int multiplier, int32_t* sink)
+{
+    KernelState s{12365u,  23781269u, 143897u, 877364u, 3219644u, 4265498u, 428765u,
+                  776532u, 12323765u, 132786u, 786410u, 2138972u, 1u};
+    int64_t start = now_ms();
+    int64_t t1 = next_clock_edge();
+    int64_t deadline = t1 + (t1 - start) * multiplier;
+    // n stops doubling long before it could overflow, should the clock ever seem to stand still.
+    int32_t n = 100;
+    do {
+        n *= 2;
+        run_blocks(s, n);
+    } while (now_ms() < deadline && n < INT32_MAX / 4);
+    n *= 2;
+    int64_t t2 = next_clock_edge();
+    run_blocks(s, n);
+    int64_t elapsed = now_ms() - t2;
+    if (elapsed < 1) elapsed = 1;  // a clock that did not move must not divide by zero
+    *sink = sgn(s.w13);
+    float speed = static_cast<float>(n) * 1000.0f / static_cast<float>(elapsed) * 0.01f;
+    return speed >= 2147483648.0f ? INT32_MAX : static_cast<int32_t>(speed);
+}
+
+// ---- the start-up sequence ------------------------------------------------------------------
+
+// The xboard loop or the console loop, whichever `mode flags` names, runs here.
+void run_front_end() {}
+
+int quarvelin_main(int argc, char** argv)
+{
+    parse_command_line(argc, argv);
+    if (mode_flags == MODE_XBOARD) xboard_handshake();
+    if (text_mode()) print_banner();
+
+    int32_t sink = 0;
+    estimated_cpu_speed = mesure_vitesse_cpu(10, &sink);
+    std::printf("Estimated CPU speed: %d\n", estimated_cpu_speed);
+
+    if (allocate_caches(hash_budget_bytes(hash_budget)) < 0) return -1;
+    init_static_tables();
+    init_echiquier(nullptr, 1, 15, 0);
+    clear_caches();
+    verifie_position("Apres Initialisation\n");
+
+    if (mode_flags == MODE_XBOARD) std::printf("feature done=1\n");
+    run_front_end();
+    return 0;
+}

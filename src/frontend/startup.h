@@ -11,10 +11,36 @@ extern uint32_t mode_flags;          // MODE_TEXT or MODE_XBOARD once start-up h
 extern uint32_t hash_budget;         // megabytes
 extern int32_t estimated_cpu_speed;  // hundredths of kernel blocks per second
 
-inline bool text_mode() { return mode_flags == MODE_TEXT; }
+inline bool text_mode()
+{
+    return mode_flags == MODE_TEXT;
+}
+
+// Largest cache budget accepted on the command line, in megabytes: 64 GiB keeps every cache's
+// cell count well inside its 32-bit index mask. A larger number is ignored, never wrapped.
+constexpr uint32_t MAX_HASH_MEGABYTES = 65536;
+
+// Reads "H<digits>" or "h<digits>" into *megabytes and answers true; answers false and leaves
+// *megabytes alone for any other argument and for a number above MAX_HASH_MEGABYTES.
+bool parse_hash_argument(const char* arg, uint32_t* megabytes);
+// Sets `mode flags` and `hash budget` from the arguments after the program name; last one wins.
+void parse_command_line(int argc, char** argv);
+// The budget in bytes, computed in 64 bits (4096 MB is already 2^32 bytes).
+constexpr uint64_t hash_budget_bytes(uint32_t megabytes)
+{
+    return uint64_t{megabytes} << 20;
+}
+
+// The kernel's division and remainder, truncating toward zero, with fixed answers where the
+// machine would trap: x / 0 = 0, x rem 0 = x, INT32_MIN / -1 = INT32_MIN, INT32_MIN rem -1 = 0.
+int32_t kernel_quotient(int32_t a, int32_t b);
+int32_t kernel_remainder(int32_t a, int32_t b);
 
 // The speed figure; the kernel's last w13 goes to *sink so its work cannot be discarded.
 int32_t mesure_vitesse_cpu(int multiplier, int32_t* sink);
+
+// The loop of the chosen front end; returns when the session ends.
+void run_front_end();
 
 // The whole program: returns the process status (0, or -1 when a cache cannot be allocated).
 int quarvelin_main(int argc, char** argv);

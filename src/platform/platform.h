@@ -12,12 +12,13 @@ int64_t now_ms();
 int64_t calendar_seconds();
 
 bool stdin_is_terminal();
-// True when at least one byte can be read from stdin without blocking (pipe or terminal).
+// True when a read of stdin would not block (pipe, file or terminal): a byte is waiting or the
+// input has ended, so that a reader always gets to see the end.
 bool input_waiting();
 // True when a key has been pressed on the terminal; always false when stdin is not one.
 bool key_pressed();
 // Waits for one key on the terminal, unechoed, and returns its code; returns -1 at once when
-// stdin is not a terminal.
+// stdin is not a terminal (nothing is read then) or when the terminal gives no byte.
 int read_key();
 
 void ignore_interrupt_signal();

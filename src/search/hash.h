@@ -81,8 +81,26 @@ extern uint32_t hash_age;  // bits 25-27, written into every store
 // Counters for the search statistics (cleared by the think driver).
 extern uint32_t hash_probes, hash_hits, hash_stores, hash_collisions;
 
+// The five caches in the order the budget is cut among them.
+enum CacheTable { CACHE_MAIN, CACHE_EVAL, CACHE_PAWN, CACHE_MATERIEL, CACHE_KING, CACHE_COUNT };
+
+// What one table gets from the budget: its byte allowance, its cells (a power of two), its size
+// in bytes and its index mask.
+struct TablePlan {
+    uint64_t allowance;
+    uint64_t cells;
+    uint64_t bytes;
+    uint32_t mask;
+};
+struct CachePlan {
+    TablePlan table[CACHE_COUNT];
+};
+
+// The split of a budget in bytes among the five tables, without allocating anything.
+void plan_caches(uint64_t budget_bytes, CachePlan* plan);
+
 // Sizes and allocates all five caches from a budget in bytes; 0 on success, -1 after printing
-// the message of the table that could not be obtained.
+// the message of the table that could not be obtained. A repeated call replaces the tables.
 int allocate_caches(uint64_t budget_bytes);
 void clear_caches();
 
@@ -90,6 +108,10 @@ void clear_caches();
 // stored move and the height-corrected score are written out.
 uint32_t hash_probe(Move* move, int* score, int height, uint32_t depth_field);
 void hash_store(Move move, int score, int height, uint32_t depth_field, uint32_t bound);
+// The cell of the current position (either cell of its bucket), or null; probes accept cells
+// of any age.
 HashCell* hash_find();
+// The move stored for the current position, 0 when there is none.
 Move hash_best_move();
+// A new generation for the stores of the next search (eight generations, then round again).
 void advance_hash_age();

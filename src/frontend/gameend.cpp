@@ -1,0 +1,100 @@
+// Repetition counting, the game-end test and the PGN writer. Only positions an even number of
+// plies back are compared (the side to move is not in the key), never beyond the last
+// irreversible move; the game-end test leaves the position as it found it.
+#include "frontend/gameend.h"
+
+#include <cstdio>
+
+#include "core/board.h"
+#include "core/makemove.h"
+#include "frontend/settings.h"
+#include "movegen/movegen.h"
+#include "movegen/notation.h"
+
+int32_t root_ply = 0;
+
+namespace {
+
+// Pawns (bits 0-3), rooks and queens (bits 12-19) of the packed material counts.
+constexpr uint32_t MATING_MATERIAL_BITS = 0xff00f;
+
+bool insufficient_material()
+{
+    return nombre_pieces[0] <= 1 && nombre_pieces[1] <= 1 &&
+           ((mk[0] | mk[1]) & MATING_MATERIAL_BITS) == 0;
+}
+
+// True when the side to move has a move that does not leave its own king attacked. The list
+// comes from the all-moves generator even in check; the make-and-test drops what fails.
+bool has_legal_move()
+{
+    genere_all_moves(0);
+    for (int i = ply_start[0]; i < ply_start[1]; ++i) {
+        const Move m = move_stack[i].move;
+        make_move(m);
+        const bool legal = !own_king_attacked_after_move();
+        unmake_move(m);
+        if (legal) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int repetition_count()
+{
+    const int n = ply;
+    const int oldest = etats[n].irreversible;
+    if (n - 4 < oldest) return 1;
+    const Key96 key = etats[n].hash_key;
+    int count = 1;
+    for (int j = n - 4; j >= oldest; j -= 2) {
+        if (!(etats[j].hash_key == key)) continue;
+        if (j >= root_ply || count == 2) return 3;
+        ++count;
+    }
+    return count;
+}
+
+int game_end_test()
+{
+    root_ply = ply;
+    if (insufficient_material()) return GAME_INSUFFICIENT;
+    const int oldest = etats[ply].irreversible;
+    if (ply >= oldest + 4) {
+        if (ply >= oldest + 100) return GAME_FIFTY_MOVES;
+        if (repetition_count() >= 3) return GAME_REPETITION;
+    }
+    if (has_legal_move()) return GAME_IN_PROGRESS;
+    // No legal move: mate when the side to move is attacked, else stalemate. White mated
+    // (c = 1) gives 2, Black mated (c = 0) gives 1.
+    if (in_check()) return colour_index(trait) + 1;
+    return GAME_STALEMATE;
+}
+
+int write_pgn()
+{
+    std::FILE* file = std::fopen("game.pgn", "w");
+    if (file == nullptr) {
+        std::printf("Impossible d'ouvrir <game.pgn>\n");
+        return -1;
+    }
+    std::fputs(
+        "[Event \"?\"]\n[Site \"?\"]\n[Date \"?\"]\n[Round  \"?\"]\n[White \"?\"]\n"
+        "[Black \"?\"]\n[Result \"?\"]\n[TimeControl \"?\"]\n",
+        file);
+    for (int i = 0; i < ply; ++i) {
+        if (i % 2 == 0) std::fprintf(file, "%3d. ", i / 2 + 1);
+        std::fputs(move_to_text(etats[i].coup, false), file);
+        std::fputs(i % 2 == 1 ? "\n" : "   ", file);
+    }
+    std::fprintf(file, " %s\n", result_texts[game_state]);
+    const bool written = std::fclose(file) == 0;
+    if (!written) {
+        // A full disk or a failed flush would otherwise be reported as a saved game.
+        std::printf("Impossible d'ouvrir <game.pgn>\n");
+        return -1;
+    }
+    std::printf("Partie sauvee dans <game.pgn>\n");
+    return 0;
+}

@@ -1,0 +1,23 @@
+// The game as a whole: repetition counting, the game-end test that the loops run before each
+// engine turn, and the saved game "game.pgn". Reads the position record and the game settings;
+// writes only `root_ply` and the file.
+#pragma once
+
+#include <cstdint>
+
+// The ply at or above which one earlier occurrence of a position already counts as a
+// repetition: the root of the current search, or the game ply at the last game-end test.
+extern int32_t root_ply;
+
+// 1 when the position has not occurred before (same side to move, since the last irreversible
+// move), 2 after one earlier occurrence, 3 for a repetition draw (a third occurrence, or a
+// second one where the first arose at or above `root_ply`).
+int repetition_count();
+
+// The game state index of the current position: 0 in progress, 1 White mates, 2 Black mates,
+// 5 insufficient material, 6 repetition, 7 fifty-move rule, 8 stalemate. Sets `root_ply`.
+int game_end_test();
+
+// Writes the game (the moves from ply 0 to the current ply) to "game.pgn" in the working
+// directory and prints the confirmation; -1 after printing the message when it cannot be opened.
+int write_pgn();

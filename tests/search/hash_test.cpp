@@ -1,0 +1,266 @@
+// The cache split, the sizing report, and the transposition table's probe and store rules,
+// driven by key words and side to move written straight into the current ply record.
+#include "search/hash.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+#include "core/board.h"
+#include "frontend/startup.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr uint64_t MB = uint64_t{1} << 20;
+constexpr uint32_t FULL = DEPTH_FULL_WIDTH;
+const Move M1 = make_move_word(SQ_G1, 63, KNIGHT);
+const Move M2 = make_move_word(52, 54, PAWN);
+
+// cells, bytes and mask of each table, in the order the budget is cut.
+void expect_plan(uint64_t budget, const std::array<uint64_t, 15>& want)
+{
+    CachePlan p;
+    plan_caches(budget, &p);
+    for (int t = 0; t < CACHE_COUNT; ++t) {
+        EXPECT_EQ(p.table[t].cells, want[3 * t]) << budget << " table " << t;
+        EXPECT_EQ(p.table[t].bytes, want[3 * t + 1]) << budget << " table " << t;
+        EXPECT_EQ(p.table[t].mask, want[3 * t + 2]) << budget << " table " << t;
+    }
+}
+
+TEST(HashPlan, SplitsBudgetsInOrderWithoutOverflow)
+{
+    expect_plan(128 * MB, {4194304, 64 * MB, 4194300, 4194304, 48 * MB, 4194302, 262144, 7 * MB,
+                           262143, 256, 3072, 255, 524288, 6 * MB, 524286});
+    expect_plan(1 * MB, {32768, 524288, 32764, 32768, 393216, 32766, 2048, 57344, 2047, 256, 3072,
+                         255, 4096, 49152, 4094});
+    // 4096 MB does not fit 32 bits: every step must still be exact.
+    expect_plan(4096 * MB, {1u << 27, 16ull << 27, (1u << 27) - 4, 1u << 27, 12ull << 27,
+                            (1u << 27) - 2, 1u << 23, 28ull << 23, (1u << 23) - 1, 256, 3072, 255,
+                            1u << 24, 12ull << 24, (1u << 24) - 2});
+    expect_plan(0, {256, 4096, 252, 256, 3072, 254, 256, 7168, 255, 64, 768, 63, 256, 3072, 254});
+    // Beyond what a 32-bit key word can index, the main table stops at 2^32 cells.
+    CachePlan p;
+    plan_caches(uint64_t{1} << 50, &p);
+    EXPECT_EQ(p.table[CACHE_MAIN].mask, 0xfffffffcu);
+}
+
+TEST(HashAllocation, ReportsEachTableInTextModeOnly)
+{
+    engine_init_for_tests();
+    const uint32_t saved_mode = mode_flags;
+    mode_flags = MODE_TEXT;
+    int result = -2;
+    const std::string text = capture_stdout([&] { result = allocate_caches(1 * MB); });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(text,
+              "Hash_table - 16 octets/cellule\n"
+              "32768 cellules / 524288 octets (0 Mo)\n"
+              "mask = 00000000 00000000 01111111 11111100 \n"
+              "Eval_hash_table - 12 octets/cellule\n"
+              "32768 cellules / 393216 octets (0 Mo)\n"
+              "mask = 00000000 00000000 01111111 11111110 \n"
+              "Pawn_hash_table - 28 octets/cellule\n"
+              "2048 cellules / 57344 octets (0 Mo)\n"
+              "mask = 00000000 00000000 00000111 11111111 \n"
+              "Materiel_hash_table - 12 octets/cellule\n"
+              "256 cellules / 3072 octets (0 Mo)\n"
+              "mask = 00000000 00000000 00000000 11111111 \n"
+              "King_hash_table - 12 octets/cellule\n"
+              "4096 cellules / 49152 octets (0 Mo)\n"
+              "mask = 00000000 00000000 00001111 11111110 \n");
+    EXPECT_EQ(hash_mask, 32764u);
+    EXPECT_EQ(king_hash_bytes, 49152u);
+
+    mode_flags = MODE_XBOARD;
+    EXPECT_EQ(capture_stdout([&] { result = allocate_caches(16 * MB); }), "");
+    EXPECT_EQ(result, 0);
+    mode_flags = saved_mode;
+}
+
+long virtual_size_bytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    statm >> pages;
+    return pages * sysconf(_SC_PAGESIZE);
+}
+
+// Runs in a child: with the address space capped, the main table cannot be obtained.
+[[noreturn]] void allocate_beyond_the_address_limit()
+{
+    dup2(2, 1);  // the message goes to stdout; death tests read stderr
+    const rlim_t limit = virtual_size_bytes() + 256 * MB;
+    const rlimit rl{limit, limit};
+    setrlimit(RLIMIT_AS, &rl);
+    const int result = allocate_caches(8192 * MB);
+    std::fflush(stdout);
+    std::_Exit(result == -1 ? 0 : 1);
+}
+
+TEST(HashAllocationDeathTest, RefusedMemoryFailsWithTheTablesMessage)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator does not return null under an address limit";
+#endif
+    engine_init_for_tests();
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(allocate_beyond_the_address_limit(), testing::ExitedWithCode(0),
+                "Erreur lors de l'initialisation de la table de hachage principale");
+}
+
+// Each test starts from empty tables of age 0 and a known key with White to move; the touched
+// ply record and side to move are put back afterwards.
+class HashTable : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        engine_init_for_tests();
+        saved_state = *pos();
+        saved_trait = trait;
+        clear_caches();
+        hash_probes = hash_hits = hash_stores = hash_collisions = 0;
+        key(0x1234, 0x9abcdef0);
+        trait = 1;
+    }
+    void TearDown() override
+    {
+        *pos() = saved_state;
+        trait = saved_trait;
+        clear_caches();
+    }
+    static void key(uint32_t w0, uint32_t w2) { pos()->hash_key = Key96{{w0, 0x5678, w2}}; }
+    static HashCell& cell(int i)
+    {
+        return Hash_table[((pos()->hash_key.w[2] & hash_mask) | uint32_t(trait + 1)) + i];
+    }
+    uint32_t probe(uint32_t depth_field, int height = 0)
+    {
+        move = 0xdead, score = -1;
+        return hash_probe(&move, &score, height, depth_field);
+    }
+    Etat saved_state;
+    int32_t saved_trait = 1;
+    Move move = 0;
+    int score = 0;
+};
+
+TEST_F(HashTable, SidesUseSeparateBucketsAndClearingEmptiesAll)
+{
+    hash_store(M1, 25, 0, FULL | 120, BOUND_EXACT);
+    EXPECT_EQ(hash_find(), &cell(0));
+    EXPECT_EQ(probe(FULL | 120), BOUND_EXACT);
+    EXPECT_EQ(move, M1);
+    EXPECT_EQ(score, 25);
+    EXPECT_EQ(hash_best_move(), M1);
+    trait = -1;
+    EXPECT_EQ(probe(0), HASH_NO_CELL);
+    EXPECT_EQ(move, 0xdeadu);  // nothing written on a miss
+    EXPECT_EQ(hash_best_move(), NULL_MOVE);
+    EXPECT_EQ(hash_probes + 10 * hash_hits + 100 * hash_stores, 112u);
+
+    trait = 1;
+    advance_hash_age();
+    Eval_hash_table[eval_hash_mask].key1 = Pawn_hash_table[pawn_hash_mask].key1 = 5;
+    King_hash_table[king_hash_mask].key1 = Materiel_hash_table[materiel_hash_mask].check0 = 5;
+    clear_caches();
+    EXPECT_EQ(hash_age, 0u);
+    EXPECT_EQ(probe(0), HASH_NO_CELL);
+    EXPECT_EQ(Eval_hash_table[eval_hash_mask].key1 + Pawn_hash_table[pawn_hash_mask].key1, 0u);
+    EXPECT_EQ(King_hash_table[king_hash_mask].key1, 0u);
+    EXPECT_EQ(Materiel_hash_table[materiel_hash_mask].check0, 0u);
+}
+
+TEST_F(HashTable, MateScoresCountFromTheStoredPosition)
+{
+    hash_store(M1, 29999 - 3, 3, FULL | 60, BOUND_LOWER);  // mate at the next ply
+    EXPECT_EQ(cell(0).score, 29999);
+    EXPECT_EQ(probe(FULL | 600, 5), BOUND_EXACT);
+    EXPECT_EQ(score, 29994);
+
+    key(7, 9);
+    hash_store(M2, -29990, 4, FULL | 60, BOUND_UPPER);
+    EXPECT_EQ(cell(0).score, -29994);
+    EXPECT_EQ(probe(FULL | 600, 2), BOUND_UPPER);
+    EXPECT_EQ(score, -29992);
+}
+
+TEST_F(HashTable, StoresOverTheSamePosition)
+{
+    hash_store(M1, 50, 0, FULL | 600, BOUND_LOWER);
+    const HashCell before = cell(0);
+    hash_store(M2, 10, 0, FULL | 300, BOUND_UPPER);  // shallower upper bound: ignored
+    EXPECT_EQ(0, std::memcmp(&before, &cell(0), sizeof before));
+    hash_store(M2, 10, 0, FULL | 900, BOUND_UPPER);  // deeper: replaces, keeps the move
+    EXPECT_EQ(cell(0).packed, M1 | BOUND_UPPER);
+    EXPECT_EQ(cell(0).score, 10);
+    EXPECT_EQ(cell(0).depth, FULL | 900);
+    hash_store(M2, 5, 0, FULL | 900, BOUND_UPPER);  // over an upper bound the move changes
+    EXPECT_EQ(cell(0).packed, M2 | BOUND_UPPER);
+
+    advance_hash_age();  // shallower non-upper store: new move and age, old bound and score
+    hash_store(M1, 70, 0, FULL | 300, BOUND_LOWER);
+    EXPECT_EQ(cell(0).packed, M1 | BOUND_UPPER | AGE_STEP);
+    EXPECT_EQ(cell(0).score, 5);
+    hash_store(M2, 29990, 0, FULL | 300, BOUND_EXACT);  // a better mate wins the score
+    EXPECT_EQ(cell(0).packed, M2 | BOUND_LOWER | AGE_STEP);
+    EXPECT_EQ(cell(0).score, 29990);
+    EXPECT_EQ(cell(0).depth, FULL | 900);
+}
+
+TEST_F(HashTable, ReplacementByDepthAndAge)
+{
+    hash_store(M1, 11, 0, FULL | 600, BOUND_EXACT);
+    hash_collisions = 0;      // an empty cell of age 0 counts as one
+    key(0x4321, 0x9abcdef0);  // same bucket, another position, shallower
+    hash_store(M2, 22, 0, FULL | 300, BOUND_LOWER);
+    EXPECT_EQ(cell(0).lock1 + cell(1).lock1 * 0x10000, 0x1234u + 0x43210000u);
+    EXPECT_EQ(hash_collisions, 1u);
+    EXPECT_EQ(probe(FULL | 300), BOUND_LOWER);  // found in cell 1
+    EXPECT_EQ(score, 22);
+
+    advance_hash_age();  // cell 0 now belongs to an earlier search and yields its place
+    key(0x7777, 0x9abcdef0);
+    hash_store(M1, 33, 0, FULL | 60, BOUND_UPPER);
+    EXPECT_EQ(cell(0).packed, M1 | BOUND_UPPER | AGE_STEP);
+    EXPECT_EQ(cell(1).lock1, 0x1234u);
+    EXPECT_EQ(hash_collisions, 1u);
+
+    key(0x8888, 0x9abcdef0);  // deeper than the current cell 0: takes its place
+    hash_store(M2, 44, 0, FULL | 120, BOUND_EXACT);
+    EXPECT_EQ(cell(0).lock1 + cell(1).lock1 * 0x10000, 0x8888u + 0x77770000u);
+    EXPECT_EQ(hash_collisions, 2u);
+}
+
+TEST_F(HashTable, QuiescenceDepthsAndTheFullWidthMark)
+{
+    hash_store(M1, 40, 0, 0, BOUND_LOWER);
+    EXPECT_EQ(probe(60), BOUND_LOWER);
+    EXPECT_EQ(probe(120), 0u);
+    key(1, 3);
+    hash_store(M1, 40, 0, 60, BOUND_UPPER);
+    EXPECT_EQ(probe(120), BOUND_UPPER);
+    EXPECT_EQ(probe(180), 0u);
+    key(1, 5);
+    hash_store(M1, 40, 0, 0, BOUND_UPPER);
+    EXPECT_EQ(probe(60) + probe(120), 0u);  // only a cell of depth exactly 60 serves 120
+
+    key(4, 9);
+    hash_store(M2, -15, 0, 600, BOUND_EXACT);  // quiescence entry, however deep
+    EXPECT_EQ(probe(FULL | 60), 0u);
+    EXPECT_EQ(move, M2);
+    hash_store(M2, -15, 0, FULL, BOUND_EXACT);  // any full-width entry serves quiescence
+    EXPECT_EQ(probe(120), BOUND_EXACT);
+    pos()->hash_key = Key96{{0, 0, 42}};  // zero locks meet an empty cell: a hit, no bound
+    EXPECT_EQ(probe(0), 0u);
+    EXPECT_EQ(move + score, 0);
+}
+
+}  // namespace
