@@ -3,6 +3,7 @@
 
 #include "core/setup.h"
 #include "core/tables.h"
+#include "eval/bitbases.h"
 #include "frontend/startup.h"
 #include "search/hash.h"
 
@@ -14,6 +15,7 @@ void engine_init_for_tests()
     mode_flags = MODE_XBOARD;  // keeps the text-mode reports quiet
     if (allocate_caches(uint64_t{16} << 20) != 0) std::abort();
     init_static_tables();
+    init_bitbases();
     capture_stdout([] { nouvelle_partie(); });
 }
 

@@ -7,6 +7,7 @@
 #include "core/board.h"
 #include "core/keys.h"
 #include "core/material.h"
+#include "core/pawn_files.h"
 #include "core/rays.h"
 #include "core/tables.h"
 
@@ -28,68 +29,7 @@ constexpr MoveFields decode(Move m)
     return {move_piece(m), move_from(m), move_to(m), move_captured(m), move_promotion(m)};
 }
 
-// ---- pawn-file tables ------------------------------------------------------------------------
-
-// Per colour, the table holding the lowest and the one holding the highest pawn rank of a
-// file: White's rearmost pawn is its lowest, Black's its highest.
-constexpr int32_t* LOWEST_RANK[2] = {pion_plus_avance[BLACK], pion_moins_avance[WHITE]};
-constexpr int32_t* HIGHEST_RANK[2] = {pion_moins_avance[BLACK], pion_plus_avance[WHITE]};
-constexpr int32_t NO_LOWEST = 9;
-constexpr int32_t NO_HIGHEST = 0;
-
-// The rank of the next pawn `code` from sq along step (the same file); the border stops a walk
-// that a damaged record would otherwise run off the board.
-int next_pawn_rank(int sq, int step, uint8_t code)
-{
-    sq += step;
-    while (echiquier[sq] != code && echiquier[sq] != BORDER) sq += step;
-    return rangee[sq];
-}
-
-// A pawn of colour c leaves its file from sq. Only with three or more pawns on the file does
-// the new extreme rank have to be looked up on the board.
-void pawn_leaves_file(int c, int sq)
-{
-    const int f = colonne[sq];
-    const int r = rangee[sq];
-    int32_t* low = LOWEST_RANK[c];
-    int32_t* high = HIGHEST_RANK[c];
-    const int n = pions_colonne[c][f]--;
-    if (n == 1) {
-        low[f] = NO_LOWEST;
-        high[f] = NO_HIGHEST;
-    } else if (n == 2) {
-        if (low[f] == r)
-            low[f] = high[f];
-        else if (high[f] == r)
-            high[f] = low[f];
-    } else {
-        const uint8_t code = colour_bit_of_index(c) + PAWN;
-        if (low[f] == r)
-            low[f] = next_pawn_rank(sq, 1, code);
-        else if (high[f] == r)
-            high[f] = next_pawn_rank(sq, -1, code);
-    }
-}
-
-void pawn_enters_file(int c, int sq)
-{
-    const int f = colonne[sq];
-    const int r = rangee[sq];
-    ++pions_colonne[c][f];
-    if (r < LOWEST_RANK[c][f]) LOWEST_RANK[c][f] = r;
-    if (r > HIGHEST_RANK[c][f]) HIGHEST_RANK[c][f] = r;
-}
-
-// A pawn moving along its file: whichever table holds its old rank takes the new one.
-void pawn_moves_on_file(int c, int from, int to)
-{
-    const int f = colonne[from];
-    if (pion_moins_avance[c][f] == rangee[from]) pion_moins_avance[c][f] = rangee[to];
-    if (pion_plus_avance[c][f] == rangee[from]) pion_plus_avance[c][f] = rangee[to];
-}
-
-// ---- shared steps --------------------------------------------------------------------------
+// ---- shared steps -------------------------------------------------------------------------------
 
 // The mover's own attacks, by kind of routine: SLIDER_BIT stands for the three sliders.
 template <int T>
@@ -145,7 +85,7 @@ uint32_t en_passant_target(int from, int to)
     return static_cast<uint32_t>(to - trait);
 }
 
-// ---- knight, king and sliders ------------------------------------------------------------------
+// ---- knight, king and sliders -------------------------------------------------------------------
 
 template <int T>
 void make_piece(const MoveFields& mv)
@@ -202,10 +142,11 @@ void unmake_piece(const MoveFields& mv)
     toggle_own<T>(mv.type, mv.from, attaques[c], bit);
 }
 
-// ---- castling ----------------------------------------------------------------------------------
+// ---- castling -----------------------------------------------------------------------------------
 
-// The king goes from `from` to `to`, the rook from rook_from to rook_to. Rays through the
-// destination squares are not cut: beyond them lies only the border.
+// The king goes from `from` to `to`, the rook from rook_from to rook_to. Only the mover's rays
+// change on the board squares: no enemy slider reaches the squares castling uses, and the own
+// rays through the two destination squares lead only to the border beyond them.
 void make_castling(const MoveFields& mv, int rook_from, int rook_to)
 {
     Etat& cur = etats[ply];
@@ -256,7 +197,7 @@ void unmake_castling(const MoveFields& mv, int rook_from, int rook_to)
     toggle_slider(ROOK, rook_from, attaques[c], rook->mask);
 }
 
-// ---- pawns ---------------------------------------------------------------------------------------
+// ---- pawns --------------------------------------------------------------------------------------
 
 void make_pawn(const MoveFields& mv)
 {
@@ -480,7 +421,7 @@ bool is_en_passant(const MoveFields& mv)
 
 }  // namespace
 
-// ---- captures ------------------------------------------------------------------------------------
+// ---- captures -----------------------------------------------------------------------------------
 
 void retire_prise(int t, int sq, int o, uint32_t* table, int q)
 {
@@ -548,7 +489,7 @@ void bascule_rayons(int type, int sq, uint32_t* table, uint32_t mask)
     toggle_slider(type, sq, table, mask);
 }
 
-// ---- frames ------------------------------------------------------------------------------------
+// ---- frames -------------------------------------------------------------------------------------
 
 void make_move(Move m)
 {

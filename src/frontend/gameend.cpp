@@ -11,8 +11,6 @@
 #include "movegen/movegen.h"
 #include "movegen/notation.h"
 
-int32_t root_ply = 0;
-
 namespace {
 
 // Pawns (bits 0-3), rooks and queens (bits 12-19) of the packed material counts.

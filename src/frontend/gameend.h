@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-// The ply at or above which one earlier occurrence of a position already counts as a
-// repetition: the root of the current search, or the game ply at the last game-end test.
-extern int32_t root_ply;
+// `root_ply`, the ply at or above which one earlier occurrence of a position already counts as
+// a repetition: the root of the current search, or the game ply at the last game-end test.
+#include "search/search.h"
 
 // 1 when the position has not occurred before (same side to move, since the last irreversible
 // move), 2 after one earlier occurrence, 3 for a repetition draw (a third occurrence, or a

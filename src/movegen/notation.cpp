@@ -68,6 +68,8 @@ void write_king_move(TextWriter& w, Move m, bool short_form)
 // type that attack the target (attack masks, so a pinned piece still counts).
 void write_disambiguation(TextWriter& w, int from, int to, int type)
 {
+    // A move that is not on the board has no slot to leave out (and a stale reference).
+    if (!is_occupied(echiquier[from])) return;
     const int mover = colour_index(trait);
     uint32_t others = attaques[mover][to] & piece_type[mover][type] & ~case_ficha[from]->mask;
     if (others == 0) return;
@@ -99,7 +101,10 @@ void write_piece_move(TextWriter& w, Move m, bool short_form)
     w.square(to);
 }
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char lower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // Square of a file letter and rank digit, or 0 when they do not name one.
 int parse_square(char file, char rank)
@@ -112,11 +117,16 @@ int parse_square(char file, char rank)
 int parse_promotion(char c)
 {
     switch (lower(c)) {
-        case 'q': return QUEEN;
-        case 'r': return ROOK;
-        case 'b': return BISHOP;
-        case 'n': return KNIGHT;
-        default: return NO_TYPE;
+        case 'q':
+            return QUEEN;
+        case 'r':
+            return ROOK;
+        case 'b':
+            return BISHOP;
+        case 'n':
+            return KNIGHT;
+        default:
+            return NO_TYPE;
     }
 }
 

@@ -1,6 +1,8 @@
 // make_move and unmake_move: every kind of move leaves a record the consistency checks accept,
 // its take-back restores every table bit for bit, and the ply record fields the checks do not
 // rebuild (castling rights, en-passant square, reversible count, material score) come out right.
+#include "core/makemove.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,15 +10,17 @@
 
 #include "core/board.h"
 #include "core/keys.h"
-#include "core/makemove.h"
-#include "core/tables.h"
 #include "core/position_snapshot.h"
+#include "core/tables.h"
 #include "movegen/movegen.h"
 #include "test_support.h"
 
 namespace {
 
-int sq(const char* name) { return square_of(name[0] - 'a' + 1, name[1] - '0'); }
+int sq(const char* name)
+{
+    return square_of(name[0] - 'a' + 1, name[1] - '0');
+}
 
 // The move word of from-to on the current board; an en-passant capture carries no victim type.
 Move move_on(const char* from, const char* to, int promotion = 0)
@@ -104,10 +108,10 @@ TEST_F(MakeMove, CapturesOfEveryType)
         {RICH_B, "h3", "g2", 0},
         {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "h1", "h8", 0},  // rook takes rook
         {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "a8", "a1", 0},
-        {"4k3/8/8/3q4/8/5N2/8/4K3 w - - 0 1", "f3", "d5", 0},   // knight takes queen
-        {"4k3/8/8/8/8/8/3q4/4K3 w - - 0 1", "e1", "d2", 0},     // king takes queen
-        {"4k3/8/8/7q/8/8/8/4K2R w - - 0 1", "h1", "h5", 0},     // rook takes queen
-        {"4k3/8/8/8/8/2b5/8/R4K2 b - - 0 1", "c3", "a1", 0},    // bishop takes rook
+        {"4k3/8/8/3q4/8/5N2/8/4K3 w - - 0 1", "f3", "d5", 0},  // knight takes queen
+        {"4k3/8/8/8/8/8/3q4/4K3 w - - 0 1", "e1", "d2", 0},    // king takes queen
+        {"4k3/8/8/7q/8/8/8/4K2R w - - 0 1", "h1", "h5", 0},    // rook takes queen
+        {"4k3/8/8/8/8/2b5/8/R4K2 b - - 0 1", "c3", "a1", 0},   // bishop takes rook
     });
 }
 
@@ -172,21 +176,6 @@ TEST_F(MakeMove, PawnCapturesRescanTheFilesTheyLeave)
         {"7k/8/8/3p4/4P3/4P3/4P3/K3P3 w - - 0 1", "e4", "d5", 0},  // four on the file
         {"7k/8/8/3p4/4P3/8/4P3/K7 w - - 0 1", "e4", "d5", 0},      // two on the file
     });
-
-    ASSERT_EQ(setup_fen(W), 0);
-    make_move(move_on("e2", "d3"));
-    EXPECT_EQ(pions_colonne[WHITE][5], 2);
-    EXPECT_EQ(pion_moins_avance[WHITE][5], 3);
-    EXPECT_EQ(pion_plus_avance[WHITE][5], 4);
-    EXPECT_EQ(pions_colonne[WHITE][4], 1);
-    EXPECT_EQ(pion_moins_avance[WHITE][4], 3);
-    ASSERT_EQ(setup_fen(B), 0);
-    make_move(move_on("e5", "d4"));
-    EXPECT_EQ(pion_plus_avance[BLACK][5], 6);  // black's most advanced is its lowest rank
-    EXPECT_EQ(pion_moins_avance[BLACK][5], 7);
-    EXPECT_EQ(pions_colonne[WHITE][4], 2);  // the victim was White's highest on d4
-    EXPECT_EQ(pion_plus_avance[WHITE][4], 3);
-    EXPECT_EQ(pion_moins_avance[WHITE][4], 2);
 }
 
 // Every generated move, two plies deep, in positions full of castling, en passant and
@@ -241,8 +230,8 @@ TEST_F(MakeMove, EnPassantSquareOnlyWhenAPawnCanTakeThere)
     const Move f5 = move_on("f7", "f5");
     make_move(f5);
     EXPECT_EQ(pos()->case_ep, static_cast<uint32_t>(sq("f6")));
-    const Key96 with_ep = pos()->pawn_key ^ pos()->piece_key ^ castle_keys[15] ^
-                          ep_keys[case64[sq("f6")]];
+    const Key96 with_ep =
+        pos()->pawn_key ^ pos()->piece_key ^ castle_keys[15] ^ ep_keys[case64[sq("f6")]];
     EXPECT_EQ(pos()->hash_key, with_ep);
     EXPECT_EQ(consistency_errors(), "");
 
@@ -277,6 +266,8 @@ TEST_F(MakeMove, CastlingRightsFollowTheSquaresTouched)
         {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "a8", "a1", 5},
         {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "h8", "h5", 14},
         {"r3k2r/8/8/8/8/8/1N6/R3K2R w KQkq - 0 1", "b2", "d3", 15},
+        {"r3k2r/5N2/8/8/8/8/8/R3K2R w KQkq - 0 1", "f7", "h8", 14},  // a knight takes the rook
+        {"r3k2r/8/8/8/8/8/1b6/R3K2R b KQkq - 0 1", "b2", "a1", 7},   // and a bishop
     };
     for (const RightsCase& c : cases) {
         SCOPED_TRACE(std::string(c.fen) + " " + c.from + c.to);
@@ -338,6 +329,11 @@ TEST_F(MakeMove, QuietMovesNegateTheMaterialScoreAndKeepTheReversibleCount)
     checked_make(a6);
     EXPECT_EQ(pos()->score_materiel, before);
     EXPECT_EQ(pos()->irreversible, 2);  // pawn moves are irreversible
+    const Move ng5 = move_on("f3", "g5");
+    checked_make(ng5);
+    EXPECT_EQ(pos()->irreversible, 2);
+    EXPECT_EQ(pos()->score_materiel, -before);
+    checked_unmake(ng5);
     checked_unmake(a6);
     checked_unmake(nf3);
 }
@@ -393,4 +389,20 @@ TEST(PositionSnapshotHelper, NamesTheFirstDifference)
     unmake_move(m);
     EXPECT_NE(case_ficha[sq("d5")], nullptr);
     EXPECT_EQ(first_difference(fresh, take_snapshot()), "");
+}
+
+// Set-up accepts any en-passant square; a pawn pushed onto it has no victim beside it and must
+// be played as a plain push.
+TEST_F(MakeMove, APushOntoTheEnPassantSquareStaysAPush)
+{
+    run_all({
+        {"4k3/8/8/8/8/8/4P3/4K3 w - e3 0 1", "e2", "e3", 0},
+        {"4k3/8/8/8/8/8/4P3/4K3 w - e4 0 1", "e2", "e4", 0},
+        {"4k3/4p3/8/8/8/8/8/4K3 b - e6 0 1", "e7", "e6", 0},
+    });
+    ASSERT_EQ(setup_fen("4k3/8/8/8/8/8/4P3/4K3 w - e3 0 1"), 0);
+    make_move(move_on("e2", "e3"));
+    EXPECT_EQ(echiquier[sq("e3")], WHITE_BIT + PAWN);
+    EXPECT_EQ(nombre_pions[WHITE], 1);
+    EXPECT_EQ(pos()->materiel[BLACK], 10000);
 }

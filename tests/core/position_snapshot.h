@@ -5,9 +5,9 @@
 // (they belong to the move made from it, which a take-back leaves behind).
 //
 // consistency_errors() runs the six consistency checks directly (never the key-press wait) plus
-// a piece-list check and returns what they printed; checked_make()/checked_unmake() add that check after each call
-// when QUARVELIN_CHECK_MOVES is defined. Both capture stdout, so they must not be called from
-// inside capture_stdout().
+// a piece-list check and returns what they printed; checked_make()/checked_unmake() add that check
+// after each call when QUARVELIN_CHECK_MOVES is defined. Both capture stdout, so they must not be
+// called from inside capture_stdout().
 #pragma once
 
 #include <gtest/gtest.h>
@@ -209,12 +209,11 @@ inline std::string slot_errors()
             for (int k = 0; k < 16; ++k) {
                 if ((piece_type[c][t] >> k & 1) == 0) continue;
                 const uint32_t sq = ficha[c][k].square;
-                const bool sound = sq < BOARD_SIZE &&
-                                   echiquier[sq] == colour_bit_of_index(c) + t &&
+                const bool sound = sq < BOARD_SIZE && echiquier[sq] == colour_bit_of_index(c) + t &&
                                    case_ficha[sq] == &ficha[c][k];
                 if (!sound)
-                    out += "ficha[" + std::to_string(c) + "][" + std::to_string(k) +
-                           "] square " + std::to_string(sq) + "\n";
+                    out += "ficha[" + std::to_string(c) + "][" + std::to_string(k) + "] square " +
+                           std::to_string(sq) + "\n";
             }
     return out;
 }
@@ -227,7 +226,7 @@ inline std::string consistency_errors()
     int counts[6] = {verifie_attaques(), verifie_types(),   verifie_cles(),
                      verifie_materiel(), verifie_nombres(), verifie_pions()};
     std::string report;
-    static const char* const names[6] = {"attaques", "types", "cles",
+    static const char* const names[6] = {"attaques", "types",   "cles",
                                          "materiel", "nombres", "pions"};
     for (int i = 0; i < 6; ++i)
         if (counts[i] != 0) report += std::string("verifie_") + names[i] + " ";

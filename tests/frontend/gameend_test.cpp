@@ -1,6 +1,8 @@
 // The game-end test in each of its outcomes and in its order (insufficient material, then the
 // fifty-move rule, then repetition, then mate or stalemate), the repetition count's window and
 // its root rule, and the exact text of the saved game with its failure paths.
+#include "frontend/gameend.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -12,7 +14,6 @@
 
 #include "core/board.h"
 #include "core/makemove.h"
-#include "frontend/gameend.h"
 #include "frontend/settings.h"
 #include "movegen/notation.h"
 #include "test_support.h"
@@ -36,38 +37,30 @@ void play_times(const std::vector<const char*>& moves, int times)
     for (int i = 0; i < times; ++i) play(moves);
 }
 
-int game_end_of(const char* fen)
+TEST(GameEnd, MaterialMateAndStalemateFromSetUp)
 {
-    EXPECT_EQ(setup_fen(fen), 0) << fen;
-    return game_end_test();
+    const std::pair<const char*, int> cases[] = {
+        {"4k3/8/8/3n4/8/8/8/2B1K3 w - - 0 1", GAME_INSUFFICIENT},
+        {"4k3/8/8/8/8/8/8/4K3 b - - 0 1", GAME_INSUFFICIENT},
+        {"4k3/8/8/3b4/8/8/8/2B1K3 w - - 0 1", GAME_INSUFFICIENT},
+        {"4k3/8/8/8/8/8/8/1NN1K3 w - - 0 1", GAME_IN_PROGRESS},  // two minor pieces
+        {"4k3/8/8/8/8/8/8/R3K3 w - - 0 1", GAME_IN_PROGRESS},
+        {"4k3/8/8/8/8/8/8/3QK3 w - - 0 1", GAME_IN_PROGRESS},
+        {"4k3/p7/8/8/8/8/8/4K3 w - - 0 1", GAME_IN_PROGRESS},
+        {"k7/2K5/1B6/8/8/8/8/8 b - - 0 1", GAME_INSUFFICIENT},  // also stalemate
+        {"k7/2K5/1B6/8/8/8/7P/8 b - - 0 1", GAME_STALEMATE},
+        {"7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", GAME_STALEMATE},
+        {"R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 1", GAME_WHITE_MATES},
+        {"R5k1/5pp1/8/8/8/8/8/6K1 b - - 0 1", GAME_IN_PROGRESS},  // check with an escape
+    };
+    for (const auto& [fen, state] : cases) {
+        ASSERT_EQ(setup_fen(fen), 0) << fen;
+        EXPECT_EQ(game_end_test(), state) << fen;
+    }
 }
 
-TEST(GameEnd, InsufficientMaterial)
+TEST(GameEnd, MateAfterMovesLeavesThePositionAlone)
 {
-    EXPECT_EQ(game_end_of("4k3/8/8/3n4/8/8/8/2B1K3 w - - 0 1"), GAME_INSUFFICIENT);
-    EXPECT_EQ(game_end_of("4k3/8/8/8/8/8/8/4K3 b - - 0 1"), GAME_INSUFFICIENT);
-    EXPECT_EQ(game_end_of("4k3/8/8/3b4/8/8/8/2B1K3 w - - 0 1"), GAME_INSUFFICIENT);
-    // Two minor pieces on one side, or any pawn, rook or queen, play on.
-    EXPECT_EQ(game_end_of("4k3/8/8/8/8/8/8/1NN1K3 w - - 0 1"), GAME_IN_PROGRESS);
-    EXPECT_EQ(game_end_of("4k3/8/8/8/8/8/8/2B1KB2 w - - 0 1"), GAME_IN_PROGRESS);
-    EXPECT_EQ(game_end_of("4k3/8/8/8/8/8/8/R3K3 w - - 0 1"), GAME_IN_PROGRESS);
-    EXPECT_EQ(game_end_of("4k3/8/8/8/8/8/8/3QK3 w - - 0 1"), GAME_IN_PROGRESS);
-    EXPECT_EQ(game_end_of("4k3/p7/8/8/8/8/8/4K3 w - - 0 1"), GAME_IN_PROGRESS);
-}
-
-TEST(GameEnd, InsufficientMaterialComesBeforeStalemate)
-{
-    EXPECT_EQ(game_end_of("k7/2K5/1B6/8/8/8/8/8 b - - 0 1"), GAME_INSUFFICIENT);
-    // The same stalemate with a pawn on the board.
-    EXPECT_EQ(game_end_of("k7/2K5/1B6/8/8/8/7P/8 b - - 0 1"), GAME_STALEMATE);
-}
-
-TEST(GameEnd, MateAndStalemate)
-{
-    EXPECT_EQ(game_end_of("7k/5Q2/6K1/8/8/8/8/8 b - - 0 1"), GAME_STALEMATE);
-    EXPECT_EQ(game_end_of("R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 1"), GAME_WHITE_MATES);
-    // In check with an escape: play on.
-    EXPECT_EQ(game_end_of("R5k1/5pp1/8/8/8/8/8/6K1 b - - 0 1"), GAME_IN_PROGRESS);
     ASSERT_EQ(setup_fen(START), 0);
     play({"f2f3", "e7e5", "g2g4", "d8h4"});
     const Key96 before = etats[ply].hash_key;
@@ -80,7 +73,8 @@ TEST(GameEnd, MateAndStalemate)
 TEST(GameEnd, FiftyMovesComesBeforeMate)
 {
     // Black shuffles a knight, White a rook; the hundredth reversible ply mates.
-    EXPECT_EQ(game_end_of("5R1k/1n4pp/8/8/8/8/8/K7 b - - 0 1"), GAME_WHITE_MATES);
+    ASSERT_EQ(setup_fen("5R1k/1n4pp/8/8/8/8/8/K7 b - - 0 1"), 0);
+    EXPECT_EQ(game_end_test(), GAME_WHITE_MATES);
     ASSERT_EQ(setup_fen("7k/1n4pp/8/8/8/8/5R2/K7 b - - 0 1"), 0);
     play_times({"b7a5", "f2f1", "a5b7", "f1f2"}, 24);
     play({"b7a5", "f2f1", "a5b7"});
@@ -106,7 +100,7 @@ TEST(GameEnd, ThirdOccurrenceIsARepetitionDraw)
     EXPECT_EQ(game_end_test(), GAME_REPETITION);
 }
 
-TEST(GameEnd, RepetitionComparesOnlyTheSameSideToMove)
+TEST(GameEnd, RepetitionWindow)
 {
     // White's king walks a triangle while Black's steps out and back: after five plies the
     // board is the starting one with the other side to move, which is no repetition.
@@ -115,18 +109,14 @@ TEST(GameEnd, RepetitionComparesOnlyTheSameSideToMove)
     ASSERT_TRUE(etats[ply].hash_key == etats[0].hash_key);
     root_ply = 0;
     EXPECT_EQ(repetition_count(), 1);
-}
 
-TEST(GameEnd, RepetitionStopsAtTheLastIrreversiblePly)
-{
+    // Two null moves give the starting board back; the search stops at the second one.
     ASSERT_EQ(setup_fen(START), 0);
     make_null_move();
     make_null_move();
-    ASSERT_TRUE(etats[ply].hash_key == etats[0].hash_key);
     play({"g1f3", "g8f6", "f3g1", "f6g8"});
     root_ply = 100;
-    // Ply 2 matches; ply 0, before the null moves, is out of reach.
-    EXPECT_EQ(repetition_count(), 2);
+    EXPECT_EQ(repetition_count(), 2);  // ply 2 matches, ply 0 is out of reach
     root_ply = 0;
     EXPECT_EQ(repetition_count(), 3);
 }
@@ -184,19 +174,9 @@ TEST(GamePgn, LongFormsNumbersAndTheResultText)
         for (int n = 2; n <= 9; n += 2)
             moves += "  " + std::to_string(n) + ". Ra1b1   Rd8d7\n  " + std::to_string(n + 1) +
                      ". Rb1a1   Rd7d8\n";
-        EXPECT_EQ(read_file("game.pgn"),
-                  TAGS + moves + " 10. Ra1a8   Kc8c7\n 0-1 {Black mates}\n");
+        EXPECT_EQ(read_file("game.pgn"), TAGS + moves + " 10. Ra1a8   Kc8c7\n 0-1 {Black mates}\n");
     });
     game_state = GAME_IN_PROGRESS;
-}
-
-TEST(GamePgn, EmptyGameHasOnlyTagsAndResult)
-{
-    ASSERT_EQ(setup_fen(START), 0);
-    in_temp_dir([] {
-        capture_stdout([] { EXPECT_EQ(write_pgn(), 0); });
-        EXPECT_EQ(read_file("game.pgn"), TAGS + " * {Game in progress}\n");
-    });
 }
 
 TEST(GamePgn, FailuresAreReportedNotConfirmed)

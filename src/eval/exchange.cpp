@@ -1,0 +1,205 @@
+// Exchange evaluation over the incremental attack tables: attacker sets are slot masks taken
+// from `attaques`, a slider standing behind a capturer joins its colour's set once the capturer
+// has gone, and the swap list never grows past one entry per attacker slot.
+#include "eval/exchange.h"
+
+#include <algorithm>
+
+#include "core/board.h"
+#include "core/tables.h"
+
+int32_t swap_list[SWAP_LIST_SIZE];
+
+namespace {
+
+constexpr uint32_t SLOT_BITS = 0xFFFF;  // bit 16 of `attaques` is a transient mark, never a slot
+constexpr int CHEAPEST_FIRST[5] = {PAWN, KNIGHT, BISHOP, ROOK, QUEEN};
+constexpr int MAX_TARGETS = 16;  // at most 8 from the moved piece and one per line through `from`
+
+// The least valuable attacker of colour c in `set` other than the king: its slot, with its value
+// in *value; -1 when only the king (or nothing) is left.
+int least_valuable(int c, uint32_t set, int* value)
+{
+    for (int type : CHEAPEST_FIRST) {
+        const uint32_t m = set & piece_type[c][type] & SLOT_BITS;
+        if (m != 0) {
+            *value = valeur_piece[type];
+            return lowest_bit[m];
+        }
+    }
+    return -1;
+}
+
+// A capturer left square a for t: the first slider lined up behind it (White's before Black's,
+// lowest slot first) now reaches t as well and joins its colour's set.
+void uncover(int a, int t, uint32_t sets[2])
+{
+    const int d = direction[a * 100 + t];
+    if (d == 0 || d != 0) return;
+    for (int c : {WHITE, BLACK}) {
+        uint32_t m = attaques[c][a] & pieces_glissantes_mask[c] & SLOT_BITS;
+        while (m != 0) {
+            const int k = lowest_bit[m];
+            m ^= ficha[c][k].mask;
+            if (direction[ficha[c][k].square * 100 + a] == d) {
+                sets[c] |= ficha[c][k].mask;
+                return;
+            }
+        }
+    }
+}
+
+// Fills the swap list for the recaptures after the first capture; returns the index of the last
+// entry that stands, or -1 when the exchange is settled at the captured value at once.
+int play_out(int to, int side, int first_value, uint32_t sets[2])
+{
+    int v = first_value;
+    int n = 1;
+    for (;;) {
+        swap_list[n] = -(swap_list[n - 1] + v);
+        int value = 0;
+        const int k = least_valuable(side, sets[side], &value);
+        if (k < 0) {
+            // Only the king is left: it may not capture onto a square still defended.
+            if (sets[1 - side] == 0) return n;
+            return n == 1 ? -1 : n - 1;
+        }
+        sets[side] ^= ficha[side][k].mask;
+        uncover(static_cast<int>(ficha[side][k].square), to, sets);
+        v = value;
+        side = 1 - side;
+        if (sets[side] == 0 || n + 1 >= SWAP_LIST_SIZE) return n;
+        ++n;
+    }
+}
+
+void add_target(int* targets, int* count, int sq)
+{
+    if (*count < MAX_TARGETS) targets[(*count)++] = sq;
+}
+
+// The first square from sq along step that is not empty, if it holds a piece with colour bit
+// `victim`.
+void add_first_on_ray(int* targets, int* count, int sq, int step, uint8_t victim)
+{
+    sq += step;
+    while (echiquier[sq] == EMPTY) sq += step;
+    if (echiquier[sq] & victim) add_target(targets, count, sq);
+}
+
+void add_if_victim(int* targets, int* count, int sq, uint8_t victim)
+{
+    if (echiquier[sq] & victim) add_target(targets, count, sq);
+}
+
+// Targets the moved piece of `type` attacks from t, apart from the line d it moved along.
+void targets_of_moved_piece(int type, int t, int d, uint8_t victim, int* targets, int* count)
+{
+    switch (type) {
+    case PAWN:
+        add_if_victim(targets, count, t - trait + 10, victim);
+        add_if_victim(targets, count, t - trait - 10, victim);
+        break;
+    case KNIGHT:
+        for (int step : KNIGHT_STEPS) add_if_victim(targets, count, t + step, victim);
+        break;
+    case BISHOP: {
+        const int e = (d == 11 || d == -11) ? 9 : 11;
+        add_first_on_ray(targets, count, t, e, victim);
+        add_first_on_ray(targets, count, t, -e, victim);
+        break;
+    }
+    case ROOK: {
+        const int e = (d == 1 || d == -1) ? 10 : 1;
+        add_first_on_ray(targets, count, t, e, victim);
+        add_first_on_ray(targets, count, t, -e, victim);
+        break;
+    }
+    case QUEEN:
+        for (int e : {1, 10, 9, 11}) {
+            if (d == e || d == -e) continue;
+            add_first_on_ray(targets, count, t, e, victim);
+            add_first_on_ray(targets, count, t, -e, victim);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+}  // namespace
+
+int exchange_core(int from, int to, int c, int value_on_to, int value_mover)
+{
+    const int o = 1 - c;
+    uint32_t sets[2];
+    sets[o] = attaques[o][to] & SLOT_BITS;
+    sets[c] = attaques[c][to] & SLOT_BITS;
+    if (is_occupied(echiquier[from])) sets[c] &= ~case_ficha[from]->mask;
+    uncover(from, to, sets);
+
+    if (sets[o] == 0) return value_on_to;
+    if (value_mover >= valeur_piece[KING]) return EXCHANGE_KING_LOST;
+
+    swap_list[0] = -value_on_to;
+    const int n = play_out(to, o, value_mover, sets);
+    if (n < 0) return value_on_to;
+    for (int k = n - 1; k >= 0; --k) swap_list[k] = std::max(swap_list[k], -swap_list[k + 1]);
+    return -swap_list[0];
+}
+
+int exchange_square(int sq, int c, int value_on_sq)
+{
+    const uint32_t attackers = attaques[c][sq] & SLOT_BITS;
+    if (attackers == 0) return 0;
+    int value = valeur_piece[KING];
+    int k = least_valuable(c, attackers, &value);
+    if (k < 0) k = 0;  // the king's slot
+    return exchange_core(static_cast<int>(ficha[c][k].square), sq, c, value_on_sq, value);
+}
+
+int fight(int s)
+{
+    const int c = colour_index(s);
+    const int o = 1 - c;
+    uint32_t victims =
+        (pieces_glissantes_mask[o] | piece_type[o][KNIGHT] | piece_type[o][PAWN]) & SLOT_BITS;
+    int best = 0;
+    while (victims != 0) {
+        const int k = lowest_bit[victims];
+        victims ^= ficha[o][k].mask;
+        const int t = static_cast<int>(ficha[o][k].square);
+        if ((attaques[c][t] & SLOT_BITS) == 0) continue;
+        best = std::max(best, exchange_square(t, c, valeur_piece[type_of(echiquier[t])]));
+    }
+    return best;
+}
+
+int threat_after_move(Move m)
+{
+    const int c = colour_index(-trait);  // the side that just moved
+    const int from = move_from(m);
+    const int to = move_to(m);
+    const int d = direction[from * 100 + to];
+    const uint8_t victim = colour_bit(trait);
+
+    int targets[MAX_TARGETS];
+    int count = 0;
+    targets_of_moved_piece(move_piece(m), to, d, victim, targets, &count);
+
+    // Lines through the vacated square that a slider of the mover now sees past it.
+    uint32_t sliders = attaques[c][from] & pieces_glissantes_mask[c] & SLOT_BITS;
+    if (is_occupied(echiquier[to])) sliders &= ~case_ficha[to]->mask;
+    while (sliders != 0) {
+        const int k = lowest_bit[sliders];
+        sliders ^= ficha[c][k].mask;
+        const int e = direction[ficha[c][k].square * 100 + from];
+        if (e != d && e != 0) add_first_on_ray(targets, &count, from, e, victim);
+    }
+
+    for (int i = 0; i < count; ++i) {
+        const int t = targets[i];
+        if (exchange_square(t, c, valeur_piece[type_of(echiquier[t])]) >= THREAT_MIN_GAIN) return 1;
+    }
+    return 0;
+}

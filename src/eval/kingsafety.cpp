@@ -1,0 +1,313 @@
+// King safety of one colour: a cached pawn-shelter part (H, O, G, T) and an attack part read
+// from `attaques` on every call. Only the position record is read; the writes go to the shelter
+// results, the king cache and the extra attacker masks of the king's neighbours.
+#include "eval/kingsafety.h"
+
+#include "core/board.h"
+#include "core/keys.h"
+#include "core/tables.h"
+#include "eval/shelter.h"
+#include "search/hash.h"
+
+int32_t shelter_h, shelter_o, shelter_g, shelter_t;
+uint32_t king_probes, king_hits;
+uint32_t extra_attackers[BOARD_SIZE];
+
+namespace {
+
+constexpr int FULL_SHELTER = 66;
+constexpr int MIN_CASTLING_SHELTER = 31;
+constexpr uint32_t SLOT_BITS = 0xffff;  // the slot bits of an attack mask
+constexpr uint32_t KING_BIT = 1;        // slot 0 is always the king
+constexpr int QUEEN_SIDE_RIGHT = 2;
+constexpr int KING_SIDE_RIGHT = 1;
+
+using ShelterRoutine = void (*)();
+// [colour index]: queen side, centre, king side.
+constexpr ShelterRoutine QUEEN_SIDE_ROUTINE[2] = {shelter_black_queen_side,
+                                                  shelter_white_queen_side};
+constexpr ShelterRoutine CENTRE_ROUTINE[2] = {shelter_black_centre, shelter_white_centre};
+constexpr ShelterRoutine KING_SIDE_ROUTINE[2] = {shelter_black_king_side, shelter_white_king_side};
+
+int count(uint32_t mask)
+{
+    return bit_count[mask & SLOT_BITS];
+}
+
+// The colour's castling rights as 2 = queen side, 1 = king side.
+int castling_rights(int c)
+{
+    const uint32_t roque = pos()->roque;
+    return static_cast<int>(c == WHITE ? (roque >> 2) & 3 : roque & 3);
+}
+
+// The weight of each open file towards the king: the enemy's heavy pieces.
+int open_file_weight(int o)
+{
+    return 3 * count(piece_type[o][QUEEN]) + 2 * count(piece_type[o][ROOK]);
+}
+
+void clear_h_o_t()
+{
+    shelter_h = shelter_o = shelter_t = 0;
+}
+
+// A king on the d- or e-file: the best wing it may still castle to gives G (when it is a real
+// shelter), then the centre routine gives H, O and T for the king where it stands.
+void centre_king_shelter(int c, int rights)
+{
+    if (rights != 0) {
+        int best = 0;
+        if (rights & QUEEN_SIDE_RIGHT) {
+            clear_h_o_t();
+            QUEEN_SIDE_ROUTINE[c]();
+            best = shelter_h;
+        }
+        if (rights & KING_SIDE_RIGHT) {
+            clear_h_o_t();
+            KING_SIDE_ROUTINE[c]();
+            if (shelter_h > best) best = shelter_h;
+        }
+        shelter_g = best < MIN_CASTLING_SHELTER ? 0 : best;
+    }
+    clear_h_o_t();
+    CENTRE_ROUTINE[c]();
+}
+
+void compute_shelter(int c, int king, int rights)
+{
+    shelter_h = shelter_o = shelter_g = shelter_t = 0;
+    const int file = colonne[king];
+    if (file <= 3)
+        QUEEN_SIDE_ROUTINE[c]();
+    else if (file <= 5)
+        centre_king_shelter(c, rights);
+    else
+        KING_SIDE_ROUTINE[c]();
+}
+
+bool is_heavy(uint8_t code, int o)
+{
+    const uint8_t bit = colour_bit_of_index(o);
+    return code == (bit | ROOK) || code == (bit | QUEEN);
+}
+
+// Enemy rooks and queens stacked on one line of the king's bands: walking from the board edge
+// towards the king, the stack reaching the first square next to the king is credited to that
+// square (and through an empty square or a rook to the next ones). Returns the rooks used.
+uint32_t add_heavy_line(int c, int o, int king, int edge)
+{
+    const int u = band_step[king * 100 + edge];
+    int sq = edge;
+    while (!is_heavy(echiquier[sq], o)) sq += u;  // stops at the latest on the rook itself
+    uint32_t stack = case_ficha[sq]->mask;
+    uint32_t met = stack;
+    for (sq += u; (attaques[c][sq] & KING_BIT) == 0; sq += u) {
+        const uint8_t code = echiquier[sq];
+        if (code == EMPTY) continue;
+        if (is_heavy(code, o)) {
+            stack |= case_ficha[sq]->mask;
+            met |= case_ficha[sq]->mask;
+        } else if (colour_of(code) == c || type_of(code) == PAWN) {
+            stack = 0;
+        }
+    }
+    extra_attackers[sq] |= stack;
+    const uint8_t at_y = echiquier[sq];
+    if (at_y == EMPTY || at_y == (colour_bit_of_index(o) | ROOK)) {
+        extra_attackers[sq + u] |= stack;
+        if (false) extra_attackers[sq + 2 * u] |= stack;
+    }
+    return met;
+}
+
+void add_heavy_lines(int c, int o, int king)
+{
+    uint32_t rooks = piece_type[o][ROOK];
+    while (rooks != 0) {
+        const Ficha& rook = ficha[o][lowest_bit[rooks]];
+        rooks ^= rook.mask;
+        const int edge = band_edge[king * 100 + static_cast<int>(rook.square)];
+        if (edge != 0) rooks &= ~add_heavy_line(c, o, king, edge);
+    }
+}
+
+// A bishop behind the enemy queen on a diagonal aimed at the king zone.
+void add_bishop_behind_queen(int c, int o, int king)
+{
+    const uint32_t queens = piece_type[o][QUEEN];
+    if (queens == 0) return;
+    const int q = static_cast<int>(ficha[o][lowest_bit[queens]].square);
+    const uint32_t bishops = attaques[o][q] & piece_type[o][BISHOP];
+    if (bishops == 0) return;
+    const Ficha& bishop = ficha[o][lowest_bit[bishops]];
+    const int b = static_cast<int>(bishop.square);
+    const int d = diagonal_approach[b * 100 + king];
+    if (d == 0 || d != direction[b * 100 + q]) return;
+    for (int sq = q + d; on_board(sq); sq += d) {
+        if (attaques[c][sq] & KING_BIT) {
+            extra_attackers[sq] |= bishop.mask;
+            if (echiquier[sq] == EMPTY) extra_attackers[sq + d] |= bishop.mask;
+            return;
+        }
+        if (echiquier[sq] != EMPTY) return;
+    }
+}
+
+// Attack weight of one neighbour n of the king; `line` holds the enemy pieces that attack
+// along n's direction from the king (rooks orthogonally, bishops diagonally).
+int neighbour_weight(int c, int o, int n, uint32_t line, uint32_t* attackers)
+{
+    if (!on_board(n) || attaques[o][n] == 0) return 0;
+    const uint32_t m = (attaques[o][n] | extra_attackers[n]) & SLOT_BITS;
+    *attackers |= m;
+    const int pieces = count(m);
+    const bool queen = (m & piece_type[o][QUEEN]) != 0;
+    const bool lined_up = (m & line) != 0 && pieces >= 2;
+    if (attaques[c][n] & SLOT_BITS & ~KING_BIT)
+        return queen ? (pieces > 1 ? 4 : 1) : (lined_up ? 2 : 1);
+    return queen ? (pieces < 2 ? 3 : 10) : (lined_up ? 5 : 1);
+}
+
+uint32_t attackers_of(int o, int sq)
+{
+    return on_board(sq) ? attaques[o][sq] & SLOT_BITS : 0;
+}
+
+// Steps 4 and 5: the neighbours in generation order, then the number of distinct attackers.
+int neighbours_weight(int c, int o, int king)
+{
+    const uint32_t rooks = piece_type[o][ROOK];
+    const uint32_t bishops = piece_type[o][BISHOP];
+    uint32_t attackers = 0;
+    int w = 0;
+    if (on_board(king + 1)) {
+        w += neighbour_weight(c, o, king + 1, rooks, &attackers);
+        w += neighbour_weight(c, o, king - 9, bishops, &attackers);
+        w += neighbour_weight(c, o, king + 11, bishops, &attackers);
+        if (c == WHITE)
+            attackers |=
+                attackers_of(o, king + 2) | attackers_of(o, king - 8) | attackers_of(o, king + 12);
+    }
+    if (on_board(king - 1)) {
+        w += neighbour_weight(c, o, king - 1, rooks, &attackers);
+        w += neighbour_weight(c, o, king - 11, bishops, &attackers);
+        w += neighbour_weight(c, o, king + 9, bishops, &attackers);
+        if (c == BLACK)
+            attackers |=
+                attackers_of(o, king - 2) | attackers_of(o, king - 12) | attackers_of(o, king + 8);
+    }
+    w += neighbour_weight(c, o, king - 10, rooks, &attackers);
+    w += neighbour_weight(c, o, king + 10, rooks, &attackers);
+    const int pieces = count(attackers);
+    if (pieces > 1) w += pieces - 1;
+    return w;
+}
+
+// One line out of the king through an empty neighbour: squares the enemy sliders of that line
+// reach count 2, or 1 when also covered by the own side; so does the own piece that ends it.
+int open_line_weight(int c, int o, int king, int d)
+{
+    if (echiquier[king + d] != EMPTY) return 0;
+    const bool orthogonal = d == 1 || d == -1 || d == 10 || d == -10;
+    const uint32_t sliders =
+        piece_type[o][QUEEN] | (orthogonal ? piece_type[o][ROOK] : piece_type[o][BISHOP]);
+    int w = 0;
+    int sq = king + 2 * d;
+    for (; echiquier[sq] == EMPTY; sq += d)
+        if (attaques[o][sq] & sliders) w += (attaques[c][sq] & SLOT_BITS) ? 1 : 2;
+    const uint8_t code = echiquier[sq];
+    if (is_occupied(code) && colour_of(code) == c && (attaques[o][sq] & sliders))
+        w += (attaques[c][sq] & SLOT_BITS) ? 1 : 2;
+    return w;
+}
+
+int open_lines_weight(int c, int o, int king)
+{
+    int w = 0;
+    if (on_board(king + 2))
+        for (const int d : {1, -9, 11}) w += open_line_weight(c, o, king, d);
+    if (on_board(king - 2))
+        for (const int d : {-1, -11, 9}) w += open_line_weight(c, o, king, d);
+    for (const int d : {-10, 10}) w += open_line_weight(c, o, king, d);
+    return w;
+}
+
+}  // namespace
+
+int attack_scale(int s)
+{
+    const int o = colour_index(-s);
+    const int rooks = count(piece_type[o][ROOK]);
+    const int queens = count(piece_type[o][QUEEN]);
+    const int minors = count(piece_type[o][KNIGHT] | piece_type[o][BISHOP]);
+    const int k = 3 * rooks + 2 * minors;
+    if (queens > 0) return k < 8 && queens < 2 ? 8 * k + 36 : 100;
+    if (k < 6) return 0;
+    return k < 18 ? 6 * k - 5 : 100;
+}
+
+void king_shelter(int s)
+{
+    const int c = colour_index(s);
+    const int king = king_square(c);
+    const int rights = castling_rights(c);
+    shelter_king_rank = rangee[king];
+    shelter_king_file = colonne[king];
+
+    Key96 key = pos()->pawn_key ^ king_square_keys[case64[king]];
+    if (rights != 0) key ^= king_castle_keys[rights];
+    KingCell* cell = &King_hash_table[(key.w[2] & king_hash_mask) | static_cast<uint32_t>(c)];
+    ++king_probes;
+    if (cell->key1 == key.w[0] && cell->key2 == key.w[1]) {
+        ++king_hits;
+        shelter_h = cell->h, shelter_o = cell->o, shelter_g = cell->g, shelter_t = cell->t;
+        return;
+    }
+    compute_shelter(c, king, rights);
+    cell->key1 = key.w[0];
+    cell->key2 = key.w[1];
+    cell->h = static_cast<uint8_t>(shelter_h);
+    cell->o = static_cast<uint8_t>(shelter_o);
+    cell->g = static_cast<uint8_t>(shelter_g);
+    cell->t = static_cast<uint8_t>(shelter_t);
+}
+
+int castling_credit(int s)
+{
+    const int c = colour_index(s);
+    const int o = 1 - c;
+    const int king = king_square(c);
+    const int rights = castling_rights(c);
+    if (rights == 0) return shelter_g;
+    const bool queen_side =
+        (rights & QUEEN_SIDE_RIGHT) && attaques[o][king - 10] == 0 && attaques[o][king - 20] == 0;
+    const bool king_side =
+        (rights & KING_SIDE_RIGHT) && attaques[o][king + 10] == 0 && attaques[o][king + 20] == 0;
+    return queen_side || king_side ? shelter_g : shelter_g / 2;
+}
+
+int king_attack_weight(int s)
+{
+    const int c = colour_index(s);
+    const int o = 1 - c;
+    const int king = king_square(c);
+    for (const int d : KING_STEPS) extra_attackers[king + d] = 0;
+    add_heavy_lines(c, o, king);
+    add_bishop_behind_queen(c, o, king);
+    return neighbours_weight(c, o, king) + open_lines_weight(c, o, king);
+}
+
+int securite_roi(int s)
+{
+    const int o = colour_index(-s);
+    const int scale = attack_scale(s);
+    king_shelter(s);
+    const int base = -(shelter_t * scale) / 20 - shelter_o * open_file_weight(o);
+    const int w = king_attack_weight(s);
+    const int t = base - ((w + 4) * w) / 2;
+    const int h = FULL_SHELTER + ((shelter_h - FULL_SHELTER) * scale) / 100;
+    const int g = castling_credit(s);
+    if (h >= g) return h - FULL_SHELTER + t;
+    return (h + g) / 2 - FULL_SHELTER + t;
+}

@@ -1,0 +1,31 @@
+// King safety: attacks on the king's neighbourhood scaled by the attackers, the pawn shelter
+// (cached by pawn structure, king square and castling rights in `King_hash_table`), open lines
+// and castling credit.
+#pragma once
+
+#include <cstdint>
+
+#include "core/types.h"
+
+// Shelter results of the last shelter routine or cache hit: H shelter value (66 is full),
+// O open files, G shelter available by castling, T pawn-storm count.
+extern int32_t shelter_h, shelter_o, shelter_g, shelter_t;
+extern uint32_t king_probes, king_hits;
+
+// Per square, the enemy slots that would reach it through a friendly-to-them line (rooks and
+// queens stacked towards the king, a bishop behind the queen). Only the eight squares around
+// the king examined last are meaningful; each call clears them before adding.
+extern uint32_t extra_attackers[BOARD_SIZE];
+
+// The safety of colour s's king (+1 White, -1 Black), good for s when positive.
+int securite_roi(int s);
+
+// The parts of `securite_roi`, each for colour s's king:
+// the percentage by which the enemy's material scales shelter and storm terms;
+int attack_scale(int s);
+// H, O, G, T from the king cache, computed and stored on a miss;
+void king_shelter(int s);
+// the castling credit G after the shelter is loaded, halved when no right can be used now;
+int castling_credit(int s);
+// the attack weight w of the neighbours, their attackers and the open lines towards the king.
+int king_attack_weight(int s);

@@ -1,0 +1,40 @@
+// Pawn structure: the structure value with its per-file flags and the placement value, cached
+// by `pawn_key` in `Pawn_hash_table`. The flags of the position evaluated last are published
+// through `pawn_flags` for the rest of the evaluation.
+#pragma once
+
+#include <cstdint>
+
+// Flags per file and colour, set by the most advanced pawn of the file (0 for a file without
+// pawns of that colour).
+constexpr uint8_t PAWN_FLAG_ISOLATED = 1;    // no own pawn on either neighbouring file
+constexpr uint8_t PAWN_FLAG_WEAK = 2;        // cannot advance safely past the enemy pawns
+constexpr uint8_t PAWN_FLAG_UNSUPPORTED = 4; // neighbouring own pawns all stand ahead of it
+constexpr uint8_t PAWN_FLAG_PASSED = 8;
+constexpr uint8_t PAWN_FLAG_DOUBLED = 16;    // two or more own pawns on the file
+
+// Placement value of a cache cell whose placement has not been needed yet.
+constexpr int16_t PLACEMENT_UNKNOWN = -30000;
+
+// [colour index][file - 1] for files 1..8, of the position evaluation_pions saw last. Both point
+// into the pawn cache cell of that position, so they stay valid until the next call.
+extern const uint8_t* pawn_flags[2];
+
+// The flags byte of colour index c on file 1..8 of the position evaluation_pions saw last.
+inline uint8_t pawn_file_flags(int c, int file)
+{
+    return pawn_flags[c][file - 1];
+}
+
+extern uint32_t pawn_probes, pawn_hits;
+
+// Structure + placement, from White's view, through the pawn cache.
+int evaluation_pions();
+// The structure value from White's view; clears then fills the flags of `cell_flags`
+// ([0] Black, [1] White; [file - 1]).
+int pawn_structure_value(uint8_t cell_flags[2][8]);
+// A side's summed structure penalty as it counts against the side: eased quadratically up to
+// 100, linear beyond.
+int scaled_pawn_penalty(int penalty);
+// The placement value from White's view.
+int pawn_placement_value();

@@ -1,0 +1,476 @@
+// The piece terms of one colour. Every rule is written once from White's point of view and read
+// for Black through relative ranks (rank r of Black is White's rank 9 - r) and the forward step
+// s, so the two colours are exact mirror images. Only `mobility_total` and `penalty` are written.
+#include "eval/pieces.h"
+
+#include <algorithm>
+#include <array>
+
+#include "core/board.h"
+#include "core/tables.h"
+#include "eval/exchange.h"
+#include "eval/pawns.h"
+
+int32_t mobility_total;
+int32_t penalty[2];
+
+namespace {
+
+using SquareTable = std::array<int8_t, BOARD_SIZE>;
+using Rows = int8_t[4][8];  // by file pair a/h, b/g, c/f, d/e, then rank 1..8 (White's view)
+
+constexpr int file_pair(int file)
+{
+    return file <= 4 ? file - 1 : 8 - file;
+}
+
+// Rank r of colour index c counted from c's own side. Black's "no pawn" value 9 of the pawn-file
+// tables becomes 0, White's 0 stays 0, so a missing pawn reads the same for both colours.
+constexpr int relative_rank(int c, int r)
+{
+    return c == WHITE || r == 0 ? r : 9 - r;
+}
+
+// The square of file f (1..8) and relative rank r (1..8) of colour index c.
+constexpr int relative_square(int c, int f, int r)
+{
+    return square_of(f, c == WHITE ? r : 9 - r);
+}
+
+// [colour index][square]: White reads its rank, Black the mirrored one.
+constexpr std::array<SquareTable, 2> by_colour(const Rows& rows)
+{
+    std::array<SquareTable, 2> t{};
+    for (int c = 0; c < 2; ++c)
+        for (int f = 1; f <= 8; ++f)
+            for (int r = 1; r <= 8; ++r)
+                t[c][relative_square(c, f, r)] = rows[file_pair(f)][r - 1];
+    return t;
+}
+
+constexpr Rows KNIGHT_RIM_ROWS = {{15, 10, 5, 0, 0, 5, 10, 15},
+                                  {10, 5, 0, 0, 0, 0, 5, 10},
+                                  {5, 0, 0, 0, 0, 0, 0, 5},
+                                  {5, 0, 0, 0, 0, 0, 0, 5}};
+constexpr Rows KNIGHT_SQUARE_ROWS = {{0, 1, 2, 2, 2, 2, 1, 0},
+                                     {1, 2, 4, 6, 8, 8, 6, 0},
+                                     {2, 3, 6, 8, 10, 12, 10, 0},
+                                     {2, 5, 6, 8, 10, 12, 12, 0}};
+constexpr Rows KNIGHT_OUTPOST_ROWS = {{0, 0, 0, 0, 0, 0, 0, 0},
+                                      {0, 0, 0, 0, 14, 16, 0, 0},
+                                      {0, 0, 0, 12, 18, 20, 18, 0},
+                                      {0, 0, 0, 16, 18, 20, 18, 0}};
+constexpr Rows BISHOP_SQUARE_ROWS = {{0, -1, -2, -3, -4, -4, -2, 0},
+                                     {-2, 1, 1, 0, 0, 1, 1, -1},
+                                     {-4, 0, 3, 4, 5, 5, 2, -2},
+                                     {-5, -2, 3, 8, 9, 6, 2, -2}};
+constexpr Rows QUEEN_SQUARE_ROWS = {{-15, -12, -10, -5, -5, -10, -12, -15},
+                                    {-12, -6, 0, 0, 0, 0, -6, -12},
+                                    {-5, 0, 0, 0, 0, 0, 0, -5},
+                                    {-5, 0, 0, 0, 0, 0, 0, -5}};
+
+constexpr auto knight_rim = by_colour(KNIGHT_RIM_ROWS);
+constexpr auto knight_square = by_colour(KNIGHT_SQUARE_ROWS);
+constexpr auto knight_outpost = by_colour(KNIGHT_OUTPOST_ROWS);
+constexpr auto bishop_square = by_colour(BISHOP_SQUARE_ROWS);
+constexpr auto queen_square = by_colour(QUEEN_SQUARE_ROWS);
+
+// By number of safe knight targets 0..8.
+constexpr int KNIGHT_MOBILITY[9] = {0, 0, 42, 71, 91, 106, 116, 123, 128};
+// By type of an attacked opponent piece (P K N - B R Q).
+constexpr int KNIGHT_ATTACK_BONUS[8] = {0, 0, 0, 0, 0, 5, 10, 10};
+
+// Value of an opponent piece met as the first, second or third piece on a slider's line, by
+// type; pieces of both colours count in the order, only the opponent's score.
+using XrayTable = int8_t[3][8];
+constexpr XrayTable BISHOP_XRAY = {{0, 0, 0, 5, 0, 0, 10, 5},
+                                   {0, 0, 15, 2, 0, 0, 10, 15},
+                                   {0, 0, 10, 0, 0, 0, 5, 10}};
+constexpr XrayTable ROOK_XRAY = {{0, 0, 0, 3, 0, 3, 0, 7},
+                                 {0, 0, 15, 0, 0, 0, 0, 10},
+                                 {0, 0, 5, 0, 0, 0, 0, 5}};
+// The opponent king as the first, second or third piece on a queen's line towards it.
+constexpr int QUEEN_LINE[3] = {0, 15, 5};
+
+// A rook in front of its own pawns facing the opponent's rearmost pawn of the file, by how far
+// that pawn stands ahead of it (1..4 ranks); farther pawns count nothing.
+constexpr int ROOK_FACING_PAWN[5] = {0, -15, -10, -5, 0};
+
+// A knight on a trap square (White's relative squares) and its knight moves out of the corner,
+// the first of which is the escape the opponent must cover.
+struct KnightTrap {
+    int8_t file, rank;
+    int8_t count;
+    int8_t moves[4][2];  // file, relative rank
+};
+constexpr KnightTrap QUEEN_SIDE_TRAPS[4] = {
+    {1, 8, 2, {{3, 7}, {2, 6}}},
+    {1, 7, 3, {{3, 8}, {2, 5}, {3, 6}}},
+    {2, 8, 3, {{4, 7}, {1, 6}, {3, 6}}},
+    {2, 7, 4, {{4, 8}, {1, 5}, {3, 5}, {4, 6}}},
+};
+
+// The trap entry of relative square (file, rank) with its files mirrored onto the king side
+// when file > 4; nullptr when the square is no knight trap.
+const KnightTrap* knight_trap(int file, int rank)
+{
+    const int f = file <= 4 ? file : 9 - file;
+    for (const KnightTrap& t : QUEEN_SIDE_TRAPS)
+        if (t.file == f && t.rank == rank) return &t;
+    return nullptr;
+}
+
+int bits(uint32_t mask)
+{
+    return bit_count[mask & 0xFFFF];
+}
+
+// Men besides the kings above 10 and phase counts N + B + 2R + 4Q of both sides above 6.
+bool middle_game()
+{
+    int phase = 0;
+    for (int c = 0; c < 2; ++c)
+        phase += nombre_pieces[c] + bits(piece_type[c][ROOK]) + 3 * bits(piece_type[c][QUEEN]);
+    const int men = nombre_pieces[0] + nombre_pieces[1] + nombre_pions[0] + nombre_pions[1];
+    return men > 10 && phase > 6;
+}
+
+uint8_t pawn_code(int c)
+{
+    return colour_bit_of_index(c) + PAWN;
+}
+
+// The first non-empty square from sq along step, counting the empty squares passed in *empty.
+int first_piece(int sq, int step, int* empty)
+{
+    sq += step;
+    while (echiquier[sq] == EMPTY) {
+        ++*empty;
+        sq += step;
+    }
+    return sq;
+}
+
+// The x-ray value of one line of a slider on sq: up to three pieces met along step, scored by
+// `table` when they belong to the opponent; a pawn or the edge ends the line. The empty squares
+// before the first piece are added to *empty.
+int xray_line(int sq, int step, const XrayTable& table, uint8_t opponent_bit, int* empty)
+{
+    int value = 0;
+    sq = first_piece(sq, step, empty);
+    for (int k = 0; k < 3 && echiquier[sq] != BORDER; ++k) {
+        const uint8_t code = echiquier[sq];
+        if (code & opponent_bit) value += table[k][type_of(code)];
+        if (type_of(code) == PAWN) break;
+        int ignored = 0;
+        sq = first_piece(sq, step, &ignored);
+    }
+    return value;
+}
+
+// ---- knights ------------------------------------------------------------------------------
+
+// What a knight on q caught on a trap square stands to lose (0 or negative).
+int knight_trap_value(int c, int q)
+{
+    const int o = 1 - c;
+    const KnightTrap* trap = knight_trap(colonne[q], relative_rank(c, rangee[q]));
+    if (trap == nullptr) return 0;
+    if (attaques[c][q] & piece_type[c][PAWN]) return 0;
+    const bool mirrored = colonne[q] > 4;
+    int escape[4];
+    for (int i = 0; i < trap->count; ++i) {
+        const int f = mirrored ? 9 - trap->moves[i][0] : trap->moves[i][0];
+        escape[i] = relative_square(c, f, trap->moves[i][1]);
+    }
+    if (attaques[o][escape[0]] == 0) return 0;
+    for (int i = 1; i < trap->count; ++i)
+        if ((attaques[o][escape[i]] & piece_type[o][PAWN]) == 0) return 0;
+    const uint8_t on_escape = echiquier[escape[0]];
+    const int victim = (on_escape & colour_bit_of_index(o)) ? valeur_piece[type_of(on_escape)] : 0;
+    const int gain = exchange_core(q, escape[0], c, victim, valeur_piece[KNIGHT]);
+    return gain < 0 ? -std::min(-gain, KNIGHT_TRAP_MAX) : 0;
+}
+
+// Middle-game placement of a knight on q: its square once more, then either the hole in front
+// of a weak opponent pawn or an outpost no opponent pawn can ever chase away.
+int knight_placement(int s, int c, int q)
+{
+    const int o = 1 - c;
+    const int f = colonne[q];
+    const int square_value = knight_square[c][q];
+    const int defenders = bits(attaques[c][q] & piece_type[c][PAWN]);
+    int value = square_value;
+    if (echiquier[q + s] == pawn_code(o) &&
+        (pawn_file_flags(o, f) &
+         (PAWN_FLAG_ISOLATED | PAWN_FLAG_WEAK | PAWN_FLAG_UNSUPPORTED)) != 0) {
+        return value + square_value + 8 * defenders;
+    }
+    const int r = relative_rank(c, rangee[q]);
+    if (defenders > 0 && r >= relative_rank(c, pion_moins_avance[o][f - 1]) &&
+        r >= relative_rank(c, pion_moins_avance[o][f + 1])) {
+        value += knight_outpost[c][q];
+    }
+    return value;
+}
+
+int one_knight(int s, int c, int q, bool placement)
+{
+    const int o = 1 - c;
+    const uint8_t opponent_bit = colour_bit_of_index(o);
+    penalty[c] += knight_rim[c][q];
+
+    int value = 0;
+    int safe = 0;
+    for (int step : KNIGHT_STEPS) {
+        const int t = q + step;
+        const uint8_t code = echiquier[t];
+        if (code == EMPTY) {
+            if ((attaques[o][t] & piece_type[o][PAWN]) == 0) ++safe;
+        } else if (code & opponent_bit) {
+            value += KNIGHT_ATTACK_BONUS[type_of(code)];
+        }
+    }
+    if (safe <= 1) value += knight_trap_value(c, q);
+    value += safe == 0 ? -10 : (KNIGHT_MOBILITY[safe] * knight_square[c][q]) >> 6;
+    if (placement) value += knight_placement(s, c, q);
+    return value;
+}
+
+// ---- bishops ------------------------------------------------------------------------------
+
+// A bishop on its own back rank: a penalty, more when its own pawns wall it in, and a value
+// loss when the squares in front of those pawns are taken too.
+int bishop_back_rank(int s, int c, int q, int n)
+{
+    penalty[c] += 5;
+    if (n != 0) return 0;
+    const uint8_t own_pawn = pawn_code(c);
+    const int f = colonne[q];
+    if (f == 1 || f == 8) {
+        const int g = f == 1 ? 2 : 7;
+        if (echiquier[relative_square(c, g, 2)] != own_pawn) return 0;
+        penalty[c] += 5;
+        return is_occupied(echiquier[relative_square(c, g, 3)]) ? -10 : 0;
+    }
+    if (echiquier[q - 10 + s] != own_pawn || echiquier[q + 10 + s] != own_pawn) return 0;
+    penalty[c] += 5;
+    return is_occupied(echiquier[q - 10 + 2 * s]) && is_occupied(echiquier[q + 10 + 2 * s]) ? -10
+                                                                                          : 0;
+}
+
+// A bishop on a7, b8, g8 or h7 (relative) with the opponent's pawns closing its way out.
+bool bishop_caught(int c, int f, int r)
+{
+    const uint8_t opponent_pawn = pawn_code(1 - c);
+    if ((f == 8 && r == 7) || (f == 7 && r == 8))
+        return echiquier[relative_square(c, 6, 7)] == opponent_pawn &&
+               echiquier[relative_square(c, 7, 6)] == opponent_pawn;
+    if ((f == 1 && r == 7) || (f == 2 && r == 8))
+        return echiquier[relative_square(c, 3, 7)] == opponent_pawn &&
+               echiquier[relative_square(c, 2, 6)] == opponent_pawn;
+    return false;
+}
+
+bool bishop_trap_square(int f, int r)
+{
+    return ((f == 1 || f == 8) && r == 7) || ((f == 2 || f == 7) && r == 8);
+}
+
+int one_bishop(int s, int c, int q)
+{
+    const uint8_t opponent_bit = colour_bit_of_index(1 - c);
+    int value = 0;
+    int n = 0;
+    for (int step : {-9, 11, -11, 9}) value += xray_line(q, step, BISHOP_XRAY, opponent_bit, &n);
+    mobility_total += BISHOP_MOBILITY_WEIGHT * n;
+
+    const int f = colonne[q];
+    const int r = relative_rank(c, rangee[q]);
+    if (r == 1) {
+        value += bishop_back_rank(s, c, q, n);
+    } else if (n <= 1 && bishop_trap_square(f, r)) {
+        if (bishop_caught(c, f, r)) value -= BISHOP_TRAPPED;
+    } else if (f == 1 || f == 8) {
+        // An own pawn diagonally behind, towards the centre, shuts the bishop in on the rim.
+        const int behind = f == 1 ? q + 10 - s : q - 10 - s;
+        if (echiquier[behind] == pawn_code(c)) value -= 13;
+    }
+    return value + bishop_square[c][q];
+}
+
+// ---- rooks --------------------------------------------------------------------------------
+
+// The most advanced relative rank among the opponent's rearmost pawns of all files (0 if none).
+int opponent_pawn_base(int c)
+{
+    const int o = 1 - c;
+    int base = 0;
+    for (int f = 1; f <= 8; ++f) base = std::max(base, relative_rank(c, pion_moins_avance[o][f]));
+    return base;
+}
+
+// A rook on a relative rank at or beyond the opponent's pawn base.
+int rook_rank_terms(int c, int r, int base)
+{
+    const int king_rank = relative_rank(c, rangee[king_square(1 - c)]);
+    if (r == base) return king_rank > r ? 13 + 8 : 13;
+    if (r > base) return king_rank > r ? 7 + 16 : 7;
+    return 0;
+}
+
+// Own rooks of slots above k standing on file f.
+int later_rooks_on_file(int c, int k, int f)
+{
+    uint32_t later = piece_type[c][ROOK] & 0xFFFF & ~ficha[c][k].mask;
+    int count = 0;
+    while (later != 0) {
+        const int j = lowest_bit[later & 0xFFFF];
+        later ^= ficha[c][j].mask;
+        if (colonne[ficha[c][j].square] == f) ++count;
+    }
+    return count;
+}
+
+// A rook on file f where its own pawns stand.
+int rook_closed_file(int c, int f, int r)
+{
+    const int o = 1 - c;
+    const int front_pawn = relative_rank(c, pion_plus_avance[c][f]);
+    int value = 0;
+    if ((pawn_file_flags(c, f) & PAWN_FLAG_PASSED) && r < front_pawn) value += 15;
+    if (r < front_pawn) {
+        penalty[c] += 10;
+        return value;
+    }
+    if (pions_colonne[o][f] == 0) return value + 10;
+    const int d = r - relative_rank(c, pion_moins_avance[o][f]);
+    if (d >= 1) return value + 10;
+    return value + (d >= -4 ? ROOK_FACING_PAWN[-d] : 0);
+}
+
+// A rook on one of its trap squares shut in by its own king or pawns.
+bool rook_boxed(int c, int q, int f, int r)
+{
+    const int king = king_square(c);
+    const uint8_t own_pawn = pawn_code(c);
+    const int32_t* pawns_on = pions_colonne[c];
+    const auto king_on = [&](int kf) { return king == relative_square(c, kf, 1); };
+    if (r == 1) {
+        switch (f) {
+        case 1: return king_on(2) || (king_on(3) && pawns_on[2] > 0);
+        case 2: return king_on(3) && pawns_on[1] > 0;
+        case 7: return king_on(6) && pawns_on[8] > 0;
+        case 8: return king_on(7) || (king_on(6) && pawns_on[7] > 0);
+        default: return false;
+        }
+    }
+    if (f == 1 && (r == 2 || r == 3))
+        return echiquier[q + 10] == own_pawn || (pawns_on[2] > 0 && echiquier[q + 20] == own_pawn);
+    if (f == 2 && r == 2) return echiquier[q + 10] == own_pawn && pawns_on[1] > 0;
+    if (f == 7 && r == 2) return echiquier[q - 10] == own_pawn && pawns_on[8] > 0;
+    if (f == 8 && (r == 2 || r == 3))
+        return echiquier[q - 10] == own_pawn || (pawns_on[7] > 0 && echiquier[q - 20] == own_pawn);
+    return false;
+}
+
+int one_rook(int c, int k, int base)
+{
+    const int o = 1 - c;
+    const int q = static_cast<int>(ficha[c][k].square);
+    const int f = colonne[q];
+    const int r = relative_rank(c, rangee[q]);
+    const uint8_t opponent_bit = colour_bit_of_index(o);
+
+    int value = 0;
+    int n = 0;
+    for (int step : {1, -1, 10, -10}) value += xray_line(q, step, ROOK_XRAY, opponent_bit, &n);
+    mobility_total += ROOK_MOBILITY_WEIGHT * n;
+
+    if (nombre_pions[o] > 0) {
+        value += rook_rank_terms(c, r, base);
+        if (pawn_file_flags(o, f) & PAWN_FLAG_PASSED) value += 7;
+    }
+    if (pions_colonne[c][f] == 0) {
+        const int doubled = later_rooks_on_file(c, k, f);
+        return value + (pions_colonne[o][f] == 0 ? 10 + 20 * doubled : 5 + 10 * doubled);
+    }
+    value += rook_closed_file(c, f, r);
+    if (n <= 5 && rook_boxed(c, q, f, r)) value -= 30 - 5 * n;
+    return value;
+}
+
+}  // namespace
+
+int knight_terms(int s)
+{
+    const int c = colour_index(s);
+    const bool placement = middle_game();
+    int value = 0;
+    uint32_t knights = piece_type[c][KNIGHT];
+    while (knights != 0) {
+        const int k = lowest_bit[knights & 0xFFFF];
+        knights ^= ficha[c][k].mask;
+        value += one_knight(s, c, static_cast<int>(ficha[c][k].square), placement);
+    }
+    return value;
+}
+
+int bishop_terms(int s)
+{
+    const int c = colour_index(s);
+    int value = 0;
+    uint32_t bishops = piece_type[c][BISHOP];
+    while (bishops != 0) {
+        const int k = lowest_bit[bishops & 0xFFFF];
+        bishops ^= ficha[c][k].mask;
+        value += one_bishop(s, c, static_cast<int>(ficha[c][k].square));
+    }
+    return value;
+}
+
+int rook_terms(int s)
+{
+    const int c = colour_index(s);
+    const int base = opponent_pawn_base(c);
+    int value = 0;
+    uint32_t rooks = piece_type[c][ROOK];
+    while (rooks != 0) {
+        const int k = lowest_bit[rooks & 0xFFFF];
+        rooks ^= ficha[c][k].mask;
+        value += one_rook(c, k, base);
+    }
+    return value;
+}
+
+int queen_terms(int s)
+{
+    const int c = colour_index(s);
+    const int king = king_square(1 - c);
+    int value = 0;
+    uint32_t queens = piece_type[c][QUEEN];
+    while (queens != 0) {
+        const int k = lowest_bit[queens & 0xFFFF];
+        queens ^= ficha[c][k].mask;
+        const int q = static_cast<int>(ficha[c][k].square);
+
+        const int d = direction[q * 100 + king];
+        if (d != 0) {
+            int sq = q;
+            for (int i = 0; i < 3; ++i) {
+                int ignored = 0;
+                sq = first_piece(sq, d, &ignored);
+                if (sq == king) {
+                    value += QUEEN_LINE[i];
+                    break;
+                }
+                if (echiquier[sq] == BORDER || type_of(echiquier[sq]) == PAWN) break;
+            }
+        }
+        int n = 0;
+        for (int step : KING_STEPS) first_piece(q, step, &n);
+        mobility_total += QUEEN_MOBILITY_WEIGHT * n;
+        value += queen_square[c][q];
+    }
+    return value;
+}

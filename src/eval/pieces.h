@@ -1,0 +1,25 @@
+// The piece terms of one colour: knights, bishops, rooks and queens, with mobility summed into
+// one accumulator and penalties into one accumulator per colour; both are cleared by the driver.
+// Every routine takes s = +1 (White) or -1 (Black), returns a value good for s and only reads
+// the position record and the pawn flags of the position evaluation_pions saw last.
+#pragma once
+
+#include <cstdint>
+
+extern int32_t mobility_total;  // tenths of a point; cleared before each colour's piece terms
+extern int32_t penalty[2];      // [colour index], cleared at the start of the piece terms
+
+// Mobility weights of the sliders, in tenths of a point per empty square they see.
+constexpr int BISHOP_MOBILITY_WEIGHT = 20;
+constexpr int ROOK_MOBILITY_WEIGHT = 15;
+constexpr int QUEEN_MOBILITY_WEIGHT = 10;
+// Ceiling of what a knight caught on a trap square can lose.
+constexpr int KNIGHT_TRAP_MAX = 175;
+constexpr int BISHOP_TRAPPED = 200;
+
+// Knights of s; reads the opponent's pawn flags, so evaluation_pions must have run first.
+int knight_terms(int s);
+int bishop_terms(int s);
+// Rooks of s; reads both colours' pawn flags.
+int rook_terms(int s);
+int queen_terms(int s);

@@ -1,0 +1,16 @@
+// The two quiescence levels below the full-width search: SuperQuiescence (captures, checks and
+// evasions for a ply or two) and Quiescence (captures only), with their node counters.
+#pragma once
+
+#include <cstdint>
+
+#include "search/search.h"
+
+extern uint32_t quiescence_nodes, superq_nodes;
+extern uint32_t quiescence_nodes_by_height[SEARCH_HEIGHTS];
+extern uint32_t superq_nodes_by_height[SEARCH_HEIGHTS];
+
+int SuperQuiescence(int alpha, int beta, int height, int depth);
+int Quiescence(int alpha, int beta, int height);
+// Filters the captures of a height's list in place.
+void prune_bad_captures(int height, int threshold);

@@ -1,0 +1,30 @@
+// The think driver: book first, then iterative deepening with aspiration windows over the root
+// list, the thinking lines in both modes, the principal variation and the statistics.
+#pragma once
+
+#include <cstdint>
+
+#include "core/types.h"
+
+struct RootEntry {
+    Move move;
+    uint32_t weight;  // bits 29-31 best tag, bits 0-28 nodes searched below the move
+};
+
+extern RootEntry root_list[256];
+extern int32_t root_count;
+extern int32_t root_index;
+extern int32_t root_alpha, root_beta;
+extern uint32_t root_fail_flags;  // bit 0 re-search after a fail-low, bit 1 best <= root alpha
+extern int64_t search_start;      // clock at the start; elapsed ms once the think has ended
+extern int32_t last_score;
+extern int32_t show_thinking;
+
+// The move to play (0 for none); the game position is unchanged on return.
+Move Reflexion();
+int RootSearch(Move* best, int alpha, int beta, int depth);
+void sort_root_list();
+void sort_list(int height);
+void print_root_line(Move m, int score, int researched);
+void print_pv();
+void print_statistics();

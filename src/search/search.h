@@ -1,0 +1,60 @@
+// The full-width alpha-beta search below the root and the state it shares with quiescence,
+// move ordering, the root driver and the poll: stop flag, node counters, per-height records,
+// killers, countermoves and history. Depths are in sixtieths of a ply; heights run 0..63.
+#pragma once
+
+#include <cstdint>
+
+#include "core/tables.h"
+#include "core/types.h"
+
+constexpr int ONE_PLY = 60;
+constexpr int MAX_SCORE = 30000;
+constexpr int MATE_SCORE = 29999;  // a mate given at height h + 1 scores 29999 - h
+constexpr int SEARCH_HEIGHTS = 64;
+
+struct PlyInfo {
+    Move hash_move;
+    int32_t extension;  // 0 none, 1 check, 2 recapture or pawn ending, 4 pawn to the 7th
+    int32_t iid_nesting;
+};
+
+// Killer and countermove records: two moves with their counts.
+struct MovePair {
+    Move move1;
+    Move move2;
+    int16_t count1;
+    int16_t count2;
+};
+
+struct HistoryEntry {
+    uint32_t tries;
+    uint32_t cutoffs;
+};
+
+extern int32_t search_stopped;
+extern uint32_t poll_nodes;
+extern int32_t iteration_depth;
+extern int32_t root_ply;
+
+// Counters of the full-width search, reset at the start of every think.
+extern uint32_t search_nodes;
+extern uint32_t search_nodes_by_height[SEARCH_HEIGHTS];
+extern uint32_t null_move_tries, null_move_cutoffs, threat_extensions;
+extern uint32_t search_cutoffs, first_move_cutoffs;
+extern uint32_t ext_in_check, ext_recapture, ext_promotion, ext_mate_threat;
+
+extern PlyInfo ply_info[SEARCH_HEIGHTS];
+extern MovePair killers[SEARCH_HEIGHTS];
+extern MovePair countermoves[2][2048];
+extern HistoryEntry history[2][2048];
+
+// The move index of a move word: the table entry at its low 14 bits.
+inline int move_index_of(Move m) { return move_index[m & 0x3fff]; }
+
+int Search(int alpha, int beta, int height, int depth, int off_pv);
+int extensions(int alpha, int beta, int height, int depth);
+bool hash_allows_null(int beta, int depth);
+void update_pair(MovePair* pair, Move m);
+// Clears killers, countermoves, history and the counters above (start of a think).
+void clear_search_tables();
