@@ -48,6 +48,8 @@ void run_case(const BenchCase& c)
 
 }  // namespace
 
+void run_eval_bench();  // eval_bench.cpp
+
 int main()
 {
     mode_flags = MODE_XBOARD;  // keeps the set-up reports quiet
@@ -55,5 +57,6 @@ int main()
     init_static_tables();
     nouvelle_partie();
     for (const BenchCase& c : CASES) run_case(c);
+    run_eval_bench();
     return EXIT_SUCCESS;
 }

@@ -26,3 +26,26 @@ int setup_fen(const std::string& fen)
     capture_stdout([&] { result = lit_fen(fen.c_str()); });
     return result;
 }
+
+std::string colour_mirrored_fen(const std::string& fen)
+{
+    const size_t board_end = fen.find(' ');
+    const char side = board_end == std::string::npos ? 'w' : fen[board_end + 1];
+    std::string out, rank;
+    for (size_t i = 0; i <= fen.size() && i <= board_end; ++i) {
+        const char ch = i < fen.size() ? fen[i] : ' ';
+        if (ch != '/' && ch != ' ') {
+            const bool upper = ch >= 'A' && ch <= 'Z', lower = ch >= 'a' && ch <= 'z';
+            rank += upper ? char(ch - 'A' + 'a') : lower ? char(ch - 'a' + 'A') : ch;
+            continue;
+        }
+        out = out.empty() ? rank : rank + "/" + out;
+        rank.clear();
+    }
+    return out + (side == 'b' ? " w" : " b") + " - - 0 1";
+}
+
+int square_named(const char* name)
+{
+    return square_of(name[0] - 'a' + 1, name[1] - '0');
+}

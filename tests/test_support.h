@@ -17,4 +17,11 @@ int setup_fen(const std::string& fen);
 template <typename F>
 std::string capture_stdout(F f);
 
+// The position flipped top to bottom with the colours and the side to move exchanged; castling
+// rights and the en-passant square are dropped. Only the first two FEN fields are read.
+std::string colour_mirrored_fen(const std::string& fen);
+
+// The mailbox square of a name such as "e4".
+int square_named(const char* name);
+
 #include "test_support_impl.h"

@@ -35,7 +35,7 @@ int least_valuable(int c, uint32_t set, int* value)
 void uncover(int a, int t, uint32_t sets[2])
 {
     const int d = direction[a * 100 + t];
-    if (d == 0 || d != 0) return;
+    if (d == 0) return;
     for (int c : {WHITE, BLACK}) {
         uint32_t m = attaques[c][a] & pieces_glissantes_mask[c] & SLOT_BITS;
         while (m != 0) {
@@ -96,34 +96,34 @@ void add_if_victim(int* targets, int* count, int sq, uint8_t victim)
 void targets_of_moved_piece(int type, int t, int d, uint8_t victim, int* targets, int* count)
 {
     switch (type) {
-    case PAWN:
-        add_if_victim(targets, count, t - trait + 10, victim);
-        add_if_victim(targets, count, t - trait - 10, victim);
-        break;
-    case KNIGHT:
-        for (int step : KNIGHT_STEPS) add_if_victim(targets, count, t + step, victim);
-        break;
-    case BISHOP: {
-        const int e = (d == 11 || d == -11) ? 9 : 11;
-        add_first_on_ray(targets, count, t, e, victim);
-        add_first_on_ray(targets, count, t, -e, victim);
-        break;
-    }
-    case ROOK: {
-        const int e = (d == 1 || d == -1) ? 10 : 1;
-        add_first_on_ray(targets, count, t, e, victim);
-        add_first_on_ray(targets, count, t, -e, victim);
-        break;
-    }
-    case QUEEN:
-        for (int e : {1, 10, 9, 11}) {
-            if (d == e || d == -e) continue;
+        case PAWN:
+            add_if_victim(targets, count, t - trait + 10, victim);
+            add_if_victim(targets, count, t - trait - 10, victim);
+            break;
+        case KNIGHT:
+            for (int step : KNIGHT_STEPS) add_if_victim(targets, count, t + step, victim);
+            break;
+        case BISHOP: {
+            const int e = (d == 11 || d == -11) ? 9 : 11;
             add_first_on_ray(targets, count, t, e, victim);
             add_first_on_ray(targets, count, t, -e, victim);
+            break;
         }
-        break;
-    default:
-        break;
+        case ROOK: {
+            const int e = (d == 1 || d == -1) ? 10 : 1;
+            add_first_on_ray(targets, count, t, e, victim);
+            add_first_on_ray(targets, count, t, -e, victim);
+            break;
+        }
+        case QUEEN:
+            for (int e : {1, 10, 9, 11}) {
+                if (d == e || d == -e) continue;
+                add_first_on_ray(targets, count, t, e, victim);
+                add_first_on_ray(targets, count, t, -e, victim);
+            }
+            break;
+        default:
+            break;
     }
 }
 

@@ -116,7 +116,7 @@ uint32_t add_heavy_line(int c, int o, int king, int edge)
     const uint8_t at_y = echiquier[sq];
     if (at_y == EMPTY || at_y == (colour_bit_of_index(o) | ROOK)) {
         extra_attackers[sq + u] |= stack;
-        if (false) extra_attackers[sq + 2 * u] |= stack;
+        if (echiquier[sq + u] == EMPTY) extra_attackers[sq + 2 * u] |= stack;
     }
     return met;
 }

@@ -103,7 +103,7 @@ int weak_pawn_penalty(int c, int sq)
         const int friends = pawn_attackers(c, s);
         if (enemies > 0) {
             if (enemies <= friends) return 0;
-            return 5 * (c == WHITE ? 7 - rangee[s] : rangee[s] - 1);
+            return 5 * (c == WHITE ? 7 - rangee[s] : rangee[s] - 2);
         }
         if (friends > 0) return 0;
     }

@@ -7,11 +7,11 @@
 
 // Flags per file and colour, set by the most advanced pawn of the file (0 for a file without
 // pawns of that colour).
-constexpr uint8_t PAWN_FLAG_ISOLATED = 1;    // no own pawn on either neighbouring file
-constexpr uint8_t PAWN_FLAG_WEAK = 2;        // cannot advance safely past the enemy pawns
-constexpr uint8_t PAWN_FLAG_UNSUPPORTED = 4; // neighbouring own pawns all stand ahead of it
+constexpr uint8_t PAWN_FLAG_ISOLATED = 1;     // no own pawn on either neighbouring file
+constexpr uint8_t PAWN_FLAG_WEAK = 2;         // cannot advance safely past the enemy pawns
+constexpr uint8_t PAWN_FLAG_UNSUPPORTED = 4;  // neighbouring own pawns all stand ahead of it
 constexpr uint8_t PAWN_FLAG_PASSED = 8;
-constexpr uint8_t PAWN_FLAG_DOUBLED = 16;    // two or more own pawns on the file
+constexpr uint8_t PAWN_FLAG_DOUBLED = 16;  // two or more own pawns on the file
 
 // Placement value of a cache cell whose placement has not been needed yet.
 constexpr int16_t PLACEMENT_UNKNOWN = -30000;

@@ -43,8 +43,7 @@ constexpr std::array<SquareTable, 2> by_colour(const Rows& rows)
     std::array<SquareTable, 2> t{};
     for (int c = 0; c < 2; ++c)
         for (int f = 1; f <= 8; ++f)
-            for (int r = 1; r <= 8; ++r)
-                t[c][relative_square(c, f, r)] = rows[file_pair(f)][r - 1];
+            for (int r = 1; r <= 8; ++r) t[c][relative_square(c, f, r)] = rows[file_pair(f)][r - 1];
     return t;
 }
 
@@ -83,12 +82,10 @@ constexpr int KNIGHT_ATTACK_BONUS[8] = {0, 0, 0, 0, 0, 5, 10, 10};
 // Value of an opponent piece met as the first, second or third piece on a slider's line, by
 // type; pieces of both colours count in the order, only the opponent's score.
 using XrayTable = int8_t[3][8];
-constexpr XrayTable BISHOP_XRAY = {{0, 0, 0, 5, 0, 0, 10, 5},
-                                   {0, 0, 15, 2, 0, 0, 10, 15},
-                                   {0, 0, 10, 0, 0, 0, 5, 10}};
-constexpr XrayTable ROOK_XRAY = {{0, 0, 0, 3, 0, 3, 0, 7},
-                                 {0, 0, 15, 0, 0, 0, 0, 10},
-                                 {0, 0, 5, 0, 0, 0, 0, 5}};
+constexpr XrayTable BISHOP_XRAY = {
+    {0, 0, 0, 5, 0, 0, 10, 5}, {0, 0, 15, 2, 0, 0, 10, 15}, {0, 0, 10, 0, 0, 0, 5, 10}};
+constexpr XrayTable ROOK_XRAY = {
+    {0, 0, 0, 3, 0, 3, 0, 7}, {0, 0, 15, 0, 0, 0, 0, 10}, {0, 0, 5, 0, 0, 0, 0, 5}};
 // The opponent king as the first, second or third piece on a queen's line towards it.
 constexpr int QUEEN_LINE[3] = {0, 15, 5};
 
@@ -110,8 +107,8 @@ constexpr KnightTrap QUEEN_SIDE_TRAPS[4] = {
     {2, 7, 4, {{4, 8}, {1, 5}, {3, 5}, {4, 6}}},
 };
 
-// The trap entry of relative square (file, rank) with its files mirrored onto the king side
-// when file > 4; nullptr when the square is no knight trap.
+// The trap entry of relative square (file, rank), a king-side square being looked up as its
+// queen-side mirror image; nullptr when the square is no knight trap.
 const KnightTrap* knight_trap(int file, int rank)
 {
     const int f = file <= 4 ? file : 9 - file;
@@ -202,8 +199,8 @@ int knight_placement(int s, int c, int q)
     const int defenders = bits(attaques[c][q] & piece_type[c][PAWN]);
     int value = square_value;
     if (echiquier[q + s] == pawn_code(o) &&
-        (pawn_file_flags(o, f) &
-         (PAWN_FLAG_ISOLATED | PAWN_FLAG_WEAK | PAWN_FLAG_UNSUPPORTED)) != 0) {
+        (pawn_file_flags(o, f) & (PAWN_FLAG_ISOLATED | PAWN_FLAG_WEAK | PAWN_FLAG_UNSUPPORTED)) !=
+            0) {
         return value + square_value + 8 * defenders;
     }
     const int r = relative_rank(c, rangee[q]);
@@ -222,6 +219,7 @@ int one_knight(int s, int c, int q, bool placement)
 
     int value = 0;
     int safe = 0;
+    // Jumps off the board land on border bytes, which count as neither safe nor a target.
     for (int step : KNIGHT_STEPS) {
         const int t = q + step;
         const uint8_t code = echiquier[t];
@@ -255,8 +253,9 @@ int bishop_back_rank(int s, int c, int q, int n)
     }
     if (echiquier[q - 10 + s] != own_pawn || echiquier[q + 10 + s] != own_pawn) return 0;
     penalty[c] += 5;
-    return is_occupied(echiquier[q - 10 + 2 * s]) && is_occupied(echiquier[q + 10 + 2 * s]) ? -10
-                                                                                          : 0;
+    const bool blocked =
+        is_occupied(echiquier[q - 10 + 2 * s]) && is_occupied(echiquier[q + 10 + 2 * s]);
+    return blocked ? -10 : 0;
 }
 
 // A bishop on a7, b8, g8 or h7 (relative) with the opponent's pawns closing its way out.
@@ -322,7 +321,7 @@ int rook_rank_terms(int c, int r, int base)
 // Own rooks of slots above k standing on file f.
 int later_rooks_on_file(int c, int k, int f)
 {
-    uint32_t later = piece_type[c][ROOK] & 0xFFFF & ~ficha[c][k].mask;
+    uint32_t later = piece_type[c][ROOK] & ~((2u << k) - 1);
     int count = 0;
     while (later != 0) {
         const int j = lowest_bit[later & 0xFFFF];
@@ -358,11 +357,16 @@ bool rook_boxed(int c, int q, int f, int r)
     const auto king_on = [&](int kf) { return king == relative_square(c, kf, 1); };
     if (r == 1) {
         switch (f) {
-        case 1: return king_on(2) || (king_on(3) && pawns_on[2] > 0);
-        case 2: return king_on(3) && pawns_on[1] > 0;
-        case 7: return king_on(6) && pawns_on[8] > 0;
-        case 8: return king_on(7) || (king_on(6) && pawns_on[7] > 0);
-        default: return false;
+            case 1:
+                return king_on(2) || (king_on(3) && pawns_on[2] > 0);
+            case 2:
+                return king_on(3) && pawns_on[1] > 0;
+            case 7:
+                return king_on(6) && pawns_on[8] > 0;
+            case 8:
+                return king_on(7) || (king_on(6) && pawns_on[7] > 0);
+            default:
+                return false;
         }
     }
     if (f == 1 && (r == 2 || r == 3))
