@@ -22,7 +22,7 @@ define quiet_ctest
 	|| { grep -v -E "^ *Start +[0-9]+:|Passed +[0-9.]+ sec" test.log; exit 1; }
 endef
 
-.PHONY: all deps configure build run test test-slow asan bench clean
+.PHONY: all deps configure build run test test-slow asan bench bench-wac clean
 
 all: build
 
@@ -55,6 +55,12 @@ bench: configure
 	@cmake --build $(BUILD_DIR) --target quarvelin_bench -j $(JOBS) > $(BUILD_DIR)/bench.log 2>&1 \
 	|| { cat $(BUILD_DIR)/bench.log; echo "Build failed"; exit 1; }
 	@./$(BUILD_DIR)/quarvelin_bench
+
+# The tactical benchmark: the 300 Win-At-Chess positions at one second each (about five minutes).
+bench-wac: configure
+	@cmake --build $(BUILD_DIR) --target quarvelin_bench -j $(JOBS) > $(BUILD_DIR)/bench.log 2>&1 \
+	|| { cat $(BUILD_DIR)/bench.log; echo "Build failed"; exit 1; }
+	@./$(BUILD_DIR)/quarvelin_bench wac tests/data/wac.epd 1000
 
 clean:
 	@rm -rf $(BUILD_DIR) $(ASAN_DIR)

@@ -3,6 +3,7 @@
 // console. The FEN reader echoes the end of each record on a line of its own.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "core/makemove.h"
 #include "core/setup.h"
@@ -48,15 +49,21 @@ void run_case(const BenchCase& c)
 
 }  // namespace
 
-void run_eval_bench();  // eval_bench.cpp
+void run_eval_bench();                        // eval_bench.cpp
+void run_search_bench();                      // search_bench.cpp
+int run_wac_bench(const char* path, int ms);  // search_bench.cpp
 
-int main()
+// No argument: the speed benchmarks. "wac FILE [MS]": the tactical run over an EPD file.
+int main(int argc, char** argv)
 {
     mode_flags = MODE_XBOARD;  // keeps the set-up reports quiet
     if (allocate_caches(uint64_t{16} << 20) != 0) return EXIT_FAILURE;
     init_static_tables();
     nouvelle_partie();
+    if (argc >= 3 && std::strcmp(argv[1], "wac") == 0)
+        return run_wac_bench(argv[2], argc >= 4 ? std::atoi(argv[3]) : 1000);
     for (const BenchCase& c : CASES) run_case(c);
     run_eval_bench();
+    run_search_bench();
     return EXIT_SUCCESS;
 }

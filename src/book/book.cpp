@@ -1,12 +1,237 @@
-// STUB: replaced by the book module.
+// The opening book table and its use in play. Only this file and the book tools write
+// book_table and book_count; the table always holds book_count readable records (a load
+// either installs a complete table or leaves the book empty), so a lookup never reads past it.
 #include "book/book.h"
-BookRecord* book_table;
-int32_t book_count;
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/board.h"
+#include "core/makemove.h"
+#include "frontend/startup.h"
+#include "movegen/movegen.h"
+#include "movegen/notation.h"
+#include "search/root.h"
+
+BookRecord* book_table = nullptr;
+int32_t book_count = 0;
 int32_t use_book = 1;
-int32_t show_book;
-int load_book() { return -1; }
-int book_lookup() { return -1; }
-Move choose_book_move() { return 0; }
-void list_book_successors() {}
-void seed_random(int32_t) {}
-int32_t random_int(int32_t lo, int32_t) { return lo; }
+int32_t show_book = 0;
+
+constexpr size_t RECORD_BYTES = sizeof(BookRecord);
+// Weights travel in the 16-bit ordering scores of the move list; larger attraits are capped
+// there rather than wrapping to negative weights.
+constexpr int32_t MAX_WEIGHT = 32767;
+
+void release_book()
+{
+    std::free(book_table);
+    book_table = nullptr;
+    book_count = 0;
+}
+
+// ---- loading --------------------------------------------------------------------------------
+
+static uint32_t le32(const unsigned char* b)
+{
+    return uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 | uint32_t{b[3]} << 24;
+}
+
+static uint16_t le16(const unsigned char* b)
+{
+    return static_cast<uint16_t>(b[0] | b[1] << 8);
+}
+
+// Reads count records into table; false when the file ends first.
+static bool read_records(std::FILE* f, BookRecord* table, int32_t count)
+{
+    unsigned char b[RECORD_BYTES];
+    for (int32_t i = 0; i < count; ++i) {
+        if (std::fread(b, 1, RECORD_BYTES, f) != RECORD_BYTES) return false;
+        table[i] = BookRecord{le32(b), le32(b + 4), le32(b + 8), static_cast<int16_t>(le16(b + 12)),
+                              le16(b + 14)};
+    }
+    return true;
+}
+
+static int fail_count(std::FILE* f, int32_t count)
+{
+    if (text_mode()) std::printf("Nombre de positions invalide : %d\n", count);
+    std::fclose(f);
+    return -1;
+}
+
+int load_book()
+{
+    release_book();
+    if (text_mode()) std::printf("Bibliotheque ... ");
+    std::FILE* f = std::fopen(BOOK_FILE_NAME, "rb");
+    if (f == nullptr) {
+        if (text_mode()) std::printf("Non disponible\n");
+        return -1;
+    }
+    unsigned char b[4] = {0, 0, 0, 0};
+    const size_t got = std::fread(b, 1, sizeof b, f);
+    const int32_t count = static_cast<int32_t>(le32(b));
+    if (got != sizeof b || count < 1 || count > BOOK_MAX_RECORDS) return fail_count(f, count);
+
+    auto* table = static_cast<BookRecord*>(std::malloc(static_cast<size_t>(count) * RECORD_BYTES));
+    if (table == nullptr) {
+        if (text_mode()) std::printf("Pas assez de memoire\n");
+        std::fclose(f);
+        return -1;
+    }
+    // A file shorter than its count would leave records undefined: it is refused whole.
+    if (!read_records(f, table, count)) {
+        std::free(table);
+        return fail_count(f, count);
+    }
+    std::fclose(f);
+    book_table = table;
+    book_count = count;
+    if (text_mode())
+        std::printf("%d positions (%u Ko)\n", count,
+                    static_cast<unsigned>(static_cast<size_t>(count) * RECORD_BYTES / 1024));
+    return 0;
+}
+
+// ---- lookup ---------------------------------------------------------------------------------
+
+Key96 current_book_key()
+{
+    Key96 key = pos()->hash_key;
+    key.w[0] = (key.w[0] & ~1u) | (trait == 1 ? 1u : 0u);
+    return key;
+}
+
+// Negative, zero or positive as the record sorts before, with or after the key.
+static int compare_record(const BookRecord& r, const Key96& key)
+{
+    const uint32_t words[3] = {r.key0, r.key1, r.key2};
+    for (int i = 0; i < 3; ++i)
+        if (words[i] != key.w[i]) return words[i] < key.w[i] ? -1 : 1;
+    return 0;
+}
+
+int book_search(Key96 key, int32_t* insert_at)
+{
+    int32_t lo = 0, hi = book_count - 1;
+    while (lo <= hi) {
+        const int32_t mid = (lo + hi) / 2;
+        const int c = compare_record(book_table[mid], key);
+        if (c > 0)
+            hi = mid - 1;
+        else if (c < 0)
+            lo = mid + 1;
+        else
+            return mid;
+    }
+    if (insert_at != nullptr) *insert_at = lo;
+    return -1;
+}
+
+int book_lookup()
+{
+    return book_search(current_book_key());
+}
+
+// Index of the record of the position after m, or -1; the position is unchanged on return.
+static int lookup_after(Move m)
+{
+    make_move(m);
+    const int r = book_lookup();
+    unmake_move(m);
+    return r;
+}
+
+// Moves cannot be made from the last ply record; there the book has nothing to offer.
+static bool room_for_a_move()
+{
+    return ply < MAX_PLY_RECORDS - 1;
+}
+
+// ---- move choice ----------------------------------------------------------------------------
+
+// Keeps in ply 0's list only the moves whose successor is in the book, each weighted by its
+// attrait when its value for the mover equals the best so far and -1 when below it. Returns
+// the best value (-1 when none reaches 0).
+static int weigh_successors()
+{
+    const int first = ply_start[0];
+    int end = ply_start[1];
+    int best = -1;
+    for (int i = first; i < end;) {
+        const int r = lookup_after(move_stack[i].move);
+        if (r < 0) {
+            move_stack[i] = move_stack[--end];
+            continue;
+        }
+        const int s = book_table[r].score * trait;
+        const int32_t a = book_table[r].attrait;
+        const auto weight = static_cast<int16_t>(a < MAX_WEIGHT ? a : MAX_WEIGHT);
+        if (s > best) {
+            for (int j = first; j < i; ++j) move_stack[j].score = -1;
+            best = s;
+            move_stack[i].score = weight;
+        } else {
+            move_stack[i].score = s == best ? weight : int16_t{-1};
+        }
+        ++i;
+    }
+    ply_start[1] = end;
+    return best;
+}
+
+static void print_book_line(int first, int end, int32_t total)
+{
+    std::printf("0 0 0 0 ( ");
+    for (int i = first; i < end; ++i) {
+        const int w = move_stack[i].score;
+        std::printf("%s", move_to_text(move_stack[i].move, false));
+        if (w >= 1 && total > 0)
+            std::printf(" {%d}", static_cast<int>(w * 100.0 / total));
+        else if (w < 0)
+            std::printf("?");
+        std::printf(" ");
+    }
+    std::printf(")\n");
+}
+
+Move choose_book_move()
+{
+    if (!room_for_a_move()) return 0;
+    genere_all_moves(0);
+    const int best = weigh_successors();
+    const int first = ply_start[0], end = ply_start[1];
+    if (end == first) return 0;
+    sort_list(0);
+
+    // Best successors that all have attrait 0 share the draw equally.
+    for (int i = first; i < end && move_stack[i].score == 0; ++i) move_stack[i].score = 1;
+    int32_t total = 0;
+    for (int i = first; i < end && move_stack[i].score >= 1; ++i) total += move_stack[i].score;
+
+    print_book_line(first, end, total);
+    if (best < 0 || total < 1) return 0;
+
+    const int32_t r = random_int(1, total);
+    int32_t sum = 0;
+    for (int i = first; i < end; ++i) {
+        sum += move_stack[i].score;
+        if (sum >= r) return move_stack[i].move;
+    }
+    return 0;  // not reached: the leading weights add up to total
+}
+
+void list_book_successors()
+{
+    if (!room_for_a_move()) return;
+    genere_all_moves(0);
+    for (int i = ply_start[0]; i < ply_start[1]; ++i) {
+        const Move m = move_stack[i].move;
+        const int r = lookup_after(m);
+        if (r >= 0)
+            std::printf("%s : A %3d  / S %d\n", move_to_text(m, false), book_table[r].attrait,
+                        book_table[r].score);
+    }
+}

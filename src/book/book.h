@@ -1,9 +1,11 @@
 // The opening book: `bibli.bok` loaded into a table sorted by book key, the lookup of the
-// current position, the weighted choice of a book move and the book's random generator.
+// current position, the weighted choice of a book move and the listing of book successors.
+// The table is one std::malloc block of at least book_count records (none when the count is 0).
 #pragma once
 
 #include <cstdint>
 
+#include "book/random.h"
 #include "core/types.h"
 
 struct BookRecord {
@@ -16,15 +18,26 @@ struct BookRecord {
 static_assert(sizeof(BookRecord) == 16);
 
 constexpr int32_t BOOK_MAX_RECORDS = 0x20000;
+constexpr const char* BOOK_FILE_NAME = "bibli.bok";
 
 extern BookRecord* book_table;
 extern int32_t book_count;
 extern int32_t use_book;
 extern int32_t show_book;
 
+// Frees the table and leaves the book empty (count 0, no table).
+void release_book();
+// Replaces the book with the contents of `bibli.bok`; 0 on success, -1 (book empty) on failure.
 int load_book();
+// The book key of the current position: hash_key with bit 0 of word 0 set for White to move.
+Key96 current_book_key();
+// Binary search for key: its index, or -1 with *insert_at (when given) set to the index of the
+// first record greater than the key.
+int book_search(Key96 key, int32_t* insert_at = nullptr);
+// Index of the current position's record, or -1.
 int book_lookup();
+// A book move for the side to move, or 0; prints the book line when some successor is known.
+// Overwrites ply 0's move list.
 Move choose_book_move();
+// Prints each generated move whose successor is in the book with its attrait and score.
 void list_book_successors();
-void seed_random(int32_t seed);
-int32_t random_int(int32_t lo, int32_t hi);

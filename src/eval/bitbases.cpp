@@ -1,9 +1,10 @@
 // Retrograde solution of the two bit bases, computed at start-up. Every set of positions is a
 // 64-bit mask over the defending king's square (case64), so one fixpoint step handles 64
-// positions with a few shifts; both bases together take about a millisecond, which is why they
+// positions with a few shifts; both bases together take a few milliseconds, which is why they
 // are solved when the engine starts instead of being stored as generated data.
 #include "eval/bitbases.h"
 
+#include <bit>
 #include <cstring>
 
 uint64_t kpk_base[2][64][64];
@@ -123,7 +124,7 @@ bool kpk_step(uint64_t won[2][64][64], const uint64_t promotion[64][64])
             const uint64_t not_kings = ~zone(K) & ~bit(p);
             uint64_t moves = 0;
             for (uint64_t targets = adjacent(bit(K)) & ~bit(p); targets; targets &= targets - 1)
-                moves |= won[0][__builtin_ctzll(targets)][p];
+                moves |= won[0][std::countr_zero(targets)][p];
             const int q = p + 1;
             if (q != K) {
                 if (rank_index(q) == 7) {
@@ -160,7 +161,7 @@ void solve_kpk()
         for (int K = 0; K < 64; ++K)
             for (int p = 0; p < 64; ++p)
                 for (uint64_t ks = won[stm][K][p]; ks; ks &= ks - 1)
-                    kpk_base[stm][K][__builtin_ctzll(ks)] |= bit(p);
+                    kpk_base[stm][K][std::countr_zero(ks)] |= bit(p);
 }
 
 // One pawn, no king on its side: single[1][a] / single[0][a] are masks over the defending king

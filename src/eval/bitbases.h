@@ -5,8 +5,9 @@
 
 #include <cstdint>
 
-extern uint64_t kpk_base[2][64][64];       // [strong to move][strong king][weak king], bit pawn
-extern uint64_t two_pawns_base[2][64][64];  // [pawns' side to move][first pawn][last pawn], bit king
+extern uint64_t kpk_base[2][64][64];  // [strong to move][strong king][weak king], bit pawn
+extern uint64_t two_pawns_base[2][64]
+                              [64];  // [pawns' side to move][first pawn][last pawn], bit king
 
 // Solves both bases; called once at start-up after the static tables. Calling it again
 // recomputes the same contents.

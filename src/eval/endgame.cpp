@@ -40,7 +40,7 @@ constexpr int ENDING_PASSED[8] = {0, 0, 25, 35, 45, 60, 90, 130};
 constexpr int ENDING_SUPPORTED[8] = {0, 0, 15, 30, 45, 60, 100, 100};
 constexpr int ENDING_DEFENDED[8] = {0, 0, 10, 15, 30, 45, 60, 100};
 constexpr int OUTSIDE[9] = {0, 0, 0, 10, 25, 45, 70, 70, 0};  // by file distance 0..8
-constexpr int SPREAD[8] = {0, 0, 0, 10, 25, 50, 100, 100};   // by file distance 0..7
+constexpr int SPREAD[8] = {0, 0, 0, 10, 25, 50, 100, 100};    // by file distance 0..7
 constexpr int LONE_RUNNER[6] = {0, 700, 600, 500, 400, 300};  // by moves to promote
 constexpr int RACE[10] = {700, 650, 600, 400, 200, -200, -400, -600, -650, -700};  // i = -4..5
 
@@ -167,7 +167,8 @@ int passed_pawn_with_pieces(int s, int x, int* extra)
     const int p = square_of(x, pion_plus_avance[c][x]);
     const int rr = relative_rank(s, rangee[p]);
     const int q = p + s;
-    if (rr > 4) *extra += SUPPORT_FRONT[rr] * pawns_attacking(c, q) + SUPPORT[rr] * pawns_attacking(c, p);
+    if (rr > 4)
+        *extra += SUPPORT_FRONT[rr] * pawns_attacking(c, q) + SUPPORT[rr] * pawns_attacking(c, p);
     int v = PASSED_BASE[rr];
     const uint8_t ahead = echiquier[q];
     if (is_occupied(ahead)) {

@@ -63,12 +63,14 @@ int passed_pawn_threats(int c, int o)
 
 int trapped_pieces(int c, int o)
 {
-    const uint8_t bishop = colour_bit_of_index(c) | BISHOP, knight = colour_bit_of_index(c) | KNIGHT;
+    const uint8_t bishop = colour_bit_of_index(c) | BISHOP,
+                  knight = colour_bit_of_index(c) | KNIGHT;
     int cost = 0;
     for (int sq : TRAPPED_BISHOP[c])
         if (echiquier[sq] == bishop) cost += TRAPPED_BISHOP_COST;
     for (const KnightTrap& t : TRAPPED_KNIGHT[c])
-        if (echiquier[t.square] == knight && attaques[o][t.escape] != 0) cost += TRAPPED_KNIGHT_COST;
+        if (echiquier[t.square] == knight && attaques[o][t.escape] != 0)
+            cost += TRAPPED_KNIGHT_COST;
     return cost;
 }
 
@@ -112,8 +114,8 @@ bool blocked_centre_pawn(int c, int pawn, int block)
 // Drive, centre and tempo terms by the men left on the board.
 int phase_terms(int white_phase, int black_phase)
 {
-    const int men = nombre_pieces[WHITE] + nombre_pieces[BLACK] + nombre_pions[WHITE] +
-                    nombre_pions[BLACK];
+    const int men =
+        nombre_pieces[WHITE] + nombre_pieces[BLACK] + nombre_pions[WHITE] + nombre_pions[BLACK];
     const int phases = white_phase + black_phase;
     int v = 0;
     if (men <= 10 || phases <= 6) {

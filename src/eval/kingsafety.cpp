@@ -22,12 +22,18 @@ constexpr uint32_t KING_BIT = 1;        // slot 0 is always the king
 constexpr int QUEEN_SIDE_RIGHT = 2;
 constexpr int KING_SIDE_RIGHT = 1;
 
-using ShelterRoutine = void (*)();
-// [colour index]: queen side, centre, king side.
-constexpr ShelterRoutine QUEEN_SIDE_ROUTINE[2] = {shelter_black_queen_side,
-                                                  shelter_white_queen_side};
-constexpr ShelterRoutine CENTRE_ROUTINE[2] = {shelter_black_centre, shelter_white_centre};
-constexpr ShelterRoutine KING_SIDE_ROUTINE[2] = {shelter_black_king_side, shelter_white_king_side};
+void queen_side_shelter(int c)
+{
+    c == WHITE ? shelter_white_queen_side() : shelter_black_queen_side();
+}
+void centre_shelter(int c)
+{
+    c == WHITE ? shelter_white_centre() : shelter_black_centre();
+}
+void king_side_shelter(int c)
+{
+    c == WHITE ? shelter_white_king_side() : shelter_black_king_side();
+}
 
 int count(uint32_t mask)
 {
@@ -60,18 +66,18 @@ void centre_king_shelter(int c, int rights)
         int best = 0;
         if (rights & QUEEN_SIDE_RIGHT) {
             clear_h_o_t();
-            QUEEN_SIDE_ROUTINE[c]();
+            queen_side_shelter(c);
             best = shelter_h;
         }
         if (rights & KING_SIDE_RIGHT) {
             clear_h_o_t();
-            KING_SIDE_ROUTINE[c]();
+            king_side_shelter(c);
             if (shelter_h > best) best = shelter_h;
         }
         shelter_g = best < MIN_CASTLING_SHELTER ? 0 : best;
     }
     clear_h_o_t();
-    CENTRE_ROUTINE[c]();
+    centre_shelter(c);
 }
 
 void compute_shelter(int c, int king, int rights)
@@ -79,11 +85,11 @@ void compute_shelter(int c, int king, int rights)
     shelter_h = shelter_o = shelter_g = shelter_t = 0;
     const int file = colonne[king];
     if (file <= 3)
-        QUEEN_SIDE_ROUTINE[c]();
+        queen_side_shelter(c);
     else if (file <= 5)
         centre_king_shelter(c, rights);
     else
-        KING_SIDE_ROUTINE[c]();
+        king_side_shelter(c);
 }
 
 bool is_heavy(uint8_t code, int o)
@@ -174,7 +180,7 @@ uint32_t attackers_of(int o, int sq)
     return on_board(sq) ? attaques[o][sq] & SLOT_BITS : 0;
 }
 
-// Steps 4 and 5: the neighbours in generation order, then the number of distinct attackers.
+// The neighbours in generation order, plus one for each distinct attacker beyond the first.
 int neighbours_weight(int c, int o, int king)
 {
     const uint32_t rooks = piece_type[o][ROOK];

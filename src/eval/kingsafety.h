@@ -12,9 +12,9 @@
 extern int32_t shelter_h, shelter_o, shelter_g, shelter_t;
 extern uint32_t king_probes, king_hits;
 
-// Per square, the enemy slots that would reach it through a friendly-to-them line (rooks and
-// queens stacked towards the king, a bishop behind the queen). Only the eight squares around
-// the king examined last are meaningful; each call clears them before adding.
+// Per square, the enemy slots lined up behind its attackers (rooks and queens stacked towards
+// the king, a bishop behind the queen). Only the eight squares around the king examined last
+// are meaningful; each examination clears them before adding.
 extern uint32_t extra_attackers[BOARD_SIZE];
 
 // The safety of colour s's king (+1 White, -1 Black), good for s when positive.

@@ -31,7 +31,7 @@ constexpr int STORM_OUTER[9] = {0, 0, 0, 3, 2, 0, 0, 0, 0};
 // Shelter weights by the gap between a file's pawn and the closest shelter pawn; the edge file
 // has its own row. F scales the sum down as the closest pawn stands further up.
 constexpr int Y_INNER[3] = {22, 16, 8};
-constexpr int Y_EDGE[3] = {22, 16, 8};
+constexpr int Y_EDGE[3] = {22, 18, 10};
 constexpr int F_BY_RANK[5] = {0, 0, 1024, 682, 341};
 
 // Rank r of the board seen from colour c (the mapping is its own inverse).

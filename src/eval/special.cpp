@@ -42,8 +42,8 @@ int kpk(int s)
 {
     const int c = colour_index(s), o = 1 - c;
     const int king = king_square(c), defender = king_square(o), pawn = first_pawn_square(c);
-    const bool won = kpk_won(trait == s ? 1 : 0, base64(s, king), base64(s, defender),
-                             base64(s, pawn));
+    const bool won =
+        kpk_won(trait == s ? 1 : 0, base64(s, king), base64(s, defender), base64(s, pawn));
     const int front = pawn + s;
     return 5 * (relative_rank(s, pawn) + (won ? 170 : 10)) + 3 * distance[defender][front] -
            distance[king][front];

@@ -8,9 +8,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "book/book.h"
 #include "core/setup.h"
 #include "core/tables.h"
 #include "core/verify.h"
+#include "eval/bitbases.h"
 #include "platform/platform.h"
 #include "search/hash.h"
 
@@ -247,8 +249,11 @@ int quarvelin_main(int argc, char** argv)
 
     if (allocate_caches(hash_budget_bytes(hash_budget)) < 0) return -1;
     init_static_tables();
+    init_bitbases();
     init_echiquier(nullptr, 1, 15, 0);
     clear_caches();
+    seed_random(static_cast<int32_t>(calendar_seconds()));
+    load_book();
     verifie_position("Apres Initialisation\n");
 
     if (mode_flags == MODE_XBOARD) std::printf("feature done=1\n");

@@ -107,9 +107,18 @@ int gen_king(int w, int from, bool castling)
     return w;
 }
 
-int gen_queen(int w, int from) { return slide(w, from, ALL_LINES); }
-int gen_rook(int w, int from) { return slide(w, from, ORTHOGONAL); }
-int gen_bishop(int w, int from) { return slide(w, from, DIAGONAL); }
+int gen_queen(int w, int from)
+{
+    return slide(w, from, ALL_LINES);
+}
+int gen_rook(int w, int from)
+{
+    return slide(w, from, ORTHOGONAL);
+}
+int gen_bishop(int w, int from)
+{
+    return slide(w, from, DIAGONAL);
+}
 
 int gen_knight(int w, int from)
 {

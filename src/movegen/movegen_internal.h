@@ -32,7 +32,8 @@ inline int push_plain(int w, int from, int to)
 inline int push_promotions(int w, int from, int to)
 {
     const int captured = type_of(echiquier[to]);
-    for (int promo : PROMOTION_ORDER) w = push_move(w, make_move_word(from, to, PAWN, captured, promo));
+    for (int promo : PROMOTION_ORDER)
+        w = push_move(w, make_move_word(from, to, PAWN, captured, promo));
     return w;
 }
 
@@ -44,8 +45,14 @@ inline int push_pawn_move(int w, int from, int to)
 }
 
 // The code of the side to move's pawns and the colour bit of its opponent.
-inline uint8_t own_pawn_code() { return static_cast<uint8_t>(colour_bit(trait) + PAWN); }
-inline uint8_t opponent_bit() { return colour_bit(-trait); }
+inline uint8_t own_pawn_code()
+{
+    return static_cast<uint8_t>(colour_bit(trait) + PAWN);
+}
+inline uint8_t opponent_bit()
+{
+    return colour_bit(-trait);
+}
 
 // Moves of each slot in `slots` (colour c) to square `to`, lowest slot first.
 inline int push_from_slots(int w, int c, uint32_t slots, int to)

@@ -1,21 +1,83 @@
-// Clocks, time allocation and the poll the search calls every so many nodes: limits of time,
-// depth and nodes, and (in a later stage) the input read during a search.
+// Clocks, time allocation and the poll the search calls every so many nodes: the search limits
+// (depths, time per move, node limit), the two clock records and the three time operations the
+// clock modes choose. Every reading of the time goes through `clock_source`, so a test can put
+// a stub clock in its place; times are milliseconds.
 #pragma once
 
 #include <cstdint>
 
-// Time-control modes.
+// Time-control modes: three clock modes, then the three fixed-limit modes.
+constexpr int32_t TC_GAME = 0;            // one period for the whole game
+constexpr int32_t TC_MOVES = 1;           // so many moves per period
+constexpr int32_t TC_INCREMENT = 2;       // whole game plus an increment per move
 constexpr int32_t TC_TIME_PER_MOVE = 3;
 constexpr int32_t TC_FIXED_DEPTH = 4;
 constexpr int32_t TC_FIXED_NODES = 5;
 
-extern int32_t time_control_mode;
-extern int32_t max_depth;         // plies, for the fixed-depth mode and as a cap
-extern uint32_t max_nodes;        // for the fixed-nodes mode
-extern int32_t time_per_move_ms;  // for the time-per-move mode
+constexpr bool is_clock_mode(int32_t mode)
+{
+    return mode >= TC_GAME && mode <= TC_INCREMENT;
+}
 
+constexpr int32_t DEFAULT_MIN_DEPTH = 5;
+constexpr int32_t DEFAULT_MAX_DEPTH = 42;
+constexpr int32_t DEFAULT_TIME_PER_MOVE = 1000;
+
+// One player's clock. In the fixed-limit modes `remaining` adds up the time spent instead.
+struct Pendule {
+    int32_t moves_per_control;  // 0 when the whole game is one period
+    int32_t base;
+    int32_t increment;
+    int32_t remaining;
+};
+
+// The operations of the clock modes: the allocation for a move (side +1/-1, game ply), the
+// extension granted while the root is failing low (0 refuses it), and the test that forbids
+// another iteration. All null outside the clock modes.
+struct TimeOperations {
+    int32_t (*allocate)(int side, int game_ply);
+    int32_t (*extend)(int side);
+    bool (*iteration_over)();
+};
+
+extern int32_t time_control_mode;
+extern int32_t min_depth;         // plies: iterations up to here are never refused
+extern int32_t max_depth;         // plies: no iteration beyond this one
+extern uint32_t max_nodes;        // the fixed-nodes mode's limit
+extern int32_t time_per_move_ms;  // the time-per-move mode's budget
+
+extern Pendule pendule[2];  // [0] Black, [1] White
+extern TimeOperations time_operations;
+
+// Allocation state of the current move, rewritten by allocate_time.
+extern int32_t base_allocation;  // the clock mode's answer before any extension
+extern int32_t current_limit;    // doubled by each extension
+extern int32_t move_allocation;  // what the poll and the iteration test compare with
+extern int64_t clock_start;      // clock reading when the allocation was made
+
+// Set while a search runs on the opponent's time, and when the opponent then played the
+// predicted move.
+extern int32_t ponder_search;
+extern int32_t ponder_hit;
+
+// The millisecond clock; now_ms unless a test has put a stub in its place.
+extern int64_t (*clock_source)();
+inline int64_t clock_now()
+{
+    return clock_source();
+}
+
+// Zeroes both clock records and the time operations.
+void clear_clocks();
+// The budget of the move about to be thought (clock modes) and, in every mode, the clock start.
+void allocate_time(int side, int game_ply);
+// Charges the time a move took to the side that played it.
+void charge_clock(int side, int32_t elapsed);
+
+// 1 when the limits of the current mode say the search must end now, else 0.
+int limits_reached();
 // Called by the search at frontier nodes once poll_nodes passes the interval: tests the clock
 // and the limits and sets search_stopped when the search must end.
 void poll();
-// True when the driver may start another iteration.
+// True when the driver may start the iteration of depth `iteration_depth`.
 bool may_start_iteration();

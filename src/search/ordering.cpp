@@ -1,13 +1,313 @@
-// STUB: replaced by move ordering.
+// Move ordering: writes the 16-bit scores of one height's list in the move stack and hands the
+// moves out best first. Only ordonne_precis changes the position, and it takes every move back
+// before it returns; the other routines read the attack tables and the search's pair tables.
 #include "search/ordering.h"
 
+#include <cstdint>
+
+#include "core/board.h"
+#include "core/makemove.h"
+#include "core/tables.h"
+#include "eval/evaluation.h"
+#include "eval/exchange.h"
 #include "movegen/movegen.h"
-void ordonne_precis(int) {}
-void ordonne(int) {}
-void ordonne_evasions(int) {}
-void ordonne_captures(int) {}
+#include "search/search.h"
+
+namespace {
+
+constexpr uint32_t SLOT_BITS = 0xFFFF;  // bit 16 of `attaques` is a transient mark, never a slot
+constexpr uint32_t KING_SLOT_BIT = 1;   // slot 0 always holds the king
+
+constexpr int CAPTURE_MOVER_BONUS[8] = {0, 10, 1, 7, 0, 7, 5, 3};
+constexpr int EVASION_MOVER_BONUS[8] = {0, 6, 0, 1, 0, 2, 5, 3};
+
+constexpr int COUNTERMOVE_BONUS = 50;
+constexpr int KILLER_BONUS = 40;
+constexpr int OLD_KILLER_BONUS = 30;
+constexpr int RECAPTURE_BONUS = 50;
+constexpr int QUEEN_CONTACT_BONUS = 2000;
+constexpr int ROOK_CONTACT_BONUS = 1500;
+
+// What every scoring rule needs to know about the node. The per-height tables hold
+// SEARCH_HEIGHTS entries; valid_height() keeps every routine inside them.
+struct Node {
+    int height;
+    int side;  // colour index of the side to move
+    int opp;
+    Move last;  // the opponent's move that led here, 0 at the game's first record
+    Move hash_move;
+    const OrderingSet* pst;
+};
+
+bool valid_height(int height)
+{
+    return height >= 0 && height < SEARCH_HEIGHTS;
+}
+
+Node node_at(int height)
+{
+    const int side = colour_index(trait);
+    return Node{height,
+                side,
+                1 - side,
+                ply > 0 ? etats[ply - 1].coup : NULL_MOVE,
+                ply_info[height].hash_move & MOVE_MASK,
+                &ordering_set()};
+}
+
+bool is_hash_move(const Node& n, Move m)
+{
+    return n.hash_move != NULL_MOVE && (m & MOVE_MASK) == n.hash_move;
+}
+
+bool in_pair(const MovePair& p, Move m)
+{
+    return m == p.move1 || m == p.move2;
+}
+
+bool is_countermove(const Node& n, Move m)
+{
+    return in_pair(countermoves[n.side][move_index_of(n.last)], m);
+}
+
+int pst(const Node& n, int c, int type, int sq)
+{
+    return (*n.pst)[c][type][sq];
+}
+
+// pst(side, a, to) - pst(side, a, from): what the move gains on the ordering tables.
+int placement_gain(const Node& n, Move m)
+{
+    const int a = move_piece(m);
+    return pst(n, n.side, a, move_to(m)) - pst(n, n.side, a, move_from(m));
+}
+
+uint32_t attackers(int c, int sq)
+{
+    return attaques[c][sq] & SLOT_BITS;
+}
+
+uint32_t mover_bit(Move m)
+{
+    return case_ficha[move_from(m)]->mask;
+}
+
+// The side's attackers of the to square other than the mover itself.
+uint32_t other_attackers(const Node& n, Move m)
+{
+    return attackers(n.side, move_to(m)) & ~mover_bit(m);
+}
+
+bool pawn_among(int c, uint32_t set)
+{
+    return (set & piece_type[c][PAWN]) != 0;
+}
+
+// Bonus for moving a piece away from a square the opponent attacks.
+int escape_bonus(const Node& n, Move m)
+{
+    const int f = move_from(m), a = move_piece(m);
+    const uint32_t threats = attackers(n.opp, f);
+    if (threats == 0) return 0;
+    const bool undefended = attackers(n.side, f) == 0;
+    if (a == PAWN) return undefended ? 25 : 0;
+    if (pawn_among(n.opp, threats)) return valeur_piece[a] / 2;
+    return undefended ? 100 : 50;
+}
+
+// Value of the captured piece on its square, seen from its owner's tables.
+int victim_gain(const Node& n, Move m)
+{
+    const int v = move_captured(m);
+    return pst(n, n.opp, v, move_to(m)) + valeur_piece[v];
+}
+
+// A slider among `candidates` (the side's sliders attacking from) covers the square just beyond
+// from on the line from to through from, or stands on it.
+bool backed_from_behind(const Node& n, int from, int to, uint32_t candidates)
+{
+    const int d = direction[to * 100 + from];
+    if (d == 0 || candidates == 0) return false;
+    const int beyond = from + d;
+    if (!on_board(beyond)) return false;  // border entries of `attaques` are not exact
+    if (attackers(n.side, beyond) & candidates) return true;
+    const uint8_t code = echiquier[beyond];
+    return is_occupied(code) && colour_of(code) == n.side &&
+           (case_ficha[beyond]->mask & candidates) != 0;
+}
+
+// A queen or rook landing next to the enemy king where only that king guards the square, with
+// support for the piece once it stands there.
+int contact_check_bonus(const Node& n, Move m)
+{
+    const int a = move_piece(m), f = move_from(m), s = move_to(m);
+    if (a != QUEEN && a != ROOK) return 0;
+    if (attackers(n.opp, s) != KING_SLOT_BIT) return 0;
+    uint32_t sliders = pieces_glissantes_mask[n.side];
+    if (a == ROOK) {
+        if ((file_rank_bits[s] & file_rank_bits[king_square(n.opp)]) == 0) return 0;
+        sliders = piece_type[n.side][ROOK] | piece_type[n.side][QUEEN];
+    }
+    const bool supported =
+        other_attackers(n, m) != 0 || backed_from_behind(n, f, s, attackers(n.side, f) & sliders);
+    if (!supported) return 0;
+    return a == QUEEN ? QUEEN_CONTACT_BONUS : ROOK_CONTACT_BONUS;
+}
+
+int capture_terms(const Node& n, Move m)
+{
+    const int s = move_to(m), a = move_piece(m);
+    int score = escape_bonus(n, m) + victim_gain(n, m);
+    const uint32_t defenders = attackers(n.opp, s);
+    if (defenders != 0) {
+        if (pawn_among(n.opp, defenders) || other_attackers(n, m) == 0)
+            score += 100 - valeur_piece[a];
+        else
+            score -= valeur_piece[a] / 4;
+    }
+    if (s == move_to(n.last)) score += RECAPTURE_BONUS;
+    return score;
+}
+
+int history_bonus(const Node& n, Move m)
+{
+    const HistoryEntry& h = history[n.side][move_index_of(m)];
+    // 64-bit so that neither the product nor tries + 1 can wrap (no division by zero).
+    return static_cast<int>(64 * uint64_t{h.cutoffs} / (uint64_t{h.tries} + 1));
+}
+
+int ordonne_score(const Node& n, Move m)
+{
+    int score = placement_gain(n, m);
+    if (is_countermove(n, m))
+        score += COUNTERMOVE_BONUS;
+    else if (in_pair(killers[n.height], m))
+        score += KILLER_BONUS;
+    else if (n.height >= 3 && in_pair(killers[n.height - 2], m))
+        score += OLD_KILLER_BONUS;
+    const bool capture = move_captured(m) != NO_TYPE;
+    if (!capture) score += history_bonus(n, m);
+    const int contact = contact_check_bonus(n, m);
+    if (contact != 0) return score + contact;
+    if (capture) score += capture_terms(n, m);
+    const int k = king_square(n.opp);
+    if (distance[k][move_to(m)] < distance[k][move_from(m)]) score += 5;
+    return score;
+}
+
+int evasion_score(const Node& n, Move m)
+{
+    const int a = move_piece(m), A = valeur_piece[a];
+    const bool capture = move_captured(m) != NO_TYPE;
+    int score = placement_gain(n, m);
+    if (is_countermove(n, m)) score += COUNTERMOVE_BONUS;
+    if (a == KING) return score + (capture ? victim_gain(n, m) + 50 : -50);
+    score += escape_bonus(n, m);
+    const uint32_t defenders = attackers(n.opp, move_to(m));
+    const bool pawn_defends = pawn_among(n.opp, defenders);
+    if (capture) {
+        score += victim_gain(n, m);
+        if (defenders != 0) score -= (a == PAWN || !pawn_defends) ? A / 2 : A;
+        return score;
+    }
+    score += EVASION_MOVER_BONUS[a];
+    const bool supported = other_attackers(n, m) != 0;
+    if (pawn_defends) return score + (supported ? 50 - A : -A);
+    return score + (supported ? -A / 2 : -A);
+}
+
+int capture_score(const Node& n, Move m)
+{
+    const int a = move_piece(m), s = move_to(m);
+    int score = victim_gain(n, m) + placement_gain(n, m) + CAPTURE_MOVER_BONUS[a];
+    if (is_countermove(n, m))
+        score += COUNTERMOVE_BONUS;
+    else if (in_pair(killers[n.height], m))
+        score += KILLER_BONUS;
+    const uint32_t defenders = attackers(n.opp, s);
+    if (defenders != 0) score -= valeur_piece[a] / 2;
+    if (defenders == KING_SLOT_BIT && other_attackers(n, m) != 0) score += a == QUEEN ? 1000 : 25;
+    return score;
+}
+
+// Scores every entry of the height's list with rule(node, move); the hash move gets its own
+// score. Scores are stored modulo 2^16.
+template <typename Rule>
+void score_list(int height, Rule rule)
+{
+    if (!valid_height(height)) return;
+    const Node n = node_at(height);
+    for (int i = ply_start[height]; i < ply_start[height + 1]; ++i) {
+        const Move m = move_stack[i].move;
+        const int score = is_hash_move(n, m) ? HASH_MOVE_SCORE : rule(n, m);
+        move_stack[i].score = static_cast<int16_t>(score);
+    }
+}
+
+// The last entry of the list takes the place of entry i and the list shrinks by one.
+void remove_entry(int height, int i)
+{
+    move_stack[i] = move_stack[--ply_start[height + 1]];
+}
+
+}  // namespace
+
+const OrderingSet& ordering_set()
+{
+    const bool ending = bit_count[pieces_glissantes_mask[BLACK] & SLOT_BITS] < 2 &&
+                        bit_count[pieces_glissantes_mask[WHITE] & SLOT_BITS] < 2;
+    return ending ? ORDERING_ENDING : ORDERING_OPENING;
+}
+
+void ordonne_precis(int height)
+{
+    if (!valid_height(height)) return;
+    const Node n = node_at(height);
+    int i = ply_start[height];
+    while (i < ply_start[height + 1]) {
+        const Move m = move_stack[i].move;
+        if (is_hash_move(n, m)) {
+            move_stack[i++].score = HASH_MOVE_SCORE;
+            continue;
+        }
+        make_move(m);
+        if (own_king_attacked_after_move()) {
+            unmake_move(m);
+            remove_entry(height, i);  // the moved-in entry is examined at the same place
+            continue;
+        }
+        int score = in_check() ? 5000 - pos()->score_materiel : -evaluation(-MAX_SCORE, MAX_SCORE);
+        score -= fight(trait);
+        unmake_move(m);
+        move_stack[i++].score = static_cast<int16_t>(score);
+    }
+}
+
+void ordonne(int height)
+{
+    score_list(height, ordonne_score);
+}
+
+void ordonne_evasions(int height)
+{
+    score_list(height, evasion_score);
+}
+
+void ordonne_captures(int height)
+{
+    score_list(height, capture_score);
+}
+
 Move next_move(int height)
 {
-    if (ply_start[height + 1] <= ply_start[height]) return 0;
-    return move_stack[--ply_start[height + 1]].move;
+    if (!valid_height(height)) return NULL_MOVE;
+    const int first = ply_start[height], end = ply_start[height + 1];
+    if (end <= first) return NULL_MOVE;
+    int best = first;
+    for (int i = first + 1; i < end; ++i) {
+        if (move_stack[i].score > move_stack[best].score) best = i;
+    }
+    const Move m = move_stack[best].move;
+    remove_entry(height, best);
+    return m;
 }

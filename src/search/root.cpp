@@ -1,17 +1,323 @@
-// STUB: replaced by the think driver.
+// The think driver: the book, the root list with its best tags and node weights, iterative
+// deepening inside aspiration windows and the search of the root moves. Every root move made is
+// unmade before anything is returned, so the game position survives any think, stopped or not.
 #include "search/root.h"
-RootEntry root_list[256];
+
+#include <algorithm>
+#include <cstdio>
+
+#include "book/book.h"
+#include "core/board.h"
+#include "core/makemove.h"
+#include "frontend/settings.h"
+#include "frontend/startup.h"
+#include "movegen/movegen.h"
+#include "search/clock.h"
+#include "search/hash.h"
+#include "search/ordering.h"
+#include "search/output.h"
+#include "search/search.h"
+
+RootEntry root_list[ROOT_LIST_SIZE];
 int32_t root_count;
 int32_t root_index;
 int32_t root_alpha, root_beta;
 uint32_t root_fail_flags;
 int64_t search_start;
-int32_t last_score = -30000;
+int32_t last_score = -MAX_SCORE;
 int32_t show_thinking = 1;
-Move Reflexion() { return 0; }
-int RootSearch(Move* best, int, int, int) { *best = 0; return 0; }
-void sort_root_list() {}
-void sort_list(int) {}
-void print_root_line(Move, int, int) {}
-void print_pv() {}
-void print_statistics() {}
+int32_t root_side;
+int32_t tag_counter;
+
+namespace {
+
+constexpr uint32_t FAIL_LOW_RESEARCH = 1;  // root_fail_flags: re-searching after a fail-low
+constexpr uint32_t BEST_AT_OR_BELOW_ALPHA = 2;
+constexpr int ASPIRATION_DELTA = 30;
+constexpr int WIDEST_DELTA = 200;  // beyond this a window opens to the score bound
+constexpr uint32_t NODE_BITS = (1u << TAG_SHIFT) - 1;
+
+int tag_of(int i)
+{
+    return static_cast<int>(root_list[i].weight >> TAG_SHIFT);
+}
+
+void set_tag(int i, int tag)
+{
+    root_list[i].weight = (root_list[i].weight & NODE_BITS) | (static_cast<uint32_t>(tag) << TAG_SHIFT);
+}
+
+// Move i has just become the best with a score above root alpha: it gets the newest tag and
+// the moves before it that were best once step one tag back, so the next iteration tries it
+// first and the former best moves right after it.
+void apply_tag_rule(int i)
+{
+    if (tag_counter < MAX_TAG && tag_of(i) == 0) {
+        set_tag(i, ++tag_counter);
+        return;
+    }
+    for (int j = 0; j < i; ++j)
+        if (tag_of(j) != 0) set_tag(j, tag_of(j) - 1);
+    set_tag(i, tag_counter);
+}
+
+// Searches root move i with the window (alpha, beta) for the opponent's reply at height 1 and
+// charges the nodes spent to its weight. The move is unmade before returning.
+int search_root_move(int i, int alpha, int beta, int depth, int off_pv)
+{
+    const Move m = root_list[i].move;
+    const uint32_t before = node_total();
+    make_move(m);
+    const int r = -Search(-beta, -alpha, 1, depth - ONE_PLY, off_pv);
+    unmake_move(m);
+    root_list[i].weight += node_total() - before;
+    return r;
+}
+
+void store_root(Move m, int score, int depth, uint32_t bound)
+{
+    hash_store(m, score, 0, static_cast<uint32_t>(depth) | DEPTH_FULL_WIDTH, bound);
+}
+
+// A new best score r of root move i, not yet taken into the window.
+void note_root_best(int i, int r, bool researched)
+{
+    if (show_thinking) print_root_line(root_list[i].move, r, researched ? 1 : 0);
+}
+
+// Fills the root list from the generators, legal moves only, ordered. The list holds at most
+// 218 moves (the most any legal position has); the copy is still bounded by the array.
+void build_root_list()
+{
+    ply_start[0] = 0;
+    if (in_check())
+        genere_evasions(0);
+    else
+        genere_all_moves(0);
+    ordonne_precis(0);
+    sort_list(0);
+    root_count = std::min(ply_start[1] - ply_start[0], ROOT_LIST_SIZE);
+    for (int i = 0; i < root_count; ++i) root_list[i] = RootEntry{move_stack[i].move, 0};
+}
+
+// The starting point of the deepening from the position's cell, if any: the depth to start at,
+// and the score and move of the last think of this position when its result is trustworthy.
+int start_from_cell(Move* best)
+{
+    HashCell* cell = hash_find();
+    ply_info[0].hash_move = cell ? cell->packed & MOVE_MASK : 0;
+    last_score = -MAX_SCORE;
+    *best = 0;
+    if (cell == nullptr) return 1;
+    if (!ponder_search && (cell->packed & BOUND_BITS) != BOUND_EXACT) return 1;
+    last_score = cell->score;
+    *best = cell->packed & MOVE_MASK;
+    cell->packed = (cell->packed & ~AGE_BITS) | hash_age;
+    return std::max(1, (cell->depth & 0x7fff) / ONE_PLY);
+}
+
+// The aspiration search of one iteration around `last_score`, widening 30, 120, then to the
+// bound. A re-search that fails the other way is accepted as it is.
+int aspiration_search(Move* best, Move* prev_best, int* prev_score, int depth)
+{
+    if (last_score == -MAX_SCORE) return RootSearch(best, -MAX_SCORE, MAX_SCORE, depth);
+    int delta = ASPIRATION_DELTA;
+    int alpha = last_score - delta, beta = last_score + delta;
+    int r = RootSearch(best, alpha, beta, depth);
+    if (r >= beta) {
+        while (r >= beta && !search_stopped) {
+            print_search_line(LINE_FAIL_HIGH, r);
+            delta *= 4;
+            alpha = r;
+            beta = delta > WIDEST_DELTA ? MAX_SCORE : r + delta;
+            *prev_best = *best;
+            *prev_score = r;
+            sort_root_list();
+            r = RootSearch(best, alpha, beta, depth);
+        }
+    } else if (r <= alpha) {
+        root_fail_flags |= FAIL_LOW_RESEARCH;
+        while (r <= alpha && !search_stopped) {
+            print_search_line(LINE_FAIL_LOW, r);
+            delta *= 4;
+            beta = r;
+            alpha = delta > WIDEST_DELTA ? -MAX_SCORE : r - delta;
+            sort_root_list();
+            r = RootSearch(best, alpha, beta, depth);
+        }
+        root_fail_flags &= ~FAIL_LOW_RESEARCH;
+    }
+    return r;
+}
+
+// Iterative deepening from depth d until a limit, a stop or a mate within the depth.
+Move deepen(int d, Move best)
+{
+    for (;; ++d) {
+        iteration_depth = d;
+        if (!may_start_iteration()) break;
+        Move prev_best = best;
+        int prev_score = last_score;
+        sort_root_list();
+        last_score = aspiration_search(&best, &prev_best, &prev_score, d * ONE_PLY);
+        if (best == 0) {
+            best = prev_best;
+            last_score = prev_score;
+        }
+        if (search_stopped) break;
+        print_search_line(LINE_ITERATION, last_score);
+        if (last_score >= MAX_SCORE - d || last_score <= d - MAX_SCORE) break;
+    }
+    return best;
+}
+
+}  // namespace
+
+void sort_root_list()
+{
+    for (int i = 1; i < root_count; ++i) {
+        const RootEntry e = root_list[i];
+        int j = i;
+        for (; j > 0 && e.weight > root_list[j - 1].weight; --j) root_list[j] = root_list[j - 1];
+        root_list[j] = e;
+    }
+}
+
+void sort_list(int height)
+{
+    const int end = ply_start[height + 1];
+    for (int i = ply_start[height]; i < end; ++i) {
+        int top = i;
+        for (int j = i + 1; j < end; ++j)
+            if (move_stack[j].score > move_stack[top].score) top = j;
+        std::swap(move_stack[i], move_stack[top]);
+    }
+}
+
+Move Reflexion()
+{
+    if (use_book && !analyse_mode && book_lookup() >= 0) {
+        const Move m = choose_book_move();
+        if (m != 0) {
+            last_score = 0;
+            return m;
+        }
+    }
+    root_side = trait;
+    advance_hash_age();
+    clear_statistics();
+    tag_counter = 0;
+    root_fail_flags = 0;
+    root_ply = ply;
+    Move best = 0;
+    const int start_depth = start_from_cell(&best);
+    iteration_depth = start_depth;
+    search_start = clock_now();
+    build_root_list();
+    if (root_count == 0) {
+        // Mate or stalemate: nothing to search, and no move to play.
+        last_score = in_check() ? -MAX_SCORE : draw_value * trait;
+        search_start = 0;
+        return 0;
+    }
+    if (show_thinking) print_first_line();
+    if (root_count == 1 && is_clock_mode(time_control_mode) && !analyse_mode) {
+        last_score = 0;
+        return root_list[0].move;
+    }
+    best = deepen(start_depth, best);
+    search_start = clock_now() - search_start;
+    if (show_thinking && text_mode()) print_statistics();
+    return best;
+}
+
+int RootSearch(Move* out, int alpha, int beta, int depth)
+{
+    iteration_depth = depth / ONE_PLY;
+    killers[1].move1 = killers[1].move2 = 0;
+    search_stopped = 0;
+    root_index = 0;
+    root_alpha = alpha;
+    root_beta = beta;
+    Move best_move = 0;
+
+    int r = search_root_move(0, alpha, beta, depth, 0);
+    if (search_stopped) {
+        *out = 0;
+        return 0;
+    }
+    note_root_best(0, r, false);
+    if (r <= root_alpha) {
+        root_fail_flags |= BEST_AT_OR_BELOW_ALPHA;
+    } else {
+        root_fail_flags &= ~BEST_AT_OR_BELOW_ALPHA;
+        best_move = root_list[0].move;
+        if (tag_of(0) == 0) {
+            tag_counter = 1;
+            set_tag(0, 1);
+        }
+    }
+    int best = r;
+    if (r > alpha || r >= MATE_SCORE) {
+        alpha = r;
+        if (r >= beta) {
+            store_root(best_move, r, depth, BOUND_LOWER);
+            *out = best_move;
+            return r;
+        }
+    }
+
+    for (int i = 1; i < root_count; ++i) {
+        root_index = i;
+        const Move m = root_list[i].move;
+        r = search_root_move(i, alpha, alpha + 1, depth, 1);
+        const bool researched = alpha < r && r < beta && !search_stopped;
+        if (search_stopped) {
+            *out = best > root_alpha ? best_move : 0;
+            if (best <= root_alpha) return 0;
+            store_root(best_move, best, depth, BOUND_LOWER);
+            return best;
+        }
+        if (r > best) {
+            note_root_best(i, r, researched);
+            if (r > root_alpha) {
+                root_fail_flags &= ~BEST_AT_OR_BELOW_ALPHA;
+                apply_tag_rule(i);
+                best_move = m;
+            } else {
+                root_fail_flags |= BEST_AT_OR_BELOW_ALPHA;
+            }
+            best = r;
+            if (r > alpha || r >= MATE_SCORE) {
+                alpha = r;
+                if (r >= beta) {
+                    store_root(best_move, r, depth, BOUND_LOWER);
+                    *out = best_move;
+                    return r;
+                }
+            }
+        }
+        if (!researched) continue;
+        r = search_root_move(i, r - 1, beta, depth, 0);
+        if (search_stopped) {
+            store_root(best_move, best, depth, BOUND_LOWER);
+            *out = best_move;
+            return best;
+        }
+        if (r > best) {
+            note_root_best(i, r, false);
+            best = r;
+            if (r > alpha || r >= MATE_SCORE) {
+                alpha = r;
+                if (r >= beta) {
+                    store_root(best_move, r, depth, BOUND_LOWER);
+                    *out = best_move;
+                    return r;
+                }
+            }
+        }
+    }
+    *out = best_move;
+    if (best > root_alpha) store_root(best_move, best, depth, BOUND_EXACT);
+    return best;
+}

@@ -1,5 +1,6 @@
 // The think driver: book first, then iterative deepening with aspiration windows over the root
-// list, the thinking lines in both modes, the principal variation and the statistics.
+// list, the thinking lines in both modes, the principal variation and the statistics. The game
+// position is the same after a think as before it, also when the think was stopped.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +12,11 @@ struct RootEntry {
     uint32_t weight;  // bits 29-31 best tag, bits 0-28 nodes searched below the move
 };
 
-extern RootEntry root_list[256];
+constexpr int ROOT_LIST_SIZE = 256;
+constexpr uint32_t TAG_SHIFT = 29;
+constexpr int MAX_TAG = 5;
+
+extern RootEntry root_list[ROOT_LIST_SIZE];
 extern int32_t root_count;
 extern int32_t root_index;
 extern int32_t root_alpha, root_beta;
@@ -19,6 +24,8 @@ extern uint32_t root_fail_flags;  // bit 0 re-search after a fail-low, bit 1 bes
 extern int64_t search_start;      // clock at the start; elapsed ms once the think has ended
 extern int32_t last_score;
 extern int32_t show_thinking;
+extern int32_t root_side;    // `trait` when the think began
+extern int32_t tag_counter;  // best tags handed out in this think (0..5)
 
 // The move to play (0 for none); the game position is unchanged on return.
 Move Reflexion();
@@ -28,3 +35,5 @@ void sort_list(int height);
 void print_root_line(Move m, int score, int researched);
 void print_pv();
 void print_statistics();
+// Full-width, super-quiescence and quiescence nodes of the current think.
+uint32_t node_total();
