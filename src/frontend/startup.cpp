@@ -13,7 +13,9 @@
 #include "core/tables.h"
 #include "core/verify.h"
 #include "eval/bitbases.h"
+#include "frontend/xboard.h"
 #include "platform/platform.h"
+#include "search/clock.h"
 #include "search/hash.h"
 
 uint32_t mode_flags = MODE_XBOARD;
@@ -235,7 +237,10 @@ int32_t mesure_vitesse_cpu(int multiplier, int32_t* sink)
 // ---- the start-up sequence ------------------------------------------------------------------
 
 // The xboard loop or the console loop, whichever `mode flags` names, runs here.
-void run_front_end() {}
+void run_front_end()
+{
+    if (mode_flags == MODE_XBOARD) xboard_loop();
+}
 
 int quarvelin_main(int argc, char** argv)
 {
@@ -256,7 +261,10 @@ int quarvelin_main(int argc, char** argv)
     load_book();
     verifie_position("Apres Initialisation\n");
 
-    if (mode_flags == MODE_XBOARD) std::printf("feature done=1\n");
+    if (mode_flags == MODE_XBOARD) {
+        input_init();
+        std::printf("feature done=1\n");
+    }
     run_front_end();
     return 0;
 }

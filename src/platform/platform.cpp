@@ -7,6 +7,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
@@ -40,6 +41,17 @@ static bool descriptor_ready(int fd)
 bool input_waiting()
 {
     return descriptor_ready(STDIN_FILENO);
+}
+
+int read_input_byte()
+{
+    for (;;) {
+        unsigned char c = 0;
+        const ssize_t got = read(STDIN_FILENO, &c, 1);
+        if (got == 1) return c;
+        if (got < 0 && errno == EINTR) continue;  // a signal is not the end of the input
+        return -1;
+    }
 }
 
 // Puts the terminal in non-canonical, unechoed mode (no signal keys either, so an interrupt

@@ -15,6 +15,10 @@ bool stdin_is_terminal();
 // True when a read of stdin would not block (pipe, file or terminal): a byte is waiting or the
 // input has ended, so that a reader always gets to see the end.
 bool input_waiting();
+// Reads one byte of stdin straight from the descriptor (nothing is buffered by the library, so
+// a later poll sees exactly what is left); blocks until a byte comes. Returns the byte, or -1
+// at the end of the input or on a read error.
+int read_input_byte();
 // True when a key has been pressed on the terminal; always false when stdin is not one.
 bool key_pressed();
 // Waits for one key on the terminal, unechoed, and returns its code; returns -1 at once when

@@ -6,10 +6,12 @@
 
 #include <cstdint>
 
+#include "core/types.h"
+
 // Time-control modes: three clock modes, then the three fixed-limit modes.
-constexpr int32_t TC_GAME = 0;            // one period for the whole game
-constexpr int32_t TC_MOVES = 1;           // so many moves per period
-constexpr int32_t TC_INCREMENT = 2;       // whole game plus an increment per move
+constexpr int32_t TC_GAME = 0;       // one period for the whole game
+constexpr int32_t TC_MOVES = 1;      // so many moves per period
+constexpr int32_t TC_INCREMENT = 2;  // whole game plus an increment per move
 constexpr int32_t TC_TIME_PER_MOVE = 3;
 constexpr int32_t TC_FIXED_DEPTH = 4;
 constexpr int32_t TC_FIXED_NODES = 5;
@@ -59,6 +61,10 @@ extern int64_t clock_start;      // clock reading when the allocation was made
 // predicted move.
 extern int32_t ponder_search;
 extern int32_t ponder_hit;
+// The opponent's move the ponder search assumes was played (from, to and promotion compared).
+extern Move predicted_move;
+// 1 when standard input is not a terminal (a pipe or a file); set by input_init.
+extern int32_t stdin_is_pipe;
 
 // The millisecond clock; now_ms unless a test has put a stub in its place.
 extern int64_t (*clock_source)();
@@ -69,6 +75,26 @@ inline int64_t clock_now()
 
 // Zeroes both clock records and the time operations.
 void clear_clocks();
+// Both colours get n moves per control (0: one period for the whole game), the base time and
+// the increment, with the whole base remaining; depths 5 to 42; the clock mode and its
+// operations follow from n and the increment. A negative n counts as 0, and the times are kept
+// between 0 and MAX_CLOCK_MS.
+void set_level(int32_t moves, int32_t base_seconds, int32_t increment_seconds);
+void set_level_ms(int32_t moves, int64_t base_ms, int64_t increment_ms);
+constexpr int64_t MAX_CLOCK_MS = int64_t{1} << 30;
+
+// The time operations of the clock modes (side +1/-1; game ply of the move to think).
+int32_t alloc_game(int side, int game_ply);
+int32_t alloc_moves(int side, int game_ply);
+int32_t alloc_increment(int side, int game_ply);
+int32_t extend_game(int side);
+int32_t extend_control(int side);
+bool iteration_time_test();
+
+// Notes whether standard input is a terminal; called once at start-up in xboard mode.
+void input_init();
+// Non-zero when a read of standard input would not block (a byte, or its end, is waiting).
+int input_available();
 // The budget of the move about to be thought (clock modes) and, in every mode, the clock start.
 void allocate_time(int side, int game_ply);
 // Charges the time a move took to the side that played it.
@@ -77,7 +103,8 @@ void charge_clock(int side, int32_t elapsed);
 // 1 when the limits of the current mode say the search must end now, else 0.
 int limits_reached();
 // Called by the search at frontier nodes once poll_nodes passes the interval: tests the clock
-// and the limits and sets search_stopped when the search must end.
+// and the limits, then reads and handles waiting input (keys in text mode, a command line in
+// xboard mode), and sets search_stopped when the search must end.
 void poll();
 // True when the driver may start the iteration of depth `iteration_depth`.
 bool may_start_iteration();

@@ -1,6 +1,7 @@
 // Move ordering: writes the 16-bit scores of one height's list in the move stack and hands the
 // moves out best first. Only ordonne_precis changes the position, and it takes every move back
 // before it returns; the other routines read the attack tables and the search's pair tables.
+// Lists only ever shrink here, so the move stack is never written outside an existing list.
 #include "search/ordering.h"
 
 #include <cstdint>

@@ -110,7 +110,8 @@ void print_root_line(Move m, int score, int researched)
     std::printf("%s", move_to_text(m, false));
     std::printf(" %d/%d", root_index + 1, root_count);
     if (elapsed > RATE_MIN_MS)
-        std::printf(" (%.0lfK/s)", static_cast<double>(node_total()) / static_cast<double>(elapsed));
+        std::printf(" (%.0lfK/s)",
+                    static_cast<double>(node_total()) / static_cast<double>(elapsed));
     std::printf("\n");
 }
 

@@ -44,7 +44,8 @@ int tag_of(int i)
 
 void set_tag(int i, int tag)
 {
-    root_list[i].weight = (root_list[i].weight & NODE_BITS) | (static_cast<uint32_t>(tag) << TAG_SHIFT);
+    root_list[i].weight =
+        (root_list[i].weight & NODE_BITS) | (static_cast<uint32_t>(tag) << TAG_SHIFT);
 }
 
 // Move i has just become the best with a score above root alpha: it gets the newest tag and

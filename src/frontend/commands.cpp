@@ -1,0 +1,174 @@
+// The settings handler and the interrupting-command test, shared by the protocol loop and by the
+// poll during a search. Prefix commands are tried in a fixed order ("status" before "sn"/"st");
+// every number is read into 64 bits and clamped, so no command can overflow a setting.
+#include "frontend/commands.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "book/book.h"
+#include "core/board.h"
+#include "core/material.h"
+#include "eval/evaluation.h"
+#include "eval/exchange.h"
+#include "eval/kingsafety.h"
+#include "frontend/settings.h"
+#include "search/clock.h"
+#include "search/search.h"
+
+const char* const time_control_names[6] = {"temps par partie",
+                                           "temps pour n coups",
+                                           "temps par partie + increment par coup",
+                                           "temps par coup",
+                                           "profondeur fixe",
+                                           "nombre de noeuds fixe"};
+
+namespace {
+
+bool starts_with(const char* line, const char* word)
+{
+    return std::strncmp(line, word, std::strlen(word)) == 0;
+}
+
+int32_t clamp32(int64_t v)
+{
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+// The number after a command word and one separator; false when there is none to read.
+bool command_number(const char* line, const char* word, int64_t* value)
+{
+    const size_t n = std::strlen(word);
+    if (line[n] == '\0') return false;
+    const char* start = line + n + 1;
+    char* end = nullptr;
+    const long long v = std::strtoll(start, &end, 10);
+    if (end == start) return false;
+    *value = v;
+    return true;
+}
+
+// "level MOVES MINUTES[:SECONDS] INCREMENT"; the increment may have a decimal fraction.
+void level_command(const char* line)
+{
+    if (std::strlen(line) < 6) return;
+    const char* args = line + 6;
+    int moves = 0, minutes = 0, seconds = 0;
+    double increment = 0;
+    if (std::strchr(args, ':') != nullptr) {
+        if (std::sscanf(args, "%d %d:%d %lf", &moves, &minutes, &seconds, &increment) != 4) return;
+    } else if (std::sscanf(args, "%d %d %lf", &moves, &minutes, &increment) != 3) {
+        return;
+    }
+    if (!std::isfinite(increment)) return;
+    const int64_t base_ms = (int64_t{minutes} * 60 + seconds) * 1000;
+    const int64_t increment_ms = std::llround(std::clamp(increment, -1e6, 1e6) * 1000);
+    set_level_ms(moves, base_ms, increment_ms);
+    const Pendule& p = pendule[WHITE];
+    if (time_control_mode == TC_MOVES)
+        std::printf(" Quarvelin pendule : %d s pour %d coups\n", p.base / 1000,
+                    p.moves_per_control);
+    else
+        std::printf(" Quarvelin pendule : %d s (+%d s)\n", p.base / 1000, p.increment / 1000);
+}
+
+// "time" (engine) and "otim" (opponent): remaining time in centiseconds for one colour.
+void clock_update(const char* line, const char* word, bool opponent)
+{
+    int64_t cs = 0;
+    if (!command_number(line, word, &cs)) return;
+    int side = 0;
+    if (engine_colours == ENGINE_BLACK) side = -1;
+    if (engine_colours == ENGINE_WHITE) side = 1;
+    if (side == 0) return;
+    if (opponent) side = -side;
+    const int32_t ms = clamp32(cs * 10);
+    std::printf("Mise a jour temps %s : %d ms\n", side > 0 ? "Blancs" : "Noirs", ms);
+    pendule[colour_index(side)].remaining = ms;
+}
+
+}  // namespace
+
+int settings_command(const char* line)
+{
+    int64_t v = 0;
+    if (starts_with(line, "level")) {
+        level_command(line);
+    } else if (starts_with(line, "pat")) {
+        if (command_number(line, "pat", &v)) draw_value = clamp32(v);
+    } else if (starts_with(line, "sd")) {
+        if (command_number(line, "sd", &v)) {
+            // A search needs one iteration at least, or it would have no move to answer.
+            min_depth = max_depth = std::max<int32_t>(1, clamp32(v));
+            time_control_mode = TC_FIXED_DEPTH;
+            clear_clocks();
+        }
+    } else if (std::strcmp(line, "status") == 0) {
+        display_status();
+    } else if (starts_with(line, "sn")) {
+        if (command_number(line, "sn", &v)) {
+            max_nodes = static_cast<uint32_t>(std::clamp<int64_t>(v, 0, UINT32_MAX));
+            time_control_mode = TC_FIXED_NODES;
+            clear_clocks();
+        }
+    } else if (starts_with(line, "st")) {
+        if (command_number(line, "st", &v)) {
+            time_per_move_ms = clamp32(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX) * 1000);
+            time_control_mode = TC_TIME_PER_MOVE;
+            clear_clocks();
+        }
+    } else if (starts_with(line, "time")) {
+        clock_update(line, "time", false);
+    } else if (starts_with(line, "opt")) {
+        if (command_number(line, "opt", &v)) operator_time = clamp32(v);
+    } else if (starts_with(line, "otim")) {
+        clock_update(line, "otim", true);
+    } else if (std::strcmp(line, "*") == 0) {
+        print_evaluation_line();
+    } else {
+        return 0;
+    }
+    return 1;
+}
+
+int interrupting_command(const char* line)
+{
+    static const char* const stoppers[] = {"easy", "exit",   "force", "go",
+                                           "new",  "quit",   "remove", "undo"};
+    for (const char* s : stoppers)
+        if (std::strcmp(line, s) == 0) return 1;
+    return 0;
+}
+
+void display_status()
+{
+    const char* rule = "----------------------------------\n";
+    std::printf("%s", rule);
+    std::printf("Niveau                  : %s\n", time_control_names[time_control_mode]);
+    std::printf("Profondeur              : [ %d ; %d ]\n", min_depth, max_depth);
+    std::printf("Montre la bibliotheque  : %s\n", show_book ? "oui" : "non");
+    std::printf("Utilise la bibliotheque : %s\n", use_book ? "oui" : "non");
+    std::printf("Nulle pour les blancs   : %d\n", draw_value);
+    std::printf("Reflexion permanente    : %s\n", pondering ? "on" : "off");
+    std::printf("Etat de la partie       : %s\n", result_texts[game_state]);
+    std::printf("Temps operateur         : %d ms\n", operator_time);
+    std::printf("%s", rule);
+}
+
+void print_evaluation_line()
+{
+    // Computed one by one, in this order: the lazy bounds read what the evaluation cached.
+    const int raw = (pos()->materiel[WHITE] - pos()->materiel[BLACK]) * trait;
+    const int balance = evalue_materiel();
+    const int full = evaluation(-MAX_SCORE, MAX_SCORE);
+    const int lower = lazy_bound(trait);
+    const int upper = lazy_bound(-trait);
+    const int see_white = fight(1), see_black = fight(-1);
+    const int king_white = securite_roi(1), king_black = securite_roi(-1);
+    std::printf("Eval {%d %d %d} [ %d ; %d ]  SEE ( B %d ; N %d )  SK ( B %d ; N %d )\n", raw,
+                balance, full, lower, upper, see_white, see_black, king_white, king_black);
+}

@@ -1,0 +1,151 @@
+// The book loader, lookup and move choice over small books that each test writes into a scratch
+// directory, since the loader reads `bibli.bok` from the working directory.
+#include "book/book.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
+
+#include "core/makemove.h"
+#include "frontend/startup.h"
+#include "movegen/notation.h"
+#include "test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+struct Entry {
+    const char* path;  // coordinate moves from the initial position
+    int score, attrait;
+};
+
+void play(const std::string& path)
+{
+    setup_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+    std::istringstream in(path);
+    for (std::string mv; in >> mv;) make_move(text_to_move(mv.c_str()));
+}
+
+// A file image: the count, then `blanks` records of small keys and the entries' records, sorted.
+std::string image(int32_t count, const std::vector<Entry>& entries, uint32_t blanks = 0)
+{
+    std::vector<std::array<uint32_t, 4>> recs;
+    for (uint32_t i = 0; i < blanks; ++i) recs.push_back({0, 0, i, 0});
+    for (const Entry& e : entries) {
+        play(e.path);
+        const Key96 k = current_book_key();
+        recs.push_back({k.w[0], k.w[1], k.w[2], uint16_t(e.score) | uint32_t(e.attrait) << 16});
+    }
+    std::sort(recs.begin(), recs.end());
+    std::string out(reinterpret_cast<const char*>(&count), 4);  // the test host is little-endian
+    return out.append(reinterpret_cast<const char*>(recs.data()), recs.size() * 16);
+}
+
+int load_rc;  // what the last load_book() answered
+
+// Loads `img` as the book file (no file when it is empty) in text mode; returns the messages.
+std::string load(const std::string& img)
+{
+    static const fs::path dir =
+        fs::temp_directory_path() / ("quarvelin_book_" + std::to_string(std::random_device{}()));
+    const fs::path back = fs::current_path();
+    fs::create_directories(dir);
+    if (!img.empty()) std::ofstream(dir / "bibli.bok", std::ios::binary) << img;
+    fs::current_path(dir);
+    mode_flags = MODE_TEXT;
+    const std::string out = capture_stdout([] { load_rc = load_book(); });
+    mode_flags = MODE_XBOARD;
+    fs::current_path(back);
+    fs::remove_all(dir);
+    return out;
+}
+
+std::string load(const std::vector<Entry>& e)
+{
+    return load(image(int32_t(e.size()), e));
+}
+
+TEST(Book, LoadReportsSizesAndRejectsBadCountsAndShortFiles)
+{
+    const std::pair<std::string, const char*> cases[] = {
+        {image(2, {}, 2), "2 positions (0 Ko)\n"},
+        {image(64, {}, 65), "64 positions (1 Ko)\n"},  // bytes past the count are ignored
+        {image(0, {}), "Nombre de positions invalide : 0\n"},
+        {image(-1, {}, 1), "Nombre de positions invalide : -1\n"},
+        {image(131073, {}, 1), "Nombre de positions invalide : 131073\n"},
+        {image(3, {}, 2), "Nombre de positions invalide : 3\n"},
+        {image(1, {}, 1).substr(0, 10), "Nombre de positions invalide : 1\n"},
+        {"", "Non disponible\n"},
+    };
+    for (const auto& [img, message] : cases) {
+        load({{"", 0, 1}});  // a failed load must also drop the book already there
+        EXPECT_EQ(load(img), std::string("Bibliotheque ... ") + message);
+        const int32_t count = std::atoi(message);
+        EXPECT_EQ(load_rc, count ? 0 : -1);
+        EXPECT_EQ(book_count, count);
+        EXPECT_EQ(book_table == nullptr, count == 0);
+    }
+    release_book();  // later suites expect no book
+}
+
+TEST(Book, LookupAndListingReadEachSuccessorsRecord)
+{
+    load({{"", 3, 60000}, {"e2e4", 20, 3}, {"g1f3", -7, 120}, {"e2e4 e7e5", 0, 1}});
+    play("");
+    EXPECT_EQ(book_table[book_lookup()].attrait, 60000);
+    EXPECT_EQ(capture_stdout(list_book_successors), "Ng1f3 : A 120  / S -7\ne4 : A   3  / S 20\n");
+    play("e2e4");
+    EXPECT_EQ(capture_stdout(list_book_successors), "e5 : A   1  / S 0\n");
+    setup_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1");  // same hash_key
+    EXPECT_EQ(book_lookup(), -1);
+    release_book();
+}
+
+TEST(Book, MoveChoiceDrawsAmongTheBestScoredSuccessorsByWeight)
+{
+    const struct {
+        const char *at, *line, *shares;  // shares: each move drawn and its percent of the draws
+        std::vector<Entry> book;
+    } cases[] = {
+        {"",
+         "e4 {75} d4 {25} c4? ",
+         "e2e4 75 d2d4 25",
+         {{"e2e4", 20, 3}, {"d2d4", 20, 1}, {"c2c4", 5, 9}}},
+        {"e2e4", "e5 {100} c5? ", "e7e5 100", {{"e2e4 c7c5", 10, 5}, {"e2e4 e7e5", -30, 0}}},
+        {"", "e4 {50} Ng1f3 {50} ", "e2e4 50 g1f3 50", {{"e2e4", 10, 0}, {"g1f3", 10, 0}}},
+        {"", "Ng1f3 {100} e4? ", "g1f3 100", {{"e2e4", 5, 2}, {"g1f3", 10, 1}}},
+        {"", "e4? d4? ", "- 100", {{"e2e4", -50, 4}, {"d2d4", -60, 4}}},
+        {"", nullptr, "- 100", {{"e2e4 e7e5", 0, 1}}},  // no successor: no line
+    };
+    for (const auto& c : cases) {
+        load(c.book);
+        play(c.at);  // each choice leaves the position as it found it
+        seed_random(7);
+        std::map<Move, int> drawn;
+        std::string expected;
+        EXPECT_EQ(capture_stdout([&] {
+                      for (int i = 0; i < 400; ++i)
+                          ++drawn[choose_book_move()],
+                              expected += c.line ? std::string("0 0 0 0 ( ") + c.line + ")\n" : "";
+                  }),
+                  expected);
+        std::istringstream shares(c.shares);
+        size_t moves = 0;
+        for (std::string coord; shares >> coord; ++moves) {
+            double share;
+            shares >> share;
+            EXPECT_NEAR(drawn[text_to_move(coord.c_str())] / 4.0, share, 8) << c.line << coord;
+        }
+        EXPECT_EQ(drawn.size(), moves) << c.line;
+    }
+    release_book();
+}
+
+}  // namespace

@@ -1,0 +1,180 @@
+// Move ordering: hand-counted scores for each routine on small positions (hash move, pair tables,
+// history, captures, contact checks, evasions), the removal of illegal moves by the precise
+// ordering, the choice of table set, 16-bit wrap, and the pick order of next_move.
+#include "search/ordering.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "core/board.h"
+#include "core/makemove.h"
+#include "eval/evaluation.h"
+#include "eval/exchange.h"
+#include "movegen/movegen.h"
+#include "search/search.h"
+#include "test_support.h"
+
+namespace {
+
+// Every test starts from empty search tables and leaves them so for the suites that follow.
+class Ordering : public testing::Test {
+protected:
+    void SetUp() override { TearDown(); }
+    void TearDown() override
+    {
+        std::memset(ply_info, 0, sizeof ply_info);
+        std::memset(killers, 0, sizeof killers);
+        std::memset(countermoves, 0, sizeof countermoves);
+        std::memset(history, 0, sizeof history);
+    }
+};
+
+// The move from `from` to `to` on the current board, captured type included.
+Move mv(const char* from, const char* to)
+{
+    const int f = square_named(from), t = square_named(to);
+    return make_move_word(f, t, echiquier[f] & 7, is_occupied(echiquier[t]) ? echiquier[t] & 7 : 0);
+}
+
+void load_list(int height, std::initializer_list<Move> moves)
+{
+    ply_start[height] = 0;
+    ply_start[height + 1] = 0;
+    for (Move m : moves) move_stack[ply_start[height + 1]++] = MoveEntry{m, 0};
+}
+
+int score_of(int height, Move m)
+{
+    for (int i = ply_start[height]; i < ply_start[height + 1]; ++i)
+        if (move_stack[i].move == m) return move_stack[i].score;
+    ADD_FAILURE() << "move not in list";
+    return 0;
+}
+
+// The score `routine` gives the move as the only entry of the height's list.
+int scored(void (*routine)(int), int height, const char* from, const char* to)
+{
+    load_list(height, {mv(from, to)});
+    routine(height);
+    return move_stack[0].score;
+}
+
+TEST_F(Ordering, ScoresFromThePositionAlone)
+{
+    const char* pieces = "4k3/8/8/3n3r/8/1B6/3R4/4K3 w - - 0 1";
+    const char* queen_rook = "6k1/8/8/8/8/8/5Q2/5RK1 w - - 0 1";
+    const char* rooks = "6k1/8/8/8/8/8/5R2/5RK1 w - - 0 1";
+    const char* check = "4k3/8/8/8/Rb1p4/8/1P6/1N2K3 w - - 0 1";
+    const char* guarded = "6k1/5p2/8/8/8/1B6/5Q2/6K1 w - - 0 1";
+    const struct {
+        const char* fen;
+        void (*routine)(int);
+        const char *from, *to;
+        int score;
+    } cases[] = {
+        {"4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1", ordonne, "e4", "d5", 10 + 25 + 110 + 5},
+        {"4k3/8/2p5/3p4/3p4/4N3/8/4K3 w - - 0 1", ordonne, "e3", "d5", 2 + 160 + 110 - 220 + 5},
+        {pieces, ordonne, "d2", "d5", 329 - 125 + 5},
+        // Next to the king, guarded by it alone, backed by a rook on the line.
+        {queen_rook, ordonne, "f2", "f7", 2005},
+        {"6k1/8/8/8/8/5Q2/8/5RK1 w - - 0 1", ordonne, "f3", "f7", 2005},
+        {"6k1/8/8/8/8/8/5Q2/6K1 w - - 0 1", ordonne, "f2", "f7", 5},
+        {rooks, ordonne, "f2", "f8", 1500},
+        {rooks, ordonne, "f2", "f7", 15},  // a rook needs the king's rank or file
+        {check, ordonne_evasions, "a4", "b4", 332},
+        {check, ordonne_evasions, "b1", "c3", 20 + 1 - 270},
+        {check, ordonne_evasions, "b1", "d2", 10 + 1 - 160},
+        {check, ordonne_evasions, "e1", "e2", 5 - 50},
+        {"4k3/8/8/2p5/Rb6/8/8/4K3 w - - 0 1", ordonne_evasions, "a4", "b4", 332 - 500},
+        {"4k3/8/8/8/8/8/3q4/4K3 w - - 0 1", ordonne_evasions, "e1", "d2", 5 + 950 + 50},
+        {pieces, ordonne_captures, "d2", "d5", 84},
+        {pieces, ordonne_captures, "b3", "d5", 169},
+        {guarded, ordonne_captures, "f2", "f7", 113 - 475 + 1000},
+        {guarded, ordonne_captures, "b3", "f7", 110 - 165 + 25},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(setup_fen(c.fen), 0);
+        EXPECT_EQ(scored(c.routine, 1, c.from, c.to), c.score) << c.fen << " " << c.from << c.to;
+    }
+}
+
+TEST_F(Ordering, HashMovePairTablesAndHistory)
+{
+    ASSERT_EQ(setup_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1"), 0);
+    make_move(mv("e7", "e5"));  // the opponent's last move at the node
+    ply_info[3].hash_move = mv("e2", "e4");
+    killers[3].move1 = mv("g1", "f3");
+    killers[1] = MovePair{mv("b1", "c3"), mv("a2", "a3"), 0, 0};
+    countermoves[WHITE][move_index_of(mv("e7", "e5"))].move2 = mv("b1", "c3");
+    history[WHITE][move_index_of(mv("g1", "f3"))] = HistoryEntry{3, 3};
+    for (auto routine : {ordonne, ordonne_evasions, ordonne_captures})
+        EXPECT_EQ(scored(routine, 3, "e2", "e4"), 20000);
+    EXPECT_EQ(scored(ordonne, 3, "g1", "f3"), 6 + 40 + 48 + 5);
+    EXPECT_EQ(scored(ordonne, 3, "b1", "c3"), 6 + 50 + 5);  // countermove before old killer
+    EXPECT_EQ(scored(ordonne, 3, "a2", "a3"), -5 + 30 + 5);
+    EXPECT_EQ(scored(ordonne_evasions, 3, "b1", "c3"), 6 + 50 + 1 - 160);
+    EXPECT_EQ(scored(ordonne_captures, 3, "g1", "f3"), 6 + 40 + 7);
+    // At height 2 there is no killer bonus from two plies up.
+    killers[0] = killers[1];
+    EXPECT_EQ(scored(ordonne, 2, "a2", "a3"), 0);
+    EXPECT_EQ(scored(ordonne, 2, "e2", "e4"), 25);
+    // A history bonus past 16 bits wraps: 64 * 1000 + 25 = 64025 = -1511 (mod 2^16).
+    history[WHITE][move_index_of(mv("d2", "d4"))] = HistoryEntry{0, 1000};
+    EXPECT_EQ(scored(ordonne, 2, "d2", "d4"), -1511);
+}
+
+TEST_F(Ordering, PreciseOrderingDropsIllegalMovesButNotTheHashMove)
+{
+    ASSERT_EQ(setup_fen("4k3/4r3/8/8/8/8/4B3/R3K3 w - - 0 1"), 0);
+    const Move hash = mv("e2", "f3"), quiet = mv("e1", "d1"), check = mv("a1", "a8");
+    ply_info[0].hash_move = hash;
+    const Key96 key = pos()->hash_key;
+
+    // The expected scores, worked out move by move.
+    make_move(check);
+    const int check_score = 5000 - pos()->score_materiel - fight(trait);
+    unmake_move(check);
+    make_move(quiet);
+    const int quiet_score = -evaluation(-30000, 30000) - fight(trait);
+    unmake_move(quiet);
+
+    load_list(0, {mv("e2", "d3"), quiet, mv("e2", "b5"), check, hash});
+    ordonne_precis(0);
+    EXPECT_TRUE(ply == 0 && pos()->hash_key == key);
+    ASSERT_EQ(ply_start[1] - ply_start[0], 3);
+    EXPECT_EQ(score_of(0, hash), 20000);
+    EXPECT_EQ(score_of(0, check), static_cast<int16_t>(check_score));
+    EXPECT_EQ(score_of(0, quiet), static_cast<int16_t>(quiet_score));
+}
+
+TEST_F(Ordering, TableSetFollowsSliderCounts)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", false},
+        {"r3k3/8/8/8/8/8/8/4K2Q w - - 0 1", true},
+        {"4k3/pppppppp/8/8/8/8/8/1NB1K3 w - - 0 1", true},
+    };
+    for (const auto& [fen, ending] : cases) {
+        ASSERT_EQ(setup_fen(fen), 0);
+        EXPECT_EQ(&ordering_set(), ending ? &ORDERING_ENDING : &ORDERING_OPENING) << fen;
+    }
+}
+
+TEST_F(Ordering, NextMovePicksFirstMaximumAndRefillsFromTheEnd)
+{
+    engine_init_for_tests();
+    const int16_t scores[] = {-7, 9, -3, 9, -32000};
+    ply_start[5] = 10;
+    ply_start[6] = 15;
+    for (int i = 0; i < 5; ++i) move_stack[10 + i] = MoveEntry{Move(i + 1), scores[i]};
+
+    EXPECT_EQ(next_move(5), 2u);
+    ASSERT_EQ(ply_start[6], 14);
+    const Move after_first[] = {1, 5, 3, 4};
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(move_stack[10 + i].move, after_first[i]);
+    for (Move expected : {4u, 3u, 1u, 5u, 0u}) EXPECT_EQ(next_move(5), expected);
+    EXPECT_EQ(ply_start[6], 10);
+}
+
+}  // namespace

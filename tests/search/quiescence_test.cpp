@@ -1,0 +1,156 @@
+// The capture filter rule by rule on one-capture lists (each position also colour-mirrored),
+// and both quiescence levels on small tactical positions: winning a hanging piece, standing pat,
+// fail-hard cutoffs with their table entry, mates, draws, and the record left as it was.
+#include "search/quiescence.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/board.h"
+#include "core/verify.h"
+#include "eval/evaluation.h"
+#include "frontend/settings.h"
+#include "movegen/movegen.h"
+#include "movegen/notation.h"
+#include "search/hash.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr int INF = 30000;
+
+// Puts the moves into the list of height 2, filters them, and answers how many stay; `twin`
+// runs the colour-mirrored position with the moves' ranks mirrored.
+int kept_after_prune(const std::string& fen, std::initializer_list<std::string> moves, int t,
+                     bool twin = false)
+{
+    EXPECT_EQ(setup_fen(twin ? colour_mirrored_fen(fen) : fen), 0);
+    ply_start[2] = 0;
+    int w = 0;
+    for (std::string m : moves) {
+        if (twin)
+            m[1] = static_cast<char>('9' - m[1] + '0'), m[3] = static_cast<char>('9' - m[3] + '0');
+        move_stack[w++].move = text_to_move(m.c_str());
+    }
+    ply_start[3] = w;
+    prune_bad_captures(2, t);
+    return ply_start[3];
+}
+
+TEST(PruneBadCaptures, EachRuleOnASingleCapture)
+{
+    struct Case {
+        const char* fen;
+        const char* move;
+        int threshold;
+        bool keep;
+    } const cases[] = {
+        {"6k1/8/8/3p4/8/8/8/3Q2K1 w - - 0 1", "d1d5", 101, false},     // 1: victim too cheap
+        {"6k1/8/2p5/3p4/8/8/8/3Q2K1 w - - 0 1", "d1d5", -1000, true},  // 2: gain exceeds t
+        {"6k1/8/2p5/3p4/8/8/8/3Q2K1 w - - 0 1", "d1d5", 0, false},     // 9: nothing saves it
+        {"6k1/8/8/3p4/8/8/8/3Q2K1 w - - 0 1", "d1d5", 0, true},        // 3: undefended
+        {"8/8/4k3/3p4/8/8/8/3Q2K1 w - - 0 1", "d1d5", 0, true},        // 4: king defends only
+        {"6k1/8/4b3/3p4/8/2N5/8/3R2K1 w - - 0 1", "c3d5", 0, true},    // 5: second attacker
+        {"6k1/8/4b3/3p4/8/2N5/8/6K1 w - - 0 1", "c3d5", 0, false},
+        {"6k1/8/4b3/3p4/8/1B6/Q7/6K1 w - - 0 1", "b3d5", 0, true},       // 5: queen behind
+        {"6k1/4q3/1p2p3/2p5/4N3/8/8/4R1K1 w - - 0 1", "e4c5", 0, true},  // 6: discovery
+        {"6k1/4q3/1p2p3/2p5/4N3/8/8/6K1 w - - 0 1", "e4c5", 0, false},
+        {"1r4k1/8/1p6/2p5/4N3/8/8/1R4K1 w - - 0 1", "e4c5", 0, true},   // 7: through defender
+        {"6k1/8/1p6/n1p5/4N3/P7/8/R5K1 w - - 0 1", "e4c5", 0, true},    // 8: file shared
+        {"6k1/8/1p6/n1p5/4N3/2P5/8/4B1K1 w - - 0 1", "e4c5", 0, true},  // 8: diagonal shared
+        {"6k1/8/1p6/n1p5/4N3/8/8/6K1 w - - 0 1", "e4c5", 0, false},
+    };
+    for (const Case& c : cases)
+        for (bool twin : {false, true})
+            EXPECT_EQ(kept_after_prune(c.fen, {c.move}, c.threshold, twin), c.keep)
+                << c.fen << twin;
+    // A removed entry takes the last one in its place, which is examined in turn.
+    EXPECT_EQ(kept_after_prune("6k1/8/2p5/3p3r/8/8/8/3Q2K1 w - - 0 1", {"d1h5", "d1d5", "d1d5"}, 0),
+              1);
+    EXPECT_EQ(move_stack[0].move, text_to_move("d1h5"));
+}
+
+// Runs a search from the position at height 1 and checks that the record is as it was.
+template <typename F>
+int search_from(const std::string& fen, F search, std::string* printed = nullptr)
+{
+    EXPECT_EQ(setup_fen(fen), 0);
+    clear_caches();
+    root_ply = 0;
+    ply_start[1] = 0;
+    const Key96 key = pos()->hash_key;
+    int r = 0;
+    const std::string out = capture_stdout([&] { r = search(); });
+    if (printed) *printed = out;
+    EXPECT_TRUE(pos()->hash_key == key && ply == 0) << fen;
+    EXPECT_EQ(capture_stdout([] { verifie_position("quiescence\n"); }), "") << fen;
+    return r;
+}
+
+int quiescence(int alpha, int beta)
+{
+    return Quiescence(alpha, beta, 1);
+}
+int superq(int alpha, int beta)
+{
+    return SuperQuiescence(alpha, beta, 1, 120);
+}
+
+TEST(Quiescence, WinsHangingPiecesAndStandsPatInQuietPositions)
+{
+    const std::string hanging = "6k1/8/8/3r4/8/8/8/3Q2K1 w - - 0 1";
+    ASSERT_EQ(setup_fen(hanging), 0);
+    const int e = evaluation(-INF, INF);
+    EXPECT_GE(search_from(hanging, [] { return quiescence(-INF, INF); }), e + 300);
+    // A capture reaching beta answers beta exactly and leaves a lower bound with its move.
+    EXPECT_EQ(search_from(hanging, [&] { return quiescence(e, e + 100); }), e + 100);
+    Move stored = 0;
+    int score = 0;
+    EXPECT_EQ(hash_probe(&stored, &score, 1, 0), BOUND_LOWER);
+    EXPECT_EQ(stored, text_to_move("d1d5"));
+    EXPECT_EQ(score, e + 100);
+
+    // Nothing to take or check: the stand pat, fail-soft when at or above beta.
+    const std::string quiet = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+    ASSERT_EQ(setup_fen(quiet), 0);
+    const int q = evaluation(-INF, INF);
+    EXPECT_EQ(search_from(quiet, [] { return quiescence(-INF, INF); }), q);
+    EXPECT_EQ(search_from(quiet, [] { return superq(-INF, INF); }), q);
+    EXPECT_EQ(search_from(quiet, [&] { return quiescence(q - 50, q - 10); }), q);
+}
+
+TEST(Quiescence, MatesChecksAndDraws)
+{
+    // Only the super level tries checking moves: Ra8 mates at the next ply.
+    const std::string back_rank = "6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1";
+    const uint32_t super2 = superq_nodes_by_height[2], quiet2 = quiescence_nodes_by_height[2];
+    EXPECT_EQ(search_from(back_rank, [] { return superq(-INF, INF); }), MATE_SCORE - 1);
+    EXPECT_EQ(superq_nodes_by_height[2] - super2, 1u);  // the mated reply, one level deeper
+    EXPECT_EQ(quiescence_nodes_by_height[2], quiet2);
+    EXPECT_LT(search_from(back_rank, [] { return quiescence(-INF, INF); }), 1000);
+
+    const std::string mated = "R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 1";
+    std::string out;
+    EXPECT_EQ(search_from(mated, [] { return quiescence(-INF, INF); }), 1 - INF);
+    EXPECT_EQ(search_from(
+                  mated, [] { return superq(-INF, INF); }, &out),
+              1 - INF);
+    EXPECT_EQ(out, "En echecs dans SuperQuiescenceIni\n >>  << \n");
+
+    const int saved = draw_value;
+    draw_value = 7;
+    const std::string bare = "8/8/4k3/8/8/3NK3/8/8 w - - 0 1";
+    EXPECT_EQ(search_from(bare, [] { return quiescence(-INF, INF); }), 7);
+    EXPECT_EQ(search_from(colour_mirrored_fen(bare), [] { return superq(-INF, INF); }), -7);
+    draw_value = saved;
+}
+
+TEST(Quiescence, BusyPositionsLeaveTheRecordUnchanged)
+{
+    for (const char* fen : {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+                            "4k3/1P6/8/3q4/8/8/6p1/4K2R w K - 0 1"})
+        search_from(fen, [] { return superq(-INF, INF) + quiescence(-INF, INF); });
+}
+
+}  // namespace
