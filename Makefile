@@ -22,7 +22,7 @@ define quiet_ctest
 	|| { grep -v -E "^ *Start +[0-9]+:|Passed +[0-9.]+ sec" test.log; exit 1; }
 endef
 
-.PHONY: all deps configure build run test test-slow asan bench bench-wac clean
+.PHONY: all deps configure build run test test-slow test-integration asan bench bench-wac clean
 
 all: build
 
@@ -36,18 +36,24 @@ build: configure
 	$(call quiet_build,$(BUILD_DIR))
 
 run: build
-	@./$(BUILD_DIR)/quarvelin text
+	@cd $(BUILD_DIR) && ./quarvelin text
 
 test: build
-	$(call quiet_ctest,$(BUILD_DIR),-LE slow)
+	$(call quiet_ctest,$(BUILD_DIR),-LE "slow|integration")
 
 test-slow: build
 	$(call quiet_ctest,$(BUILD_DIR),-L slow)
 
+# Two games under a real xboard against another engine (needs xboard, xvfb-run and fairymax:
+# bash scripts/install-deps.sh --integration). Kept out of `make test` until the engine's
+# polling keeps it from losing short games on time.
+test-integration: build
+	$(call quiet_ctest,$(BUILD_DIR),-L integration)
+
 asan: deps
 	@cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DQUARVELIN_SANITIZE=ON > /dev/null
 	$(call quiet_build,$(ASAN_DIR))
-	$(call quiet_ctest,$(ASAN_DIR),-LE slow)
+	$(call quiet_ctest,$(ASAN_DIR),-LE "slow|integration")
 
 # Speed of the move machinery in a Release build: perft from fixed positions, in make_move calls
 # and nodes per second.

@@ -20,12 +20,9 @@
 #include "search/clock.h"
 #include "search/search.h"
 
-const char* const time_control_names[6] = {"temps par partie",
-                                           "temps pour n coups",
-                                           "temps par partie + increment par coup",
-                                           "temps par coup",
-                                           "profondeur fixe",
-                                           "nombre de noeuds fixe"};
+const char* const time_control_names[6] = {
+    "temps par partie", "temps pour n coups", "temps par partie + increment par coup",
+    "temps par coup",   "profondeur fixe",    "nombre de noeuds fixe"};
 
 namespace {
 
@@ -137,8 +134,8 @@ int settings_command(const char* line)
 
 int interrupting_command(const char* line)
 {
-    static const char* const stoppers[] = {"easy", "exit",   "force", "go",
-                                           "new",  "quit",   "remove", "undo"};
+    static const char* const stoppers[] = {"easy", "exit", "force",  "go",
+                                           "new",  "quit", "remove", "undo"};
     for (const char* s : stoppers)
         if (std::strcmp(line, s) == 0) return 1;
     return 0;

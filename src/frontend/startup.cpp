@@ -13,6 +13,7 @@
 #include "core/tables.h"
 #include "core/verify.h"
 #include "eval/bitbases.h"
+#include "frontend/console.h"
 #include "frontend/xboard.h"
 #include "platform/platform.h"
 #include "search/clock.h"
@@ -239,7 +240,10 @@ int32_t mesure_vitesse_cpu(int multiplier, int32_t* sink)
 // The xboard loop or the console loop, whichever `mode flags` names, runs here.
 void run_front_end()
 {
-    if (mode_flags == MODE_XBOARD) xboard_loop();
+    if (mode_flags == MODE_XBOARD)
+        xboard_loop();
+    else
+        console_loop();
 }
 
 int quarvelin_main(int argc, char** argv)

@@ -29,6 +29,11 @@ namespace {
 constexpr int RESIGN_SCORE = -800;
 constexpr int RESIGN_RUN_PLIES = 6;  // the fourth bad score of one colour resigns
 
+// The engine last thinks at MAX_GAME_PLY - 1: a ponder move and a search of every height above
+// it stay within the records, and no game ply comes near the "no run" marker.
+static_assert(MAX_GAME_PLY - 1 + 1 + SEARCH_HEIGHTS <= MAX_PLY_RECORDS - 1);
+static_assert(MAX_GAME_PLY + RESIGN_RUN_PLIES < NO_RESIGN_PLY);
+
 int32_t discarding = 0;  // the pending line overflowed: drop bytes up to its newline
 
 }  // namespace

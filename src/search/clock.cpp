@@ -87,7 +87,8 @@ int32_t finish_allocation(int64_t a, int game_ply)
 int32_t extend_limit(int side, int share)
 {
     current_limit = static_cast<int32_t>(std::min<int64_t>(int64_t{current_limit} * 2, INT32_MAX));
-    if (current_limit <= int64_t{base_allocation} * 4 && current_limit <= remaining_of(side) / share)
+    if (current_limit <= int64_t{base_allocation} * 4 &&
+        current_limit <= remaining_of(side) / share)
         return current_limit;
     return 0;
 }
@@ -299,15 +300,20 @@ int line_during_search()
     return 1;
 }
 
-// Xboard mode: at most one line, read only while no complete line is pending. Once the input
-// has ended, a ponder or analysis search stops at once, as it would for "quit".
+// Xboard mode: nothing is read while a complete line is pending. A line performed on the spot
+// is followed at once by the next waiting one, so that the clock updates an interface sends
+// with its move do not each wait for another poll. Once the input has ended, a ponder or
+// analysis search stops at once, as it would for "quit".
 int poll_command_line()
 {
-    if (line_complete) return 0;
-    if (!input_ended && input_available() && gather_input_line(false) > 0)
-        std::printf(" Quarvelin search < \"%s\"\n", line_buffer);
-    if (line_complete) return line_during_search();
-    return input_ended && (ponder_search || analyse_mode) ? 1 : 0;
+    while (!line_complete) {
+        if (!input_ended && input_available() && gather_input_line(false) > 0)
+            std::printf(" Quarvelin search < \"%s\"\n", line_buffer);
+        if (!line_complete) return input_ended && (ponder_search || analyse_mode) ? 1 : 0;
+        const int stop = line_during_search();
+        if (stop || line_complete || ponder_hit) return stop;
+    }
+    return 0;
 }
 
 // Text mode: while pondering the keys build the opponent's move; otherwise a key shows where
@@ -332,7 +338,8 @@ int poll_keys()
     std::printf("\n<%2d %6u %8u > %d/%d", iteration_depth, static_cast<unsigned>(elapsed),
                 node_total(), root_index + 1, root_count);
     if (elapsed > 100)
-        std::printf(" (%.0lfK/s)", static_cast<double>(node_total()) / static_cast<double>(elapsed));
+        std::printf(" (%.0lfK/s)",
+                    static_cast<double>(node_total()) / static_cast<double>(elapsed));
     std::printf("\n");
     print_search_path();
     std::printf("\n");

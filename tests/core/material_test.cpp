@@ -1,49 +1,29 @@
-// The material balance: each position is scored from White's view and again with the colours
-// exchanged (ranks reversed, so bishops change square colour), which must negate the score;
-// then the cache: hits, side to move, bishop classes kept apart, equal material.
+// The material balance: each rule's position scored from White's view and again with the colours
+// exchanged (ranks reversed, so bishops change square colour), which must negate the score; and
+// the cache, which must keep bishop classes apart.
 #include "core/material.h"
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <string>
 
 #include "core/board.h"
-#include "core/keys.h"
-#include "search/hash.h"
 #include "test_support.h"
 
 namespace {
 
-std::string mirrored(const std::string& board)
+int rules(const std::string& fen)
 {
-    std::string out, rank;
-    for (size_t i = 0; i <= board.size(); ++i) {
-        if (i < board.size() && board[i] != '/') {
-            const auto ch = static_cast<unsigned char>(board[i]);
-            rank += static_cast<char>(std::isupper(ch) ? std::tolower(ch) : std::toupper(ch));
-            continue;
-        }
-        out = out.empty() ? rank : rank + "/" + out;
-        rank.clear();
-    }
-    return out;
-}
-
-int rules(const std::string& board)
-{
-    EXPECT_EQ(setup_fen(board + " w - - 0 1"), 0) << board;
+    EXPECT_EQ(setup_fen(fen), 0) << fen;
     evalue_materiel();  // fills the bishop colour sets that the rules read
     return calcule_materiel();
 }
 
-struct Case {
+// Comments give the rule that decides; bp = black pawns.
+const struct {
     const char* board;
     int white_view;
-};
-
-// Comments give the rule that decides; bp = black pawns.
-constexpr Case CASES[] = {
+} CASES[] = {
     {"4k3/pp6/8/8/8/8/8/4K1N1", 0},  // lone minor, bp < 3
     {"4k3/ppp5/8/8/8/8/8/4K1N1", -50},
     {"4k3/pppp4/8/8/8/8/8/4K1B1", -150},
@@ -70,7 +50,7 @@ constexpr Case CASES[] = {
     {"q3k3/8/8/8/8/8/8/R3KN2", -160},                  // no rule: D = -130, I = -7
     {"4k3/8/8/8/8/8/8/B1B1K3", 0},                     // same-coloured bishops only
     {"4k3/8/8/8/8/8/8/B3KB2", 730},                    // the pair: 660 + 14 x 5
-    {"2b1k3/6pp/8/8/8/4B3/PPPP4/4K3", 100},            // opposite bishops, v = 200 halved to 100
+    {"2b1k3/6pp/8/8/8/4B3/PPPP4/4K3", 100},            // opposite bishops, v = 200 halved
     {"2b1k3/6pp/8/8/8/4B3/PPPPPP2/4K3", 400},          // more than three extra pawns
     {"3bk3/6pp/8/8/8/4B3/PPPP4/4K3", 200},             // same-coloured bishops
     {"2b1k3/6pp/8/8/8/4B3/PPPP4/4KN2", 550},           // a knight cancels the rule; I = 16
@@ -78,62 +58,32 @@ constexpr Case CASES[] = {
     {"1n2kn2/pppppppp/8/8/8/8/PPPPPPPP/2B1KB2", 50},   // against none: 20 + 30
     {"2b1kn2/ppppppp1/8/8/8/8/PPPPPPPP/2B1KB2", 133},  // 110 + 70 / 3
     {"2b1kb2/pppppppp/8/8/8/8/PPPPPPPP/2B1KB2", 0},    // both pairs
+    {"2b1k1b1/pppppppp/8/8/8/8/PPPPPPPP/2B1KB2", 20},  // pair against a light pair
     {"4k3/pppp4/8/8/8/8/P7/4KN2", 50},                 // D = 20, I = 16
     {"4k3/pppp4/8/8/8/8/P7/3QK3", 650},                // I = 42: no correction
     {"4k3/7p/8/8/8/8/8/R3K3", 400},                    // one unit a side: no correction
 };
 
-class Material : public testing::Test {
-protected:
-    void SetUp() override { engine_init_for_tests(); }
-};
-
 }  // namespace
 
-TEST_F(Material, RulesForBothColours)
+TEST(Material, RulesForBothColours)
 {
-    EXPECT_EQ(mirrored("4k3/pp6/8/8/8/8/8/4K1N1"), "4k1n1/8/8/8/8/8/PP6/4K3");
-    for (const Case& c : CASES) {
-        EXPECT_EQ(rules(c.board), c.white_view) << c.board;
-        EXPECT_EQ(rules(mirrored(c.board)), -c.white_view) << mirrored(c.board);
+    EXPECT_EQ(colour_mirrored_fen("4k3/pp6/8/8/8/8/8/4K1N1 w"),
+              "4k1n1/8/8/8/8/8/PP6/4K3 b - - 0 1");
+    for (const auto& c : CASES) {
+        const std::string fen = std::string(c.board) + " w - - 0 1";
+        EXPECT_EQ(rules(fen), c.white_view) << fen;
+        EXPECT_EQ(rules(colour_mirrored_fen(fen)), -c.white_view) << colour_mirrored_fen(fen);
     }
 }
 
-TEST_F(Material, CacheHitsAndFollowsTheSideToMove)
-{
-    ASSERT_EQ(setup_fen("4kn2/8/8/8/8/8/8/R3K3 b - - 0 1"), 0);
-    clear_caches();
-    const uint32_t calls = materiel_calls, hits = materiel_hits;
-    EXPECT_EQ(evalue_materiel(), -50);
-    EXPECT_EQ(materiel_hits, hits);
-    EXPECT_EQ(evalue_materiel(), -50);
-    EXPECT_EQ(materiel_calls, calls + 2);
-    EXPECT_EQ(materiel_hits, hits + 1);
-    const MaterialCell& cell =
-        Materiel_hash_table[(bishop_class_keys[0] ^ mk3) & materiel_hash_mask];
-    EXPECT_EQ(cell.check0, mk[BLACK]);
-    EXPECT_EQ(cell.check1, mk[WHITE]);
-    EXPECT_EQ(cell.score, 50);
-    trait = 1;
-    EXPECT_EQ(evalue_materiel(), 50);
-}
-
-TEST_F(Material, CacheKeepsBishopClassesApart)
+// The cache keys on the bishop classes too: equal packed counts, different scores.
+TEST(Material, CacheKeepsBishopClassesApart)
 {
     for (int round = 0; round < 2; ++round) {
-        ASSERT_EQ(setup_fen("4k3/8/8/8/8/8/8/B3KB2 w - - 0 1"), 0);
-        EXPECT_EQ(evalue_materiel(), 730);
+        ASSERT_EQ(setup_fen("4k3/8/8/8/8/8/8/B3KB2 b - - 0 1"), 0);
+        EXPECT_EQ(evalue_materiel(), -730);  // from the side to move's view
         ASSERT_EQ(setup_fen("4k3/8/8/8/8/8/8/B1B1K3 w - - 0 1"), 0);
         EXPECT_EQ(evalue_materiel(), 0);
     }
-}
-
-TEST_F(Material, EqualPackedCountsScoreZeroWhateverTheBishops)
-{
-    const std::string board = "2b1k1b1/pppppppp/8/8/8/8/PPPPPPPP/2B1KB2";  // pair vs light pair
-    EXPECT_EQ(rules(board), 20);
-    clear_caches();
-    ASSERT_EQ(setup_fen(board + " w - - 0 1"), 0);
-    EXPECT_EQ(pos()->score_materiel, 0);
-    EXPECT_EQ(evalue_materiel(), 0);
 }

@@ -1,18 +1,11 @@
-// Test helper: a copy of every table of the position record, for bit-for-bit comparison of the
-// record before and after a sequence of moves and take-backs. What may legitimately differ is
-// normalised away when the copy is taken: `case_ficha` of empty squares, the square words of
-// slots in no type mask, records above `ply`, and `coup`/`ficha_prise` of the current record
-// (they belong to the move made from it, which a take-back leaves behind).
-//
-// consistency_errors() runs the six consistency checks directly (never the key-press wait) plus
-// a piece-list check and returns what they printed; checked_make()/checked_unmake() add that check
-// after each call when QUARVELIN_CHECK_MOVES is defined. Both capture stdout, so they must not be
-// called from inside capture_stdout().
+// Test helper: the position record copied word by word, for bit-for-bit comparison before and
+// after moves and take-backs. The copy leaves out what may legitimately differ: `case_ficha` of
+// empty squares, square words of slots in no type mask, records above `ply`, and `coup` and
+// `ficha_prise` of the current record (they belong to the move made from it).
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -26,223 +19,129 @@
 #include "test_support.h"
 
 struct PositionSnapshot {
-    uint8_t board[BOARD_SIZE];
-    int case_ficha_slot[BOARD_SIZE];  // c * 16 + k on occupied squares, -1 elsewhere
-    uint32_t slot_mask[2][16];
-    uint32_t slot_square[2][16];  // 0 for slots in no type mask
-    uint32_t types[2][8];
-    uint32_t sliders[2];
-    uint32_t attacks[2][BOARD_SIZE];
-    int32_t pawns[2];
-    int32_t pieces[2];
-    uint32_t packed[2];
-    uint32_t signature;
-    int32_t bishops[2][2];
-    int32_t file_counts[2][10];
-    int32_t most_advanced[2][10];
-    int32_t rearmost[2][10];
-    int32_t side;
-    int32_t height;
-    std::vector<Etat> records;  // etats[0..ply]
+    std::vector<uint32_t> words;  // the tables of snapshot_detail::TABLES, then etats[0..ply]
 };
-
-inline PositionSnapshot take_snapshot()
-{
-    PositionSnapshot s{};
-    std::memcpy(s.board, echiquier, sizeof s.board);
-    for (int sq = 0; sq < BOARD_SIZE; ++sq)
-        s.case_ficha_slot[sq] =
-            is_occupied(echiquier[sq]) ? static_cast<int>(case_ficha[sq] - &ficha[0][0]) : -1;
-    for (int c = 0; c < 2; ++c) {
-        uint32_t live = 0;
-        for (int t = 0; t < 8; ++t) live |= piece_type[c][t];
-        for (int k = 0; k < 16; ++k) {
-            s.slot_mask[c][k] = ficha[c][k].mask;
-            s.slot_square[c][k] = (live >> k & 1) ? ficha[c][k].square : 0;
-        }
-    }
-    std::memcpy(s.types, piece_type, sizeof s.types);
-    std::memcpy(s.sliders, pieces_glissantes_mask, sizeof s.sliders);
-    std::memcpy(s.attacks, attaques, sizeof s.attacks);
-    std::memcpy(s.pawns, nombre_pions, sizeof s.pawns);
-    std::memcpy(s.pieces, nombre_pieces, sizeof s.pieces);
-    std::memcpy(s.packed, mk, sizeof s.packed);
-    s.signature = mk3;
-    std::memcpy(s.bishops, cf, sizeof s.bishops);
-    std::memcpy(s.file_counts, pions_colonne, sizeof s.file_counts);
-    std::memcpy(s.most_advanced, pion_plus_avance, sizeof s.most_advanced);
-    std::memcpy(s.rearmost, pion_moins_avance, sizeof s.rearmost);
-    s.side = trait;
-    s.height = ply;
-    if (ply >= 0 && ply < MAX_PLY_RECORDS) {
-        s.records.assign(etats, etats + ply + 1);
-        s.records.back().coup = 0;
-        s.records.back().ficha_prise = 0;
-    }
-    return s;
-}
 
 namespace snapshot_detail {
 
-inline std::string cell(const char* table, int i, int j = -1)
-{
-    char name[64];
-    if (j >= 0)
-        std::snprintf(name, sizeof name, "%s[%d][%d]", table, i, j);
-    else
-        std::snprintf(name, sizeof name, "%s[%d]", table, i);
-    return name;
-}
+// One table of the copy: its name, where it is copied from (null: built by take_snapshot), its
+// size in words and its row length; rows of BOARD_SIZE are indexed by square.
+struct Table {
+    const char* name;
+    const void* data;
+    int words;
+    int row;
+};
+inline constexpr Table TABLES[] = {
+    {"trait", &trait, 1, 1},
+    {"ply", &ply, 1, 1},
+    {"echiquier", nullptr, BOARD_SIZE, BOARD_SIZE},
+    {"case_ficha", nullptr, BOARD_SIZE, BOARD_SIZE},
+    {"ficha", ficha, 64, 2},
+    {"piece_type", piece_type, 16, 8},
+    {"pieces_glissantes_mask", pieces_glissantes_mask, 2, 2},
+    {"attaques", attaques, 2 * BOARD_SIZE, BOARD_SIZE},
+    {"nombre_pions", nombre_pions, 2, 2},
+    {"nombre_pieces", nombre_pieces, 2, 2},
+    {"mk", mk, 2, 2},
+    {"mk3", &mk3, 1, 1},
+    {"cf", cf, 4, 2},
+    {"pions_colonne", pions_colonne, 20, 10},
+    {"pion_plus_avance", pion_plus_avance, 20, 10},
+    {"pion_moins_avance", pion_moins_avance, 20, 10},
+};
+constexpr int FICHA_WORD = 2 + 2 * BOARD_SIZE;  // where the piece list starts
 
-inline std::string square_cell(const char* table, int c, int sq)
+inline std::string cell_name(const Table& t, int i)
 {
-    char name[64];
-    if (c >= 0)
-        std::snprintf(name, sizeof name, "%s[%d][%s (%d)]", table, c, square_name(sq), sq);
-    else
-        std::snprintf(name, sizeof name, "%s[%s (%d)]", table, square_name(sq), sq);
-    return name;
-}
-
-template <typename T>
-bool differ(std::string& out, const std::string& name, T a, T b)
-{
-    if (a == b) return false;
-    out = name + ": " + std::to_string(a) + " before, " + std::to_string(b) + " after";
-    return true;
-}
-
-inline bool differ_key(std::string& out, const std::string& name, Key96 a, Key96 b)
-{
-    for (int w = 0; w < 3; ++w)
-        if (differ(out, name + ".w[" + std::to_string(w) + "]", a.w[w], b.w[w])) return true;
-    return false;
-}
-
-inline bool differ_record(std::string& out, int p, const Etat& a, const Etat& b)
-{
-    const std::string r = cell("etats", p) + ".";
-    return differ(out, r + "irreversible", a.irreversible, b.irreversible) ||
-           differ(out, r + "case_ep", a.case_ep, b.case_ep) ||
-           differ(out, r + "materiel[0]", a.materiel[0], b.materiel[0]) ||
-           differ(out, r + "materiel[1]", a.materiel[1], b.materiel[1]) ||
-           differ(out, r + "score_materiel", a.score_materiel, b.score_materiel) ||
-           differ(out, r + "coup", a.coup, b.coup) ||
-           differ(out, r + "ficha_prise", a.ficha_prise, b.ficha_prise) ||
-           differ(out, r + "roque", a.roque, b.roque) ||
-           differ_key(out, r + "hash_key", a.hash_key, b.hash_key) ||
-           differ_key(out, r + "pawn_key", a.pawn_key, b.pawn_key) ||
-           differ_key(out, r + "piece_key", a.piece_key, b.piece_key);
-}
-
-inline bool differ_files(std::string& out, const char* name, const int32_t (&a)[2][10],
-                         const int32_t (&b)[2][10])
-{
-    for (int c = 0; c < 2; ++c)
-        for (int f = 0; f < 10; ++f)
-            if (differ(out, cell(name, c, f), a[c][f], b[c][f])) return true;
-    return false;
-}
-
-// Everything before `records` is plain words with no padding between the tables.
-inline bool same(const PositionSnapshot& a, const PositionSnapshot& b)
-{
-    static_assert(sizeof(Etat) == 68);
-    return std::memcmp(&a, &b, offsetof(PositionSnapshot, records)) == 0 &&
-           a.records.size() == b.records.size() &&
-           std::memcmp(a.records.data(), b.records.data(), a.records.size() * sizeof(Etat)) == 0;
+    char text[64];
+    const int n =
+        std::snprintf(text, sizeof text, t.words > t.row ? "%s[%d]" : "%s", t.name, i / t.row);
+    if (t.row == BOARD_SIZE)
+        std::snprintf(text + n, sizeof text - n, "[%s (%d)]", square_name(i % t.row), i % t.row);
+    else if (t.words > 1)
+        std::snprintf(text + n, sizeof text - n, "[%d]", i % t.row);
+    return text;
 }
 
 }  // namespace snapshot_detail
 
-// The first table entry in which the two snapshots differ, by name; empty when they agree.
-inline std::string first_difference(const PositionSnapshot& a, const PositionSnapshot& b)
+inline PositionSnapshot take_snapshot()
 {
     using namespace snapshot_detail;
-    std::string out;
-    if (same(a, b)) return out;
-    if (differ(out, "trait", a.side, b.side) || differ(out, "ply", a.height, b.height)) return out;
-    for (int sq = 0; sq < BOARD_SIZE; ++sq)
-        if (differ(out, square_cell("echiquier", -1, sq), int{a.board[sq]}, int{b.board[sq]}) ||
-            differ(out, square_cell("case_ficha", -1, sq), a.case_ficha_slot[sq],
-                   b.case_ficha_slot[sq]))
-            return out;
-    for (int c = 0; c < 2; ++c)
-        for (int k = 0; k < 16; ++k)
-            if (differ(out, cell("ficha", c, k) + ".mask", a.slot_mask[c][k], b.slot_mask[c][k]) ||
-                differ(out, cell("ficha", c, k) + ".square", a.slot_square[c][k],
-                       b.slot_square[c][k]))
-                return out;
-    for (int c = 0; c < 2; ++c) {
-        for (int t = 0; t < 8; ++t)
-            if (differ(out, cell("piece_type", c, t), a.types[c][t], b.types[c][t])) return out;
-        if (differ(out, cell("pieces_glissantes_mask", c), a.sliders[c], b.sliders[c])) return out;
+    PositionSnapshot s;
+    std::vector<uint32_t>& w = s.words;
+    for (const Table& t : TABLES) {
+        const size_t at = w.size();
+        w.resize(at + t.words);
+        if (t.data != nullptr) std::memcpy(&w[at], t.data, 4 * size_t(t.words));
+        for (int sq = 0; t.data == nullptr && sq < BOARD_SIZE; ++sq) {
+            const bool piece = is_occupied(echiquier[sq]);
+            w[at + sq] = &t == &TABLES[2] ? echiquier[sq]
+                         : piece          ? uint32_t(case_ficha[sq] - &ficha[0][0])
+                                          : ~0u;
+        }
     }
-    for (int c = 0; c < 2; ++c)
-        for (int sq = 0; sq < BOARD_SIZE; ++sq)
-            if (differ(out, square_cell("attaques", c, sq), a.attacks[c][sq], b.attacks[c][sq]))
-                return out;
-    for (int c = 0; c < 2; ++c)
-        if (differ(out, cell("nombre_pions", c), a.pawns[c], b.pawns[c]) ||
-            differ(out, cell("nombre_pieces", c), a.pieces[c], b.pieces[c]) ||
-            differ(out, cell("mk", c), a.packed[c], b.packed[c]) ||
-            differ(out, cell("cf", c, 0), a.bishops[c][0], b.bishops[c][0]) ||
-            differ(out, cell("cf", c, 1), a.bishops[c][1], b.bishops[c][1]))
-            return out;
-    if (differ(out, "mk3", a.signature, b.signature) ||
-        differ_files(out, "pions_colonne", a.file_counts, b.file_counts) ||
-        differ_files(out, "pion_plus_avance", a.most_advanced, b.most_advanced) ||
-        differ_files(out, "pion_moins_avance", a.rearmost, b.rearmost))
-        return out;
-    for (size_t p = 0; p < a.records.size() && p < b.records.size(); ++p)
-        if (differ_record(out, static_cast<int>(p), a.records[p], b.records[p])) return out;
-    return out;
+    for (int c = 0; c < 2; ++c) {
+        uint32_t live = 0;
+        for (int t = 0; t < 8; ++t) live |= piece_type[c][t];
+        for (int k = 0; k < 16; ++k)
+            if ((live >> k & 1) == 0) w[FICHA_WORD + 2 * (16 * c + k) + 1] = 0;
+    }
+    if (ply >= 0 && ply < MAX_PLY_RECORDS) {
+        const size_t at = w.size();
+        w.resize(at + 17 * size_t(ply + 1));
+        std::memcpy(&w[at], etats, sizeof(Etat) * size_t(ply + 1));
+        w[w.size() - 17 + 5] = w[w.size() - 17 + 6] = 0;  // `coup` and `ficha_prise`
+    }
+    return s;
 }
 
-// The piece list seen from the board, which the six checks do not cover: every slot in a type
-// mask names a square that holds a piece of that colour and type and whose `case_ficha` is it.
-inline std::string slot_errors()
+// The first word in which the two snapshots differ, by table and index; empty when they agree.
+// `ply` comes before the records, so snapshots of different heights differ there first.
+inline std::string first_difference(const PositionSnapshot& a, const PositionSnapshot& b)
 {
+    size_t i = 0;
+    while (i < a.words.size() && i < b.words.size() && a.words[i] == b.words[i]) ++i;
+    if (i == a.words.size() || i == b.words.size()) return "";
+    int at = static_cast<int>(i);
+    std::string name;
+    for (const snapshot_detail::Table& t : snapshot_detail::TABLES) {
+        if (at < t.words && name.empty()) name = snapshot_detail::cell_name(t, at);
+        at -= t.words;
+    }
+    if (name.empty())  // a ply record, whose words are named by their rank in Etat
+        name = "etats[" + std::to_string(at / 17) + "] word " + std::to_string(at % 17);
+    return name + ": " + std::to_string(static_cast<int32_t>(a.words[i])) + " before, " +
+           std::to_string(static_cast<int32_t>(b.words[i])) + " after";
+}
+
+// Runs the six consistency checks and a piece-list check they do not cover (every slot in a
+// type mask names a square holding that piece, whose `case_ficha` is the slot); returns what
+// failed, empty when nothing did.
+inline std::string consistency_errors()
+{
+    int (*const checks[])() = {verifie_attaques, verifie_types,   verifie_cles,
+                               verifie_materiel, verifie_nombres, verifie_pions};
+    bool failed = false;
+    for (auto check : checks) failed |= check() != 0;  // a clean record prints nothing
     std::string out;
+    if (failed)
+        out = "checks failed:\n" + capture_stdout([&] {
+                  for (auto check : checks) check();
+              });
     for (int c = 0; c < 2; ++c)
         for (int t = 1; t < 8; ++t)
             for (int k = 0; k < 16; ++k) {
-                if ((piece_type[c][t] >> k & 1) == 0) continue;
                 const uint32_t sq = ficha[c][k].square;
-                const bool sound = sq < BOARD_SIZE && echiquier[sq] == colour_bit_of_index(c) + t &&
-                                   case_ficha[sq] == &ficha[c][k];
-                if (!sound)
-                    out += "ficha[" + std::to_string(c) + "][" + std::to_string(k) + "] square " +
-                           std::to_string(sq) + "\n";
+                if ((piece_type[c][t] >> k & 1) == 0 ||
+                    (sq < BOARD_SIZE && echiquier[sq] == colour_bit_of_index(c) + t &&
+                     case_ficha[sq] == &ficha[c][k]))
+                    continue;
+                out += "ficha[" + std::to_string(c) + "][" + std::to_string(k) + "] square " +
+                       std::to_string(sq) + "\n";
             }
     return out;
-}
-
-// Runs all six consistency checks and the slot check; empty when every one of them finds
-// nothing, otherwise the names of the failing checks and what they printed.
-inline std::string consistency_errors()
-{
-    // The checks print only what differs, so a clean record needs no capture (which is slow).
-    int counts[6] = {verifie_attaques(), verifie_types(),   verifie_cles(),
-                     verifie_materiel(), verifie_nombres(), verifie_pions()};
-    std::string report;
-    static const char* const names[6] = {"attaques", "types",   "cles",
-                                         "materiel", "nombres", "pions"};
-    for (int i = 0; i < 6; ++i)
-        if (counts[i] != 0) report += std::string("verifie_") + names[i] + " ";
-    std::string printed;
-    if (!report.empty())
-        printed = capture_stdout([] {
-            verifie_attaques();
-            verifie_types();
-            verifie_cles();
-            verifie_materiel();
-            verifie_nombres();
-            verifie_pions();
-        });
-    const std::string slots = slot_errors();
-    if (!slots.empty()) report += "slots ";
-    return report.empty() ? report : report + "failed:\n" + printed + slots;
 }
 
 // A move for messages: "e2e4 (0x....)".
@@ -254,6 +153,8 @@ inline std::string describe_move(Move m)
     return text;
 }
 
+// make_move and unmake_move, followed by the consistency check when QUARVELIN_CHECK_MOVES is
+// defined (as in the Debug build). Both capture stdout: never call them inside capture_stdout.
 inline void checked_make(Move m)
 {
     make_move(m);

@@ -28,11 +28,9 @@ TEST(EvaluationDriver, SpecialEndingsAreExactAndNeverCached)
         {"8/4k3/8/4K3/4P3/8/8/8 w - -", 76},
         {"8/4k3/8/4K3/4P3/8/8/8 b - -", -876},
         // KBNK: corner value - Euclidean distance x 8 + 750, or + 740 for the defender to move.
-        {"7k/8/5K2/8/8/8/8/B1N5 w - -", 828},
+        {"k7/8/2K5/8/8/8/8/5N1B w - -", 828},  // light bishop: a8 counts 100
         {"7k/8/5K2/8/8/8/8/B1N5 b - -", -818},
-        {"k7/8/2K5/8/8/8/8/5N1B w - -", 828},    // light bishop: a8 counts 100
-        {"8/8/8/8/4k3/8/8/B1N1K3 b - -", -726},  // corner value 0: 750
-        {"7k/5K2/5N2/8/8/8/8/B7 b - -", 0},      // defender to move, no free square
+        {"7k/5K2/5N2/8/8/8/8/B7 b - -", 0},  // defender to move, no free square
         // Bishop and rook's pawns of the wrong colour: a draw once the king holds the corner.
         {"1k6/8/8/8/8/P7/8/B3K3 w - -", 0},
         {"1k6/8/8/8/8/P7/8/1B2K3 w - -", NOT_SPECIAL},  // the bishop controls a8
@@ -123,14 +121,10 @@ TEST(EvaluationDriver, LazyBoundAndEndgameShelter)
         int s, value;
     } cases[] = {
         {"4k3/8/8/8/p7/8/7p/R3K3 w - -", lazy_bound, 1, -1100},  // passers on ranks 4 and 2
-        {"4k3/8/8/8/p7/8/7p/4K3 w - -", lazy_bound, 1, -1700},   // no own piece: 800 each
         {"1B4k1/8/8/8/8/8/8/6K1 w - -", lazy_bound, 1, -300},    // trapped bishops
-        {"N2k4/8/8/8/8/8/8/4K3 w - -", lazy_bound, 1, -275},     // knight a8, c7 attacked
         {"1r5k/8/8/8/8/8/2r5/K7 w - -", lazy_bound, 1, -310},    // all, by two, no flight
         {"4k3/8/8/8/4K3/8/8/3q4 w - -", endgame_king_shelter, 1, -40},
-        {"4k3/8/8/8/4K3/8/8/2b5 w - -", endgame_king_shelter, 1, 0},  // bishop of the other colour
         {"3rk3/8/8/8/8/8/5PPP/6K1 w - -", endgame_king_shelter, 1, -5},
-        {"3QK3/8/8/4k3/8/8/8/8 w - -", endgame_king_shelter, -1, -40},
     };
     for (const auto& c : cases) {
         setup(c.fen);

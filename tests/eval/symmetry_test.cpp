@@ -1,7 +1,6 @@
-// Colour symmetry of the whole evaluation: a position and its mirror image (board flipped top to
-// bottom, colours, side to move, castling rights and en-passant square swapped) evaluate alike,
-// caches cleared in between, on the perft positions and on random games. The evaluation must
-// also leave the position record exactly as it found it.
+// Colour symmetry of the whole evaluation on the perft positions and random games: a position and
+// its mirror image (colours, side to move, castling rights and en-passant square swapped) evaluate
+// alike, and the evaluation leaves the position record exactly as it found it.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -55,8 +54,7 @@ std::vector<int> evaluate(const Board& b)
     return values;
 }
 
-// The perft positions, then every fifth position of random legal games, whose value in the game
-// must also equal that of the same board set up afresh.
+// Every fifth position of the random games must also evaluate as the same board set up afresh.
 TEST(EvaluationSymmetry, PerftPositionsAndRandomGames)
 {
     engine_init_for_tests();

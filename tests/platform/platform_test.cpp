@@ -1,5 +1,5 @@
-// Platform layer: the clocks, and the input tests with stdin replaced by a pipe or /dev/null,
-// where the key functions must answer at once and leave every byte for the reader.
+// Platform layer: the input tests with stdin replaced by a pipe, /dev/null or a pseudo-terminal;
+// off a terminal the key functions answer at once and leave every byte to the reader.
 #include "platform/platform.h"
 
 #include <fcntl.h>
@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <ctime>
 
 namespace {
 
@@ -23,75 +22,53 @@ struct StdinReplaced {
     }
 };
 
-}  // namespace
-
-TEST(Platform, ClocksAdvance)
+// Not a terminal: no key is ever pressed and read_key would block if it tried to read.
+void expect_no_key()
 {
-    int64_t previous = now_ms();
-    for (int i = 0; i < 100000; ++i) {
-        int64_t t = now_ms();
-        ASSERT_GE(t, previous);
-        previous = t;
-    }
-    int64_t before = now_ms();
-    usleep(30000);
-    int64_t waited = now_ms() - before;
-    EXPECT_GE(waited, 29);
-    EXPECT_LT(waited, 5000);
-
-    int64_t seconds = calendar_seconds();
-    EXPECT_LE(std::llabs(seconds - static_cast<int64_t>(std::time(nullptr))), 1);
+    EXPECT_FALSE(stdin_is_terminal());
+    EXPECT_FALSE(key_pressed());
+    EXPECT_EQ(read_key(), -1);
 }
 
-TEST(Platform, PipeInputIsSeenButNeverConsumedByKeyFunctions)
+}  // namespace
+
+TEST(Platform, PipeAndDevNullInputIsSeenButNeverConsumedByKeyFunctions)
 {
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
     {
         StdinReplaced replaced(fds[0]);
-        EXPECT_FALSE(stdin_is_terminal());
         EXPECT_FALSE(input_waiting());  // empty pipe, writer still open
-        EXPECT_FALSE(key_pressed());
-        EXPECT_EQ(read_key(), -1);  // would block forever if it tried to read
-
+        expect_no_key();
         ASSERT_EQ(write(fds[1], "abc", 3), 3);
         EXPECT_TRUE(input_waiting());
-        EXPECT_FALSE(key_pressed());
-        EXPECT_EQ(read_key(), -1);
+        expect_no_key();
         char got[4] = {};
         ASSERT_EQ(read(STDIN_FILENO, got, 3), 3);
         EXPECT_STREQ(got, "abc");
-
         EXPECT_FALSE(input_waiting());
         close(fds[1]);
         EXPECT_TRUE(input_waiting());  // end of input: the reader must get to see it
     }
     close(fds[0]);
-}
-
-TEST(Platform, DevNullLooksLikeEndedInput)
-{
-    int fd = open("/dev/null", O_RDONLY);
-    ASSERT_GE(fd, 0);
+    const int null_fd = open("/dev/null", O_RDONLY);
+    ASSERT_GE(null_fd, 0);
     {
-        StdinReplaced replaced(fd);
-        EXPECT_FALSE(stdin_is_terminal());
+        StdinReplaced replaced(null_fd);
         EXPECT_TRUE(input_waiting());
-        EXPECT_FALSE(key_pressed());
-        EXPECT_EQ(read_key(), -1);
+        expect_no_key();
     }
-    close(fd);
+    close(null_fd);
 }
 
 TEST(Platform, TerminalKeyIsReadRawAndTheModeRestored)
 {
-    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
     ASSERT_GE(master, 0);
-    ASSERT_EQ(grantpt(master), 0);
-    ASSERT_EQ(unlockpt(master), 0);
-    int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(grantpt(master) == 0 && unlockpt(master) == 0);
+    const int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
     ASSERT_GE(slave, 0);
-    termios before{};
+    termios before{}, after{};
     ASSERT_EQ(tcgetattr(slave, &before), 0);
     {
         StdinReplaced replaced(slave);
@@ -104,7 +81,6 @@ TEST(Platform, TerminalKeyIsReadRawAndTheModeRestored)
         EXPECT_EQ(read_key(), 'q');
         EXPECT_FALSE(key_pressed());
     }
-    termios after{};
     ASSERT_EQ(tcgetattr(slave, &after), 0);
     EXPECT_EQ(after.c_lflag, before.c_lflag);
     EXPECT_EQ(after.c_cc[VMIN], before.c_cc[VMIN]);

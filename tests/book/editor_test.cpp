@@ -1,0 +1,195 @@
+// The book editor driven by scripts, in a scratch directory (it reads and writes `bibli.bok`
+// there), and the default book built from book/openings.txt through the editor.
+#include "book/editor.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "book/book.h"
+#include "core/board.h"
+#include "core/makemove.h"
+#include "core/setup.h"
+#include "frontend/startup.h"
+#include "movegen/notation.h"
+#include "test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Each test runs in a fresh empty directory with an empty book.
+struct Scratch {
+    fs::path back = fs::current_path(),
+             dir = fs::temp_directory_path() /
+                   ("quarvelin_editor_" + std::to_string(std::random_device{}()));
+    Scratch() { engine_init_for_tests(), fs::create_directories(dir), fs::current_path(dir); }
+    ~Scratch() { fs::current_path(back), fs::remove_all(dir), release_book(); }
+};
+
+int editor_rc;
+
+std::string run_editor(const std::string& script)
+{
+    std::FILE* in = std::tmpfile();
+    std::fputs(script.c_str(), in);
+    std::rewind(in);
+    mode_flags = MODE_TEXT;
+    const std::string out = capture_stdout([&] { editor_rc = edit_book_from(in); });
+    mode_flags = MODE_XBOARD;
+    std::fclose(in);
+    return out;
+}
+
+// The record of the position after the moves, as {score, attrait}, or {-1, -1}.
+std::array<int, 2> record_after(const std::string& moves)
+{
+    setup_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+    std::istringstream in(moves);
+    for (std::string m; in >> m;) make_move(text_to_move(m.c_str()));
+    const int r = book_lookup();
+    return r < 0 ? std::array{-1, -1}
+                 : std::array{int(book_table[r].score), int(book_table[r].attrait)};
+}
+
+// Fails unless every fragment occurs in out, in this order.
+void expect_in_order(const std::string& out, const std::vector<std::string>& fragments)
+{
+    size_t at = 0;
+    for (const std::string& f : fragments) {
+        const size_t found = out.find(f, at);
+        ASSERT_NE(found, std::string::npos) << "missing after offset " << at << ": " << f;
+        at = found + f.size();
+    }
+}
+
+const std::string RULE(75, '-');
+
+TEST(BookEditor, ScriptedSessionAddsEditsListsDeletesAndSaves)
+{
+    Scratch scratch;
+    const std::string out = run_editor(
+        "e2e4\ne7e5\nS 5000\n-\ne7e6\na -3\n-\nc7c5\na 5\n-\nLS\n"
+        "del\nc7c5\ndel\ns 5\n-\ndir\n-3\nxyz\ne2e5\n  \nsav\nload\nexit\n");
+    EXPECT_EQ(editor_rc, 0);
+    const std::string rule(75, '-'), list = "xyxy   score  attrait\n....       0      1\n",
+                                     e5 = "e7e5    1000      1\n", e6 = "e7e6       0      0\n";
+    expect_in_order(
+        out, {rule +
+                  "\n   Bienvenue dans l'editeur de bibliotheques d'ouvertures pour"
+                  " Quarvelin\n                         - Par Ardoiseaux -\n" +
+                  rule +
+                  "\nTaille maximale de la bibliotheque: 131072 positions "
+                  "(2097152 octets [2048 Ko])\n\nCommandes disponibles :\n",
+              "[0..1000]\nS    : fixe le score du point de vue des blancs en 100eme de "
+              "pion [-1000..1000]\n- [N]: recule de N coups\n" +
+                  rule + "\n\n<+> 1. ( 0 / ",
+              ")=> <+> 1. e4 ( 0 / ", ")=> <+> 1. e4 e5 2. ( 0 / ", ")=> 1. e4 ( 0 / ",
+              ")=> <+> 1. e4 e6 2. ( 0 / ", list + "c7c5       0      5\n" + e5 + e6,
+              "e5 debouche sur une position en memoire !\nLa position ne peut pas etre "
+              "supprimee.\n>>> Execution manquee.\n",
+              // c5 deleted, then "s" on it: the position is not added again
+              ")=> 1. e4 c5 2. ( 0 / ",
+              ")=> Erreur: la position n'est pas en memoire\n"
+              ">>> Execution manquee.\n",
+              list + e5 + e6 + "1. e4 ( 0 / ", ")=> 1. ( 0 / ", ")=> >>> Commande inconnue.\n",
+              "Coup \"e2e5\" impossible\n", "4 positions sauvees\n", "4 positions chargees\n",
+              "Bibliotheque ... 4 positions (0 Ko)\n"});
+    EXPECT_EQ(out.find("<+>", out.find("La position ne peut pas")), std::string::npos);
+
+    // The file as "exit" reloaded it: its size, order and each record's fields.
+    EXPECT_EQ(fs::file_size("bibli.bok"), 4u + 4 * 16);
+    EXPECT_EQ(book_count, 4);
+    EXPECT_EQ(book_is_sorted(), 1);
+    const std::pair<const char*, std::array<int, 2>> expected[] = {
+        {"", {0, 1}}, {"e2e4", {0, 1}}, {"e2e4 e7e5", {1000, 1}}, {"e2e4 e7e6", {0, 0}}};
+    for (const auto& [path, fields] : expected) EXPECT_EQ(record_after(path), fields) << path;
+}
+
+TEST(BookEditor, LoadRefusesBadFilesAndKeepsTheTable)
+{
+    Scratch scratch;
+    run_editor("e2e4\nsav\nexit\n");  // two positions on file and in the book
+    std::ifstream f("bibli.bok", std::ios::binary);
+    const std::string good{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+    auto counted = [&](uint32_t n) {
+        std::string img = good;
+        for (int i = 0; i < 4; ++i) img[i] = char(n >> 8 * i);
+        return img;
+    };
+    std::string unsorted = good;
+    std::swap_ranges(unsorted.begin() + 4, unsorted.begin() + 20, unsorted.begin() + 20);
+    const std::string invalid = "Nombre de positions invalide : ",
+                      failed = ">>> Execution manquee.\n",
+                      sorted = "Erreur : la bibliotheque n'est pas triee par ordre croissant\n";
+    // A refused file leaves the two records, so "d2d4" makes three to save; an unsorted one is
+    // kept as read and then refused by "sav".
+    const std::vector<std::string> cases[] = {
+        {counted(0), invalid + "0\n" + failed, "3 positions"},
+        {counted(131073), invalid + "131073\n" + failed, "3 positions"},
+        {counted(3), invalid + "3\n" + failed, "3 positions sauvees"},
+        {unsorted, std::string("2 positions chargees\n") + sorted + failed, sorted + failed}};
+    for (const auto& c : cases) {
+        std::ofstream("bibli.bok", std::ios::binary) << c[0];
+        expect_in_order(run_editor("load\nd2d4\nsav\nexit\n"), {c[1], c[2]});
+        std::ofstream("bibli.bok", std::ios::binary) << good;
+        load_book();
+    }
+}
+
+TEST(BookEditor, FullTableAndEndOfInput)
+{
+    Scratch scratch;
+    // A full table of keys below every real position's key: nothing more may be added.
+    book_table = static_cast<BookRecord*>(std::malloc(BOOK_MAX_RECORDS * sizeof(BookRecord)));
+    for (uint32_t i = 0; i < uint32_t(BOOK_MAX_RECORDS); ++i) book_table[i] = {0, 0, i, 0, 1};
+    book_count = BOOK_MAX_RECORDS;
+    EXPECT_EQ(capture_stdout([] { EXPECT_EQ(add_current_position(), -1); }),
+              "Bibliotheque pleine\n");
+    EXPECT_EQ(book_count, BOOK_MAX_RECORDS);
+
+    // Input that ends without "exit" leaves as "exit" does: initial position, book reloaded.
+    release_book();
+    const std::string out = run_editor("e2e4\ne7e5");
+    EXPECT_EQ(editor_rc, 0);
+    EXPECT_EQ(ply, 0);
+    EXPECT_NE(out.find("Bibliotheque ... Non disponible\n"), std::string::npos);
+}
+
+TEST(BookEditor, DefaultBookLinesAreLegalAndTheBuiltBookLoads)
+{
+    const fs::path root = fs::path(QUARVELIN_TEST_DATA).parent_path().parent_path();
+    const fs::path openings = root / "book" / "openings.txt";
+    std::ifstream text(openings);
+    int lines = 0;
+    for (std::string line; std::getline(text, line);) lines += line[0] >= '1' && line[0] <= '9';
+    EXPECT_GE(lines, 150);
+
+    Scratch scratch;
+    const std::string command =
+        "bash " + (root / "scripts" / "make-book.sh").string() + " --commands " + openings.string();
+    std::string script;
+    std::FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) script.append(buffer, n);
+    ASSERT_EQ(pclose(pipe), 0);
+    ASSERT_EQ(script.rfind("edit_book\n", 0), 0u);
+    const std::string out = run_editor(script.substr(10));
+    EXPECT_EQ(out.find("impossible"), std::string::npos);
+    EXPECT_EQ(out.find(">>>"), std::string::npos);
+    EXPECT_EQ(load_book(), 0);
+    EXPECT_GT(book_count, 1000);
+    // The initial position is in the book and offers both main first moves.
+    capture_stdout([] { nouvelle_partie(); });
+    const std::string successors = capture_stdout([] { list_book_successors(); });
+    EXPECT_NE(successors.find("e4 : A  10"), std::string::npos) << successors;
+    EXPECT_NE(successors.find("d4 : A  10"), std::string::npos) << successors;
+}
+
+}  // namespace

@@ -1,0 +1,96 @@
+// The perf suite run at the smallest speed on varied positions: every line has its fixed shape,
+// name and count in order, and the position record, keys and consistency are as before the run.
+#include "frontend/perf.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/position_snapshot.h"
+#include "frontend/startup.h"
+#include "movegen/movegen.h"
+#include "search/hash.h"
+#include "test_support.h"
+
+namespace {
+
+const std::string RULE(58, '-');
+
+// Names in print order with their counts at speed 1; a count of -k means k passes over the
+// root list of genere_all_moves.
+struct ExpectedLine {
+    const char* name;
+    int count;
+};
+constexpr ExpectedLine LINES[] = {
+    {"evaluation", 100},         {"Move/UnMove", -20},
+    {"Move/Eval/UnMove", -5},    {"{Gen{Mv-Gen-Mv-Eva}}", -4},
+    {"evaluation_pions", 500},   {"securite_roi", 1000},
+    {"minore_evaluation", 4000}, {"majore_evaluation", 4000},
+    {"hash_store", 2000},        {"hash_probe", 2000},
+    {"genere_all_moves", 500},   {"genere_captures", 1000},
+    {"genere_echecs", 2000},     {"fight", 1000},
+    {"ordonne_precis", 10},      {"ordonne", 100},
+    {"ordonne_captures", 250},
+};
+
+const char* const FENS[] = {
+    "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -",
+    "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
+    "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP2BPPP/R2QKB1R b KQ -",
+    // In check: after a root move that ignores it, the reply chosen on the third pass (the
+    // queen's third move, the black king having none) would take the king.
+    "kb6/pp6/8/8/8/8/7p/R3K2q w - -",
+    "8/5pk1/6p1/1P6/r7/6P1/5PK1/R7 b - -",
+};
+
+std::vector<std::string> split_lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+}  // namespace
+
+TEST(PerfSuite, LinesInOrderAndPositionUnchanged)
+{
+    engine_init_for_tests();
+    const int32_t saved_speed = estimated_cpu_speed;
+    estimated_cpu_speed = 1;
+    const std::regex shape(R"(^([ \d]{8}\d) (.{22})- ([ \d]{4}\d) ms - ( *(?:\d+|inf))/s$)");
+    for (const char* fen : FENS) {
+        SCOPED_TRACE(fen);
+        ASSERT_EQ(setup_fen(fen), 0);
+        genere_all_moves(0);
+        const int root_moves = ply_start[1] - ply_start[0];
+        const PositionSnapshot before = take_snapshot();
+        const uint32_t age = hash_age;
+        const std::vector<std::string> out = split_lines(capture_stdout(run_perf_suite));
+
+        ASSERT_EQ(out.size(), std::size(LINES) + 4);
+        EXPECT_EQ(out[0], RULE);
+        EXPECT_EQ(out[1], "    Performances de Quarvelin sur la position courante");
+        EXPECT_EQ(out[2], RULE);
+        EXPECT_EQ(out.back(), RULE);
+        for (size_t i = 0; i < std::size(LINES); ++i) {
+            std::smatch m;
+            ASSERT_TRUE(std::regex_match(out[3 + i], m, shape)) << out[3 + i];
+            std::string name = LINES[i].name;
+            name.resize(22, ' ');
+            EXPECT_EQ(m[2].str(), name);
+            EXPECT_GE(m[4].length(), 9);
+            const int count = LINES[i].count > 0 ? LINES[i].count : -LINES[i].count * root_moves;
+            EXPECT_EQ(std::stoi(m[1].str()), count) << name;
+        }
+
+        EXPECT_EQ(first_difference(before, take_snapshot()), "");
+        EXPECT_EQ(consistency_errors(), "");
+        EXPECT_EQ(hash_age, (age + AGE_STEP) & AGE_BITS);
+    }
+    estimated_cpu_speed = saved_speed;
+}

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Two games at 10 s + 0.1 s under the real interface, in match mode without a display, against
+# another engine. Passes when xboard exits 0 and both games end with a real result (mate, a draw
+# by rule, or a resignation), none by time, forfeit, false claim, illegal move or lost engine.
+# Usage: xboard_match.sh ENGINE_BINARY. Exit 77 (skipped) when the tools are not installed.
+set -u
+engine=$1
+xboard=$(command -v xboard || echo /usr/games/xboard)
+opponent=/usr/games/fairymax
+if [ ! -x "$xboard" ] || [ ! -x "$opponent" ] || ! command -v xvfb-run >/dev/null; then
+    echo "SKIPPED: xboard, xvfb-run or fairymax is missing (.ci/run installs them)"
+    exit 77
+fi
+
+work=$(mktemp -d /tmp/quarvelin_match.XXXXXX)
+export HOME=$work  # xboard keeps its settings file there, not in the user's home
+cd "$work" || exit 1
+# The packaged opponent sometimes crashes on the "computer" command, which it does not know:
+# that one line is kept from it.
+cat >"$work/opponent.sh" <<SCRIPT
+#!/bin/sh
+trap '' INT
+grep --line-buffered -v '^computer\$' | $opponent
+SCRIPT
+chmod +x "$work/opponent.sh"
+timeout 115 xvfb-run -a "$xboard" -noGUI -xexit -mg 2 -tc 0:10 -inc 0.1 \
+    -fcp "$engine H32" -fd "$work" -scp "$work/opponent.sh" -sd "$work" \
+    -autoCallFlag true -testClaims true -saveGameFile "$work/games.pgn" \
+    -debug -nameOfDebugFile "$work/debug.txt" >"$work/xboard.out" 2>&1
+status=$?
+
+results=$(grep -E '^\[Result ' games.pgn 2>/dev/null | grep -cE '"(1-0|0-1|1/2-1/2)"')
+endings=$(grep -oE '\{[^}]*\} *(1-0|0-1|1/2-1/2|\*) *$' games.pgn 2>/dev/null)
+echo "xboard exit status: $status; finished games: $results; work folder: $work"
+echo "$endings"
+bad=$(echo "$endings" | grep -icE 'time|forfeit|false|illegal|error|disconnect|crash|exit|abort')
+if [ "$status" -ne 0 ] || [ "$results" -ne 2 ] || [ "$bad" -ne 0 ]; then
+    echo "FAILED: see $work/debug.txt and $work/games.pgn"
+    exit 1
+fi
+rm -rf "$work"
