@@ -80,6 +80,23 @@ void store_root(Move m, int score, int depth, uint32_t bound)
     hash_store(m, score, 0, static_cast<uint32_t>(depth) | DEPTH_FULL_WIDTH, bound);
 }
 
+// Takes a better score into the window (a mate score always counts as better); true when it
+// reaches beta.
+bool raise_alpha(int r, int& alpha, int beta)
+{
+    if (r <= alpha && r < MATE_SCORE) return false;
+    alpha = r;
+    return r >= beta;
+}
+
+// A fail high at the root: the move is stored as a lower bound and returned at once.
+int fail_high(Move best_move, int r, int depth, Move* out)
+{
+    store_root(best_move, r, depth, BOUND_LOWER);
+    *out = best_move;
+    return r;
+}
+
 // A new best score r of root move i, not yet taken into the window.
 void note_root_best(int i, int r, bool researched)
 {
@@ -259,14 +276,7 @@ int RootSearch(Move* out, int alpha, int beta, int depth)
         }
     }
     int best = r;
-    if (r > alpha || r >= MATE_SCORE) {
-        alpha = r;
-        if (r >= beta) {
-            store_root(best_move, r, depth, BOUND_LOWER);
-            *out = best_move;
-            return r;
-        }
-    }
+    if (raise_alpha(r, alpha, beta)) return fail_high(best_move, r, depth, out);
 
     for (int i = 1; i < root_count; ++i) {
         root_index = i;
@@ -289,14 +299,7 @@ int RootSearch(Move* out, int alpha, int beta, int depth)
                 root_fail_flags |= BEST_AT_OR_BELOW_ALPHA;
             }
             best = r;
-            if (r > alpha || r >= MATE_SCORE) {
-                alpha = r;
-                if (r >= beta) {
-                    store_root(best_move, r, depth, BOUND_LOWER);
-                    *out = best_move;
-                    return r;
-                }
-            }
+            if (raise_alpha(r, alpha, beta)) return fail_high(best_move, r, depth, out);
         }
         if (!researched) continue;
         r = search_root_move(i, r - 1, beta, depth, 0);
@@ -308,14 +311,7 @@ int RootSearch(Move* out, int alpha, int beta, int depth)
         if (r > best) {
             note_root_best(i, r, false);
             best = r;
-            if (r > alpha || r >= MATE_SCORE) {
-                alpha = r;
-                if (r >= beta) {
-                    store_root(best_move, r, depth, BOUND_LOWER);
-                    *out = best_move;
-                    return r;
-                }
-            }
+            if (raise_alpha(r, alpha, beta)) return fail_high(best_move, r, depth, out);
         }
     }
     *out = best_move;
