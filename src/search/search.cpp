@@ -391,6 +391,12 @@ bool probe_settles(int height, int depth, bool double_null, int* alpha, int* bet
 
 }  // namespace
 
+uint32_t poll_interval()
+{
+    const uint32_t scaled = 10u * static_cast<uint32_t>(estimated_cpu_speed);
+    return scaled < MAX_POLL_INTERVAL ? scaled : MAX_POLL_INTERVAL;
+}
+
 int Search(int alpha, int beta, int height, int depth, int off_pv)
 {
     // Heights 0..63 index the per-height tables; a move made here needs a free ply record.
@@ -398,7 +404,7 @@ int Search(int alpha, int beta, int height, int depth, int off_pv)
         report_max_height();
         return pos()->score_materiel;
     }
-    if (depth < ONE_PLY && poll_nodes > 10u * static_cast<uint32_t>(estimated_cpu_speed)) {
+    if (depth < ONE_PLY && poll_nodes > poll_interval()) {
         poll_nodes = 0;
         poll();
         if (search_stopped) return 0;

@@ -52,6 +52,14 @@ extern HistoryEntry history[2][2048];
 // The move index of a move word: the table entry at its low 14 bits.
 inline int move_index_of(Move m) { return move_index[m & 0x3fff]; }
 
+// Nodes between two polls: ten times the start-up speed figure, but never more than
+// MAX_POLL_INTERVAL. The figure measures an arithmetic kernel, not the search: at its usual
+// values ten times it is a quarter to half a second of search, longer than a whole move under a
+// 10 s + 0.1 s clock, and the engine lost on time. 2,048 nodes are a few milliseconds here, and
+// a poll with nothing waiting costs about a microsecond.
+constexpr uint32_t MAX_POLL_INTERVAL = 2048;
+uint32_t poll_interval();
+
 int Search(int alpha, int beta, int height, int depth, int off_pv);
 int extensions(int alpha, int beta, int height, int depth);
 bool hash_allows_null(int beta, int depth);

@@ -18,6 +18,7 @@
 #include "eval/evaluation.h"
 #include "frontend/gameend.h"
 #include "movegen/movegen.h"
+#include "movegen/notation.h"
 #include "test_support.h"
 
 namespace {
@@ -31,10 +32,18 @@ struct Engine {
     std::string out;
     size_t cursor = 0;
 
-    Engine()
+    // Runs in a scratch folder with no book file, or with `book` as its bibli.bok.
+    explicit Engine(const char* book = nullptr)
     {
-        static char dir[] = "/tmp/quarvelin_xboard_XXXXXX";  // no book file there
-        static const bool made = mkdtemp(dir) != nullptr;
+        static char bookless[] = "/tmp/quarvelin_xboard_XXXXXX";
+        static const bool made = mkdtemp(bookless) != nullptr;
+        char with_book[] = "/tmp/quarvelin_xboard_book_XXXXXX";
+        const char* dir = bookless;
+        if (book != nullptr) {
+            dir = mkdtemp(with_book);
+            if (dir == nullptr || symlink(book, (std::string(dir) + "/bibli.bok").c_str()) != 0)
+                return;
+        }
         std::signal(SIGPIPE, SIG_IGN);
         int in[2], o[2];
         if (!made || pipe(in) != 0 || pipe(o) != 0) return;
@@ -238,4 +247,26 @@ TEST(XboardSession, EngineResignsAtItsFourthLostScoreAndSearchesToTheFixedDepth)
         {"\n 2 +-[0-9]+ +[0-9]+ +[0-9]+  ", MOVE, MOVE, MOVE, "\n1-0 \\{Black resigns\\}\n"});
     EXPECT_EQ(count(out, "\nmove "), 3) << out;
     EXPECT_EQ(count(out, "\n *[3-9] +-?[0-9]+ +[0-9]+ +[0-9]+  "), 0) << out;
+}
+
+TEST(XboardSession, TheDefaultBookAnswersTheFirstMoves)
+{
+    // From the built book: the book line lists the position's book moves with their chances,
+    // and the move played is one of them, made at once without a search.
+    engine_init_for_tests();
+    Engine e(QUARVELIN_BOOK_FILE);
+    for (const char* script : {"new\ngo\n", "force\nnew\ne2e4\n"}) {
+        e.send(script);
+        const std::string line = e.expect("\n0 0 0 0 \\( ([^ ]+ \\{[0-9]+\\} )+\\)\n");
+        const std::string played = e.expect(MOVE).substr(6, 4);
+        setup_fen(std::string(script)[0] == 'n'
+                      ? "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"
+                      : "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1");
+        const Move m = text_to_move(played.c_str());
+        ASSERT_NE(m, NULL_MOVE) << played;
+        EXPECT_NE(line.find(std::string(" ") + move_to_text(m, false) + " {"), std::string::npos)
+            << played << " not in" << line;
+    }
+    EXPECT_EQ(count(e.out, "\n 1 "), 0) << e.out;
+    EXPECT_EQ(e.finish(), 0);
 }
