@@ -1,6 +1,13 @@
 // One-time initialisation of the engine for the test processes.
 #include "test_support.h"
 
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <regex>
+
 #include "core/setup.h"
 #include "core/tables.h"
 #include "eval/bitbases.h"
@@ -48,4 +55,32 @@ std::string colour_mirrored_fen(const std::string& fen)
 int square_named(const char* name)
 {
     return square_of(name[0] - 'a' + 1, name[1] - '0');
+}
+
+bool ChildOutput::read_some()
+{
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, 100) <= 0) return true;
+    char buf[4096];
+    const ssize_t n = read(fd, buf, sizeof buf);
+    for (ssize_t i = 0; i < n; ++i)
+        if (buf[i] != '\r') out += buf[i];
+    return n > 0;
+}
+
+std::string ChildOutput::expect(const std::string& pattern, int seconds)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    const std::regex re(pattern);
+    for (std::smatch m;;) {
+        const std::string rest = out.substr(cursor);
+        if (std::regex_search(rest, m, re)) {
+            cursor += size_t(m.position(0) + m.length(0)) - (m.str(0).back() == '\n');
+            return m.str(0);
+        }
+        if (std::chrono::steady_clock::now() > end || !read_some()) {
+            ADD_FAILURE() << "no /" << pattern << "/ in:\n" << rest;
+            return "";
+        }
+    }
 }

@@ -24,4 +24,18 @@ std::string colour_mirrored_fen(const std::string& fen);
 // The mailbox square of a name such as "e4".
 int square_named(const char* name);
 
+// What a child program writes on a descriptor (a pipe or a terminal), carriage returns dropped,
+// read as it comes and matched in order: each pattern is searched after the previous match.
+struct ChildOutput {
+    int fd = -1;
+    std::string out;
+    size_t cursor = 0;
+
+    // Waits up to 100 ms for more; false once the writer has gone.
+    bool read_some();
+    // The next text matching `pattern` within `seconds` (a test failure and "" otherwise); the
+    // cursor stays before a final newline, so that the next pattern may begin with one.
+    std::string expect(const std::string& pattern, int seconds = 20);
+};
+
 #include "test_support_impl.h"

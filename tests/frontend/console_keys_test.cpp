@@ -3,29 +3,27 @@
 // ponders. The terminal's mode is checked to be the one it had once the program has ended.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <regex>
 #include <string>
+
+#include "test_support.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct TerminalSession {
+struct TerminalSession : ChildOutput {
     int master = -1, slave = -1;
     pid_t pid = -1;
-    std::string out;  // carriage returns dropped
-    size_t cursor = 0;
 
     TerminalSession()
     {
-        master = posix_openpt(O_RDWR | O_NOCTTY);
+        fd = master = posix_openpt(O_RDWR | O_NOCTTY);
         if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return;
         const char* name = ptsname(master);
         slave = open(name, O_RDWR | O_NOCTTY);  // kept to read the mode afterwards
@@ -49,32 +47,6 @@ struct TerminalSession {
     void send(const std::string& keys)
     {
         EXPECT_EQ(write(master, keys.data(), keys.size()), ssize_t(keys.size()));
-    }
-    bool read_some()
-    {
-        pollfd p{master, POLLIN, 0};
-        char buf[4096];
-        if (poll(&p, 1, 100) <= 0) return true;
-        const ssize_t n = read(master, buf, sizeof buf);
-        for (ssize_t i = 0; i < n; ++i)
-            if (buf[i] != '\r') out += buf[i];
-        return n > 0;
-    }
-    // The first submatch (or the whole match) of the next text matching `pattern`.
-    std::string expect(const std::string& pattern, int seconds = 20)
-    {
-        const auto end = Clock::now() + std::chrono::seconds(seconds);
-        for (std::smatch m;;) {
-            const std::string rest = out.substr(cursor);
-            if (std::regex_search(rest, m, std::regex(pattern))) {
-                cursor += size_t(m.position(0) + m.length(0));
-                return m.size() > 1 ? m.str(1) : m.str(0);
-            }
-            if (Clock::now() > end || !read_some()) {
-                ADD_FAILURE() << "no /" << pattern << "/ in:\n" << rest;
-                return "";
-            }
-        }
     }
     int wait_exit(int seconds = 20)
     {
@@ -118,7 +90,7 @@ TEST(ConsoleKeys, KeysShowStopAndAnswerThePonderSearchAndTheModeIsRestored)
     t.expect("\n1\\. [^ \n]+\n");
     // The engine ponders on the move it expects; typing that move is a hit, and the search goes
     // on as the engine's own until Escape.
-    const std::string predicted = t.expect("Je prevois le coup : ([^\n]+)\n");
+    const std::string predicted = t.expect("Je prevois le coup : [^\n]+").substr(21);
     ASSERT_FALSE(predicted.empty());
     t.expect(SEARCH_LINE);
     t.send(first_black_move(predicted) + "\n");

@@ -4,7 +4,6 @@
 #include "frontend/xboard.h"
 
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,11 +25,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 const std::string MOVE = "\nmove [a-h][1-8][a-h][1-8][QRBN]?\n";
 
-struct Engine {
+struct Engine : ChildOutput {
     pid_t pid = -1;
-    int to = -1, from = -1;
-    std::string out;
-    size_t cursor = 0;
+    int to = -1;
 
     // Runs in a scratch folder with no book file, or with `book` as its bibli.bok.
     explicit Engine(const char* book = nullptr)
@@ -53,35 +50,11 @@ struct Engine {
             _exit(127);
         }
         close(in[0]), close(o[1]);
-        to = in[1], from = o[0];
+        to = in[1], fd = o[0];
         send("xboard\nprotover 2\n");
     }
     ~Engine() { finish(); }
     void send(const std::string& s) { EXPECT_EQ(write(to, s.data(), s.size()), ssize_t(s.size())); }
-    bool read_some()  // false at the end of the output
-    {
-        pollfd p{from, POLLIN, 0};
-        char buf[4096];
-        ssize_t n = poll(&p, 1, 100) > 0 ? read(from, buf, sizeof buf) : 1;
-        if (n > 0 && p.revents) out.append(buf, size_t(n));
-        return n > 0;
-    }
-    // The next text matching `pattern` within `seconds`; the cursor stays before a final newline.
-    std::string expect(const std::string& pattern, int seconds = 20)
-    {
-        const auto end = Clock::now() + std::chrono::seconds(seconds);
-        for (std::smatch m;;) {
-            const std::string rest = out.substr(cursor);
-            if (std::regex_search(rest, m, std::regex(pattern))) {
-                cursor += size_t(m.position(0) + m.length(0)) - (m.str(0).back() == '\n');
-                return m.str(0);
-            }
-            if (Clock::now() > end || !read_some()) {
-                ADD_FAILURE() << "no /" << pattern << "/ in:\n" << rest;
-                return "";
-            }
-        }
-    }
     int finish()  // closes the input: the exit status
     {
         int status = -1;
@@ -89,7 +62,7 @@ struct Engine {
         close(to);
         for (auto end = Clock::now() + std::chrono::seconds(60); read_some();)
             if (Clock::now() > end) kill(pid, SIGKILL);
-        waitpid(pid, &status, 0), close(from), pid = -1;
+        waitpid(pid, &status, 0), close(fd), pid = -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 };
