@@ -81,36 +81,33 @@ void bench_evaluation()
     report("%9u evaluation            - %5u ms - %9.0f/s\n", n, elapsed_since(start));
 }
 
-void bench_move_unmove()
+// Every root move made, followed by `between` and unmade, `passes` times over the list.
+template <typename F>
+void bench_root_moves(uint32_t passes, const char* format, F between)
 {
-    const uint32_t passes = speed() * 20;
     genere_all_moves(0);
     const int first = ply_start[0], end = ply_start[1];
     const int64_t start = now_ms();
     for (uint32_t p = 0; p < passes; ++p)
         for (int i = first; i < end; ++i) {
             make_move(move_stack[i].move);
+            between();
             unmake_move(move_stack[i].move);
         }
-    report("%9u Move/UnMove           - %5u ms - %9.0f/s\n", passes * uint32_t(end - first),
-           elapsed_since(start));
+    report(format, passes * uint32_t(end - first), elapsed_since(start));
+}
+
+void bench_move_unmove()
+{
+    bench_root_moves(speed() * 20, "%9u Move/UnMove           - %5u ms - %9.0f/s\n", [] {});
 }
 
 void bench_move_eval_unmove()
 {
-    const uint32_t passes = speed() * 5;
-    genere_all_moves(0);
-    const int first = ply_start[0], end = ply_start[1];
-    const int64_t start = now_ms();
-    for (uint32_t p = 0; p < passes; ++p)
-        for (int i = first; i < end; ++i) {
-            make_move(move_stack[i].move);
-            perf_sink += evaluation(FULL_ALPHA, FULL_BETA);
-            spoil_eval_cell();
-            unmake_move(move_stack[i].move);
-        }
-    report("%9u Move/Eval/UnMove      - %5u ms - %9.0f/s\n", passes * uint32_t(end - first),
-           elapsed_since(start));
+    bench_root_moves(speed() * 5, "%9u Move/Eval/UnMove      - %5u ms - %9.0f/s\n", [] {
+        perf_sink += evaluation(FULL_ALPHA, FULL_BETA);
+        spoil_eval_cell();
+    });
 }
 
 // Reply number k mod (length) to the root move just made, evaluated and taken back. Only a
