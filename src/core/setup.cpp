@@ -293,6 +293,23 @@ void init_pions()
     }
 }
 
+namespace {
+
+// An en-passant square is kept only where a pawn of the side not to move can just have passed
+// over it: on the sixth rank with White to move (the third with Black), empty, with its start
+// square empty and the pawn beyond it. Any other square would have the en-passant capture take
+// a piece of the mover's own or none at all, and leave the record corrupted.
+bool en_passant_possible(uint32_t ep_square, int side)
+{
+    if (ep_square == 0 || ep_square >= BOARD_SIZE) return false;
+    const int sq = static_cast<int>(ep_square);
+    const uint8_t enemy_pawn = static_cast<uint8_t>(colour_bit(-side) | PAWN);
+    return rangee[sq] == (side > 0 ? 6 : 3) && echiquier[sq] == EMPTY &&
+           echiquier[sq + side] == EMPTY && echiquier[sq - side] == enemy_pawn;
+}
+
+}  // namespace
+
 int init_echiquier(const int32_t* board, int side, uint32_t castling, uint32_t ep_square)
 {
     save_record();
@@ -305,8 +322,7 @@ int init_echiquier(const int32_t* board, int side, uint32_t castling, uint32_t e
         castling = 15;
         ep_square = 0;
     }
-    // A square number outside the mailbox has no key and no meaning: no en-passant square.
-    if (ep_square >= BOARD_SIZE) ep_square = 0;
+    if (!en_passant_possible(ep_square, side)) ep_square = 0;
 
     if (check_counts() != 0) return reject_setup();
     if (init_ficha() != 0) {

@@ -96,7 +96,7 @@ int settings_command(const char* line)
     if (starts_with(line, "level")) {
         level_command(line);
     } else if (starts_with(line, "pat")) {
-        if (command_number(line, "pat", &v)) draw_value = clamp32(v);
+        if (command_number(line, "pat", &v)) draw_value = bounded_draw_value(v);
     } else if (starts_with(line, "sd")) {
         if (command_number(line, "sd", &v)) {
             // A search needs one iteration at least, or it would have no move to answer.

@@ -167,7 +167,7 @@ void new_game()
 void set_draw_value()
 {
     int32_t x = 0;
-    if (console_number(&x)) draw_value = x;
+    if (console_number(&x)) draw_value = bounded_draw_value(x);
     std::printf("partie nulle pour les blancs = %d\n", draw_value);
 }
 

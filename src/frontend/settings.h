@@ -36,5 +36,15 @@ extern int32_t pending_input;
 extern int32_t draw_value;
 extern int32_t operator_time;
 
+// A draw may be valued like any position, never like a mate: a larger value would pass for a
+// mate in the transposition table and overflow the search's negations.
+constexpr int32_t MAX_DRAW_VALUE = 10000;
+constexpr int32_t bounded_draw_value(int64_t v)
+{
+    return static_cast<int32_t>(v < -MAX_DRAW_VALUE ? -MAX_DRAW_VALUE
+                                : v > MAX_DRAW_VALUE ? MAX_DRAW_VALUE
+                                                     : v);
+}
+
 // The bit of `engine colours` for a side (+1 White, -1 Black).
 constexpr uint32_t engine_colour_bit(int side) { return static_cast<uint32_t>((side + 3) >> 1); }

@@ -101,6 +101,19 @@ TEST(SetupFen, CastlingRightsTrimmedByTheBoardAndEnPassantKeyed)
     EXPECT_EQ(pos()->roque, WHITE_KING_SIDE | BLACK_QUEEN_SIDE);
     EXPECT_TRUE(pos()->case_ep == uint32_t(square_named("e3")) && trait == -1);
     expect_keys_recomputed("ep e3");
+    // Only a square a pawn of the side not to move has just passed over is kept: the wrong rank
+    // for the side, an occupied square or start square, or no pawn beyond give none.
+    for (const char* fen : {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq e3 0 1",
+                            "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e3 0 1",
+                            "rnbqkbnr/pppppppp/8/8/4P3/4N3/PPPP1PPP/RNBQKB1R b KQkq e3 0 1",
+                            "rnbqkbnr/pppppppp/8/8/4P3/8/PPPPBPPP/RNBQK1NR b KQkq e3 0 1",
+                            "rnbqkbnr/pppppppp/8/8/8/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1"}) {
+        ASSERT_EQ(setup_fen(fen), 0) << fen;
+        EXPECT_EQ(pos()->case_ep, 0u) << fen;
+        expect_keys_recomputed(fen);
+    }
+    ASSERT_EQ(setup_fen("rnbqkbnr/pp1ppppp/8/8/2pPP3/8/PPP2PPP/RNBQKBNR b KQkq d3 0 1"), 0);
+    EXPECT_EQ(pos()->case_ep, uint32_t(square_named("d3")));
     // Accepted: the side to move in check, and fifteen pieces beside the king.
     EXPECT_EQ(setup_fen("4k3/8/8/8/8/8/8/4RK2 b - - 0 1"), 0);
     EXPECT_EQ(setup_fen("4k3/8/8/PPPPPPPP/PPPPPPP1/8/8/4K3 w - - 0 1"), 0);

@@ -174,6 +174,7 @@ TEST(ConsoleSession, CommandsAnswerExactly)
         {"g1f3", ANY},
         {"ml", "1. e4 e5 2. Ng1f3 \n"},
         {"sav", "Partie sauvee dans <game.pgn>\n"},
+        {"pat -2147483648", "partie nulle pour les blancs = -10000\n"},
         {"pat 12", "partie nulle pour les blancs = 12\n"},
         {"pat x", "partie nulle pour les blancs = 12\n"},
         {"depth 0 0", "profondeur_min = 5 - profondeur_max = 42\n"},

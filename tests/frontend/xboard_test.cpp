@@ -150,14 +150,15 @@ TEST(XboardSession, SettingsSetboardAndLinesSentDuringTheSearch)
     const char* fen = "8/5k2/3p4/1p1Pp2p/pP2Pp1P/P4P1K/8/8 b - - 0 1";
     setup_fen(fen);
     session(std::string("force\nsetboard ") + fen +
-                "\nlevel 40 5 0\nlevel 0 2:30 12\nlevel 0 0:10 0.1\nstatus\nnew\ntime 6000\n"
+                "\nlevel 40 5 0\nlevel 0 2:30 12\nlevel 0 0:10 0.1\npat 99999\nstatus\nnew\ntime 6000\n"
                 "otim 4500\nforce\nst 1\ngo\nlevel 40 5 0\ntime 100\notim 200\nxyzzy\n" +
                 std::string(300, 'x') + "\nsd 3\nstatus\n",
             // clang-format off
             {"\nEvaluation\\(\\) = " + std::to_string(evaluation(-30000, 30000)) + "\n",
              "\n Quarvelin pendule : 300 s pour 40 coups\n", " : 150 s \\(\\+12 s\\)\n",
              " : 10 s \\(\\+0 s\\)\n", "\nNiveau  +: temps par partie \\+ increment par coup\n",
-             "\nProfondeur  +: \\[ 5 ; 42 \\]\n", "\nMise a jour temps Noirs : 60000 ms\n",
+             "\nProfondeur  +: \\[ 5 ; 42 \\]\n", "\nNulle pour les blancs   : 10000\n",
+             "\nMise a jour temps Noirs : 60000 ms\n",
              "\nMise a jour temps Blancs : 45000 ms\n", "\n Quarvelin search < \"level 40 5 0\"\n",
              MOVE, "\n Quarvelin << \"level 40 5 0\"\n", " pour 40 coups\n",
              "\n Quarvelin  < \"time 100\"\n", "Blancs : 1000 ms\n", "\n Quarvelin  < \"otim 200\"\n",
