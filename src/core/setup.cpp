@@ -137,7 +137,8 @@ void colour_attacks(uint32_t* dest, int c)
     }
 }
 
-// Kings and piece counts of the board: prints the message and returns -1 when they are wrong.
+// Kings, piece counts and pawn ranks of the board: prints the message and returns -1 when they
+// are wrong.
 int check_counts()
 {
     int pieces[2] = {0, 0};
@@ -158,6 +159,14 @@ int check_counts()
                     pieces[WHITE], pieces[BLACK]);
         return -1;
     }
+    // The pawn terms read tables by rank up to the seventh and count moves to promotion: a
+    // pawn on the first or last rank would index past them and divide by zero.
+    for (int file = 1; file <= 8; ++file)
+        for (int rank : {1, 8})
+            if (type_of(echiquier[square_of(file, rank)]) == PAWN) {
+                std::printf("Pion sur la premiere ou la derniere rangee\n");
+                return -1;
+            }
     return 0;
 }
 

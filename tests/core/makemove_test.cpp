@@ -112,7 +112,7 @@ TEST(MakeMove, PawnCapturesRescanTheFilesTheyLeave)
     make_check_unmake({
         {"7k/3p4/3p4/3p4/4Pb2/3nP3/4PP2/K7 w - - 0 1", {"e4d5", "e3f4", "e2d3"}},
         {"k7/4pp2/3Np3/4pB2/3P4/3P4/3P4/7K b - - 0 1", {"e5d4", "e6f5", "e7d6"}},
-        {"7k/8/8/3p4/4P3/4P3/4P3/K3P3 w - - 0 1", {"e4d5"}},
+        {"7k/8/3p4/4P3/4P3/4P3/4P3/K7 w - - 0 1", {"e5d6"}},
         {"7k/8/8/3p4/4P3/8/4P3/K7 w - - 0 1", {"e4d5"}},
     });
 }

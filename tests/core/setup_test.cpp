@@ -135,6 +135,8 @@ TEST(SetupReject, MessagesAndTheLastAcceptedPositionKept)
         {"4k3/8/8/PPPPPPPP/PPPPPPPP/8/8/4K3 w - - 0 1",
          "1\nNombre de pieces incorrect: 17 piece(s) blanche(s) / 1 piece(s) noire(s)\n"},
         {"4k3/8/8/8/8/8/8/4RK2 w - - 0 1", "1\nLe roi adverse est en prise\n"},
+        {"4k2P/8/8/8/8/8/8/4K3 w - - 0 1", "1\nPion sur la premiere ou la derniere rangee\n"},
+        {"4k3/8/8/8/8/8/8/p3K3 b - - 0 1", "1\nPion sur la premiere ou la derniere rangee\n"},
         {"7/8/8/8/8/8/8/8 w - -", ""},
         {"rnbqkbnr/ppxppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w", ""},
         {"", ""},
