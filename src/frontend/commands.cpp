@@ -99,8 +99,9 @@ int settings_command(const char* line)
         if (command_number(line, "pat", &v)) draw_value = bounded_draw_value(v);
     } else if (starts_with(line, "sd")) {
         if (command_number(line, "sd", &v)) {
-            // A search needs one iteration at least, or it would have no move to answer.
-            min_depth = max_depth = std::max<int32_t>(1, clamp32(v));
+            // A search needs one iteration at least, or it would have no move to answer; and no
+            // iteration may go deeper than the search's heights allow, as in the console.
+            min_depth = max_depth = std::clamp<int32_t>(clamp32(v), 1, DEFAULT_MAX_DEPTH);
             time_control_mode = TC_FIXED_DEPTH;
             clear_clocks();
         }

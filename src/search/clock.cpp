@@ -6,6 +6,7 @@
 #include "search/clock.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 #include "core/board.h"
@@ -170,19 +171,22 @@ void allocate_time(int side, int game_ply)
     clock_start = clock_now();
 }
 
+// The clock arithmetic saturates: an interface may set a clock to the largest number it likes.
 void charge_clock(int side, int32_t elapsed)
 {
     Pendule& p = pendule[colour_index(side)];
+    int64_t remaining = p.remaining;
     if (!is_clock_mode(time_control_mode)) {
-        p.remaining += elapsed;
-        return;
+        remaining += elapsed;
+    } else {
+        remaining -= elapsed;
+        // A new period starts once the moves of this one have been played.
+        if (time_control_mode == TC_MOVES && p.moves_per_control > 0 &&
+            (ply / 2 + 1) % p.moves_per_control == 0)
+            remaining += p.base;
+        if (time_control_mode == TC_INCREMENT) remaining += p.increment;
     }
-    p.remaining -= elapsed;
-    // A new period starts once the moves of this one have been played.
-    if (time_control_mode == TC_MOVES && p.moves_per_control > 0 &&
-        (ply / 2 + 1) % p.moves_per_control == 0)
-        p.remaining += p.base;
-    if (time_control_mode == TC_INCREMENT) p.remaining += p.increment;
+    p.remaining = static_cast<int32_t>(std::clamp<int64_t>(remaining, INT32_MIN, INT32_MAX));
 }
 
 namespace {

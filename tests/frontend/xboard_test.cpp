@@ -152,7 +152,7 @@ TEST(XboardSession, SettingsSetboardAndLinesSentDuringTheSearch)
     session(std::string("force\nsetboard ") + fen +
                 "\nlevel 40 5 0\nlevel 0 2:30 12\nlevel 0 0:10 0.1\npat 99999\nstatus\nnew\ntime 6000\n"
                 "otim 4500\nforce\nst 1\ngo\nlevel 40 5 0\ntime 100\notim 200\nxyzzy\n" +
-                std::string(300, 'x') + "\nsd 3\nstatus\n",
+                std::string(300, 'x') + "\nsd 3\nstatus\nsd 100\nstatus\n",
             // clang-format off
             {"\nEvaluation\\(\\) = " + std::to_string(evaluation(-30000, 30000)) + "\n",
              "\n Quarvelin pendule : 300 s pour 40 coups\n", " : 150 s \\(\\+12 s\\)\n",
@@ -163,7 +163,7 @@ TEST(XboardSession, SettingsSetboardAndLinesSentDuringTheSearch)
              MOVE, "\n Quarvelin << \"level 40 5 0\"\n", " pour 40 coups\n",
              "\n Quarvelin  < \"time 100\"\n", "Blancs : 1000 ms\n", "\n Quarvelin  < \"otim 200\"\n",
              "Noirs : 2000 ms\n", "\n Quarvelin <\\?> \"xyzzy\"\n", "\n Quarvelin <\\?> \"x{255}\"\n",
-             "\nNiveau  +: profondeur fixe\n", "\\[ 3 ; 3 \\]\n"});
+             "\nNiveau  +: profondeur fixe\n", "\\[ 3 ; 3 \\]\n", "\\[ 42 ; 42 \\]\n"});
     // clang-format on
 }
 
