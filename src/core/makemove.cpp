@@ -15,46 +15,136 @@ uint64_t make_move_calls;
 
 namespace {
 
-// The decoded move word, read by the per-piece routines.
+// One make or unmake: the decoded move word and what every step reads, taken once. The attack
+// tables and counters are 32-bit globals that the compiler must assume may alias `ply`, `trait`
+// and the ply records, so the steps read these locals rather than the globals.
 struct MoveFields {
     int type;
     int from;
     int to;
     int captured;
     int promotion;
+    int side;          // `trait` of the mover: also its pawns' forward step
+    int c;             // the mover's colour index
+    int o;             // the other colour's
+    int32_t next_ply;  // ply index of the position after the move
+    Etat* cur;         // the record the move is made from
+    Etat* next;        // the record it is made into (written by make only)
 };
 
-constexpr MoveFields decode(Move m)
+MoveFields decode(Move m, int side, int from_ply)
 {
-    return {move_piece(m), move_from(m), move_to(m), move_captured(m), move_promotion(m)};
+    MoveFields mv;
+    mv.type = move_piece(m);
+    mv.from = move_from(m);
+    mv.to = move_to(m);
+    mv.captured = move_captured(m);
+    mv.promotion = move_promotion(m);
+    mv.side = side;
+    mv.c = side > 0 ? WHITE : BLACK;
+    mv.o = mv.c ^ 1;
+    mv.next_ply = from_ply + 1;
+    mv.cur = &etats[from_ply];
+    mv.next = &etats[from_ply + 1];
+    return mv;
+}
+
+// ---- captures -----------------------------------------------------------------------------------
+
+// The victim of type t and colour o on sq (still on the board) leaves the board-side state and
+// next's keys and material; its pawns advance by `forward`.
+void take_out(int t, int sq, int o, uint32_t* table, int q, int forward, Etat& cur, Etat& next)
+{
+    Ficha* victim = case_ficha[sq];
+    const uint32_t bit = victim->mask;
+
+    cur.ficha_prise = slot_of(victim);
+    piece_type[o][t] &= ~bit;
+    next.materiel[o] = cur.materiel[o] - valeur_piece[t];
+    if (t == PAWN) {
+        --nombre_pions[o];
+        mk[o] -= 1;
+        mk3 ^= material_keys[6 * o][nombre_pions[o]];
+        next.pawn_key ^= psq_keys[6 * o][q];
+        toggle_pawn(table, sq, forward, bit);
+        pawn_leaves_file(o, sq);
+        return;
+    }
+    const int kind = kind_of_type[t];
+    --nombre_pieces[o];
+    mk[o] -= count_increment[t];
+    mk3 ^= material_keys[kind + 6 * o][bit_count[piece_type[o][t]]];
+    next.piece_key ^= psq_keys[kind + 6 * o][q];
+    if (t == KNIGHT) {
+        toggle_knight(table, sq, bit);
+        return;
+    }
+    if (t == BISHOP) --cf[o][couleur_case[sq]];
+    pieces_glissantes_mask[o] &= ~bit;
+    toggle_slider(t, sq, table, bit);
+}
+
+// The inverse of take_out, from cur's `ficha_prise`.
+void put_back(int t, int sq, int o, uint32_t* table, int forward, const Etat& cur)
+{
+    Ficha* victim = &ficha[o][cur.ficha_prise];
+    const uint32_t bit = victim->mask;
+
+    case_ficha[sq] = victim;
+    echiquier[sq] = static_cast<uint8_t>(colour_bit_of_index(o) + t);
+    if (t == PAWN) {
+        mk[o] += 1;
+        mk3 ^= material_keys[6 * o][nombre_pions[o]];
+        ++nombre_pions[o];
+        toggle_pawn(table, sq, forward, bit);
+        pawn_enters_file(o, sq);
+    } else {
+        ++nombre_pieces[o];
+        mk[o] += count_increment[t];
+        mk3 ^= material_keys[kind_of_type[t] + 6 * o][bit_count[piece_type[o][t]]];
+        if (t == KNIGHT) {
+            toggle_knight(table, sq, bit);
+        } else {
+            if (t == BISHOP) ++cf[o][couleur_case[sq]];
+            pieces_glissantes_mask[o] |= bit;
+            toggle_slider(t, sq, table, bit);
+        }
+    }
+    piece_type[o][t] |= bit;
 }
 
 // ---- shared steps -------------------------------------------------------------------------------
 
-// The mover's own attacks, by kind of routine: SLIDER_BIT stands for the three sliders.
+// The mover's own attacks, by kind of routine: SLIDER_BIT stands for the three sliders, whose
+// rays along their line of travel (`line`) are left to slide_along.
 template <int T>
-void toggle_own(int type, int sq, uint32_t* table, uint32_t bit)
+void toggle_own(int type, int sq, uint32_t* table, uint32_t bit, int line)
 {
     if constexpr (T == KNIGHT)
         toggle_knight(table, sq, bit);
     else if constexpr (T == KING)
         toggle_king(table, sq);
     else
-        toggle_slider(type, sq, table, bit);
+        toggle_slider_across(type, sq, table, bit, line);
 }
 
-// Destination of a capturing move: the victim leaves and the move is irreversible.
-void take_victim(const MoveFields& mv, int o)
+// A slider going from `from` to `to` along `line`: its two rays on that line, off at `from` on
+// the old board and on at `to` on the new one, cover the same squares but for `from` and `to`
+// (the squares between are in both; past the empty destination the old ray ran exactly as far
+// as the new one runs). After a capture the old ray stopped at `to`, so the new one beyond it
+// is walked. The same XORs take the rays back in unmake.
+void slide_along(uint32_t* table, int from, int to, int line, uint32_t bit, int captured)
 {
-    etats[ply + 1].irreversible = ply + 1;
-    retire_prise(mv.captured, mv.to, o, attaques[o], case64[mv.to]);
+    table[from] ^= bit;
+    table[to] ^= bit;
+    if (captured != 0) toggle_ray(table, to, line, bit);
 }
 
 // Without a capture the other side's material and the reversible count carry over.
-void carry_over(int o)
+void carry_over(const MoveFields& mv)
 {
-    etats[ply + 1].materiel[o] = etats[ply].materiel[o];
-    etats[ply + 1].irreversible = etats[ply].irreversible;
+    mv.next->materiel[mv.o] = mv.cur->materiel[mv.o];
+    mv.next->irreversible = mv.cur->irreversible;
 }
 
 void move_on_board(int from, int to)
@@ -64,25 +154,25 @@ void move_on_board(int from, int to)
 }
 
 // Taking back a move to `to`: the victim returns, or `to` empties and the rays through it are
-// extended again.
-void restore_destination(const MoveFields& mv, int o)
+// extended again. Scalar arguments: it is shared by several routines and stays out of line.
+void restore_destination(int captured, int to, int o, int side, const Etat& cur)
 {
-    if (mv.captured != 0) {
-        remet_prise(mv.captured, mv.to, o, attaques[o]);
+    if (captured != 0) {
+        put_back(captured, to, o, attaques[o], -side, cur);
     } else {
-        echiquier[mv.to] = EMPTY;
-        toggle_beyond_both(mv.to);
+        echiquier[to] = EMPTY;
+        toggle_beyond_both(to);
     }
 }
 
 // The en-passant target after a pawn move: the square passed over by a double step, when an
 // enemy pawn stands beside the destination to use it.
-uint32_t en_passant_target(int from, int to)
+uint32_t en_passant_target(const MoveFields& mv)
 {
-    if ((to - from) * trait != 2) return 0;
-    const uint8_t enemy_pawn = colour_bit(-trait) + PAWN;
-    if (echiquier[to - 10] != enemy_pawn && echiquier[to + 10] != enemy_pawn) return 0;
-    return static_cast<uint32_t>(to - trait);
+    if ((mv.to - mv.from) * mv.side != 2) return 0;
+    const uint8_t enemy_pawn = colour_bit_of_index(mv.o) + PAWN;
+    if (echiquier[mv.to - 10] != enemy_pawn && echiquier[mv.to + 10] != enemy_pawn) return 0;
+    return static_cast<uint32_t>(mv.to - mv.side);
 }
 
 // ---- knight, king and sliders -------------------------------------------------------------------
@@ -90,29 +180,31 @@ uint32_t en_passant_target(int from, int to)
 template <int T>
 void make_piece(const MoveFields& mv)
 {
-    Etat& cur = etats[ply];
-    Etat& next = etats[ply + 1];
-    const int c = colour_index(trait);
-    const int o = c ^ 1;
+    Etat& cur = *mv.cur;
+    Etat& next = *mv.next;
+    uint32_t* own = attaques[mv.c];
     Ficha* slot = case_ficha[mv.from];
     const uint32_t bit = slot->mask;
+    const int line = T == SLIDER_BIT ? direction[mv.from * 100 + mv.to] : 0;
 
     next.case_ep = 0;
-    next.materiel[c] = cur.materiel[c];
-    toggle_own<T>(mv.type, mv.from, attaques[c], bit);
+    next.materiel[mv.c] = cur.materiel[mv.c];
+    toggle_own<T>(mv.type, mv.from, own, bit, line);
     if (mv.captured != 0) {
-        take_victim(mv, o);
+        next.irreversible = mv.next_ply;
+        take_out(mv.captured, mv.to, mv.o, attaques[mv.o], case64[mv.to], -mv.side, cur, next);
     } else {
-        carry_over(o);
+        carry_over(mv);
         // No enemy slider reaches a square a king may step to.
         if constexpr (T == KING)
-            toggle_beyond(c, mv.to);
+            toggle_beyond(mv.c, mv.to);
         else
-            toggle_beyond_both(mv.to);
+            toggle_beyond_both(mv.to, mv.c, T == SLIDER_BIT ? bit : 0);
     }
     move_on_board(mv.from, mv.to);
     toggle_beyond_both(mv.from);
-    toggle_own<T>(mv.type, mv.to, attaques[c], bit);
+    toggle_own<T>(mv.type, mv.to, own, bit, line);
+    if constexpr (T == SLIDER_BIT) slide_along(own, mv.from, mv.to, line, bit, mv.captured);
     slot->square = static_cast<uint32_t>(mv.to);
     case_ficha[mv.to] = slot;
 
@@ -122,24 +214,26 @@ void make_piece(const MoveFields& mv)
         next.roque = cur.roque & castle_mask[q_to];
     else
         next.roque = cur.roque & castle_mask[q_from] & castle_mask[q_to];
-    const auto& keys = psq_keys[kind_of_type[mv.type] + 6 * c];
+    const auto& keys = psq_keys[kind_of_type[mv.type] + 6 * mv.c];
     next.piece_key ^= keys[q_from] ^ keys[q_to];
 }
 
 template <int T>
 void unmake_piece(const MoveFields& mv)
 {
-    const int c = colour_index(trait);
+    uint32_t* own = attaques[mv.c];
     Ficha* slot = case_ficha[mv.to];
     const uint32_t bit = slot->mask;
+    const int line = T == SLIDER_BIT ? direction[mv.from * 100 + mv.to] : 0;
 
-    toggle_own<T>(mv.type, mv.to, attaques[c], bit);
-    toggle_beyond_both(mv.from);
+    toggle_own<T>(mv.type, mv.to, own, bit, line);
+    toggle_beyond_both(mv.from, mv.c, T == SLIDER_BIT ? bit : 0);
     echiquier[mv.from] = echiquier[mv.to];
     slot->square = static_cast<uint32_t>(mv.from);
     case_ficha[mv.from] = slot;
-    restore_destination(mv, c ^ 1);
-    toggle_own<T>(mv.type, mv.from, attaques[c], bit);
+    restore_destination(mv.captured, mv.to, mv.o, mv.side, *mv.cur);
+    toggle_own<T>(mv.type, mv.from, own, bit, line);
+    if constexpr (T == SLIDER_BIT) slide_along(own, mv.from, mv.to, line, bit, mv.captured);
 }
 
 // ---- castling -----------------------------------------------------------------------------------
@@ -149,9 +243,9 @@ void unmake_piece(const MoveFields& mv)
 // rays through the two destination squares lead only to the border beyond them.
 void make_castling(const MoveFields& mv, int rook_from, int rook_to)
 {
-    Etat& cur = etats[ply];
-    Etat& next = etats[ply + 1];
-    const int c = colour_index(trait);
+    Etat& cur = *mv.cur;
+    Etat& next = *mv.next;
+    const int c = mv.c;
     Ficha* king = case_ficha[mv.from];
     Ficha* rook = case_ficha[rook_from];
 
@@ -180,7 +274,7 @@ void make_castling(const MoveFields& mv, int rook_from, int rook_to)
 
 void unmake_castling(const MoveFields& mv, int rook_from, int rook_to)
 {
-    const int c = colour_index(trait);
+    const int c = mv.c;
     Ficha* king = case_ficha[mv.to];
     Ficha* rook = case_ficha[rook_to];
 
@@ -201,55 +295,56 @@ void unmake_castling(const MoveFields& mv, int rook_from, int rook_to)
 
 void make_pawn(const MoveFields& mv)
 {
-    Etat& cur = etats[ply];
-    Etat& next = etats[ply + 1];
-    const int c = colour_index(trait);
-    const int o = c ^ 1;
+    Etat& cur = *mv.cur;
+    Etat& next = *mv.next;
+    const int c = mv.c;
+    uint32_t* own = attaques[c];
     Ficha* slot = case_ficha[mv.from];
     const uint32_t bit = slot->mask;
 
     next.materiel[c] = cur.materiel[c];
-    toggle_pawn(attaques[c], mv.from, trait, bit);
+    toggle_pawn(own, mv.from, mv.side, bit);
     if (mv.captured != 0) {
-        retire_prise(mv.captured, mv.to, o, attaques[o], case64[mv.to]);
+        take_out(mv.captured, mv.to, mv.o, attaques[mv.o], case64[mv.to], -mv.side, cur, next);
         pawn_leaves_file(c, mv.from);
         pawn_enters_file(c, mv.to);
     } else {
-        next.materiel[o] = cur.materiel[o];
+        next.materiel[mv.o] = cur.materiel[mv.o];
         toggle_beyond_both(mv.to);
         pawn_moves_on_file(c, mv.from, mv.to);
     }
-    next.irreversible = ply + 1;
+    next.irreversible = mv.next_ply;
     move_on_board(mv.from, mv.to);
     toggle_beyond_both(mv.from);
-    toggle_pawn(attaques[c], mv.to, trait, bit);
+    toggle_pawn(own, mv.to, mv.side, bit);
     slot->square = static_cast<uint32_t>(mv.to);
     case_ficha[mv.to] = slot;
 
     next.roque = cur.roque & castle_mask[case64[mv.to]];
     next.pawn_key ^= psq_keys[6 * c][case64[mv.from]] ^ psq_keys[6 * c][case64[mv.to]];
-    next.case_ep = en_passant_target(mv.from, mv.to);
+    next.case_ep = en_passant_target(mv);
 }
 
 void unmake_pawn(const MoveFields& mv)
 {
-    const int c = colour_index(trait);
+    const int c = mv.c;
+    uint32_t* own = attaques[c];
     Ficha* slot = case_ficha[mv.to];
     const uint32_t bit = slot->mask;
 
-    toggle_pawn(attaques[c], mv.to, trait, bit);
+    toggle_pawn(own, mv.to, mv.side, bit);
     toggle_beyond_both(mv.from);
     echiquier[mv.from] = echiquier[mv.to];
     slot->square = static_cast<uint32_t>(mv.from);
     case_ficha[mv.from] = slot;
-    restore_destination(mv, c ^ 1);
+    restore_destination(mv.captured, mv.to, mv.o, mv.side, *mv.cur);
     if (mv.captured != 0) {
         pawn_leaves_file(c, mv.to);
         pawn_enters_file(c, mv.from);
     } else {
         pawn_moves_on_file(c, mv.to, mv.from);
     }
-    toggle_pawn(attaques[c], mv.from, trait, bit);
+    toggle_pawn(own, mv.from, mv.side, bit);
 }
 
 // The slot bit moves from the pawn mask to the new type's, with every counter and material key
@@ -293,25 +388,24 @@ void toggle_promoted(int c, int type, int sq, uint32_t bit)
 
 void make_promotion(const MoveFields& mv)
 {
-    Etat& cur = etats[ply];
-    Etat& next = etats[ply + 1];
-    const int c = colour_index(trait);
-    const int o = c ^ 1;
+    Etat& cur = *mv.cur;
+    Etat& next = *mv.next;
+    const int c = mv.c;
     Ficha* slot = case_ficha[mv.from];
     const uint32_t bit = slot->mask;
 
     next.case_ep = 0;
-    next.irreversible = ply + 1;
+    next.irreversible = mv.next_ply;
     next.materiel[c] = cur.materiel[c] + valeur_piece[mv.promotion] - valeur_piece[PAWN];
-    toggle_pawn(attaques[c], mv.from, trait, bit);
+    toggle_pawn(attaques[c], mv.from, mv.side, bit);
     pawn_leaves_file(c, mv.from);
     if (mv.captured != 0) {
-        retire_prise(mv.captured, mv.to, o, attaques[o], case64[mv.to]);
+        take_out(mv.captured, mv.to, mv.o, attaques[mv.o], case64[mv.to], -mv.side, cur, next);
     } else {
-        next.materiel[o] = cur.materiel[o];
+        next.materiel[mv.o] = cur.materiel[mv.o];
         toggle_beyond_both(mv.to);
     }
-    echiquier[mv.to] = static_cast<uint8_t>(colour_bit(trait) + mv.promotion);
+    echiquier[mv.to] = static_cast<uint8_t>(colour_bit_of_index(c) + mv.promotion);
     count_promotion(c, mv.promotion, mv.to, bit);
     echiquier[mv.from] = EMPTY;
     toggle_beyond_both(mv.from);
@@ -326,29 +420,29 @@ void make_promotion(const MoveFields& mv)
 
 void unmake_promotion(const MoveFields& mv)
 {
-    const int c = colour_index(trait);
+    const int c = mv.c;
     Ficha* slot = case_ficha[mv.to];
     const uint32_t bit = slot->mask;
 
     toggle_promoted(c, mv.promotion, mv.to, bit);
     toggle_beyond_both(mv.from);
-    echiquier[mv.from] = static_cast<uint8_t>(colour_bit(trait) + PAWN);
+    echiquier[mv.from] = static_cast<uint8_t>(colour_bit_of_index(c) + PAWN);
     slot->square = static_cast<uint32_t>(mv.from);
     case_ficha[mv.from] = slot;
     uncount_promotion(c, mv.promotion, mv.to, bit);
-    restore_destination(mv, c ^ 1);
+    restore_destination(mv.captured, mv.to, mv.o, mv.side, *mv.cur);
     pawn_enters_file(c, mv.from);
-    toggle_pawn(attaques[c], mv.from, trait, bit);
+    toggle_pawn(attaques[c], mv.from, mv.side, bit);
 }
 
 // The victim stands beside the origin, on to - trait; it is taken out in place.
 void make_en_passant(const MoveFields& mv)
 {
-    Etat& cur = etats[ply];
-    Etat& next = etats[ply + 1];
-    const int c = colour_index(trait);
-    const int o = c ^ 1;
-    const int victim_sq = mv.to - trait;
+    Etat& cur = *mv.cur;
+    Etat& next = *mv.next;
+    const int c = mv.c;
+    const int o = mv.o;
+    const int victim_sq = mv.to - mv.side;
     Ficha* slot = case_ficha[mv.from];
     Ficha* victim = case_ficha[victim_sq];
     const uint32_t bit = slot->mask;
@@ -356,15 +450,15 @@ void make_en_passant(const MoveFields& mv)
 
     cur.ficha_prise = slot_of(victim);
     next.case_ep = 0;
-    next.irreversible = ply + 1;
+    next.irreversible = mv.next_ply;
     next.materiel[c] = cur.materiel[c];
     next.materiel[o] = cur.materiel[o] - valeur_piece[PAWN];
-    toggle_pawn(attaques[c], mv.from, trait, bit);
+    toggle_pawn(attaques[c], mv.from, mv.side, bit);
     piece_type[o][PAWN] &= ~victim_bit;
     --nombre_pions[o];
     mk[o] -= 1;
     mk3 ^= material_keys[6 * o][nombre_pions[o]];
-    toggle_pawn(attaques[o], victim_sq, -trait, victim_bit);
+    toggle_pawn(attaques[o], victim_sq, -mv.side, victim_bit);
     pawn_leaves_file(c, mv.from);
     pawn_leaves_file(o, victim_sq);
     pawn_enters_file(c, mv.to);
@@ -373,7 +467,7 @@ void make_en_passant(const MoveFields& mv)
     toggle_beyond_both(mv.from);
     echiquier[victim_sq] = EMPTY;
     toggle_beyond_both(victim_sq);
-    toggle_pawn(attaques[c], mv.to, trait, bit);
+    toggle_pawn(attaques[c], mv.to, mv.side, bit);
 
     next.pawn_key ^= psq_keys[6 * c][case64[mv.from]] ^ psq_keys[6 * c][case64[mv.to]] ^
                      psq_keys[6 * o][case64[victim_sq]];
@@ -384,17 +478,17 @@ void make_en_passant(const MoveFields& mv)
 
 void unmake_en_passant(const MoveFields& mv)
 {
-    const int c = colour_index(trait);
-    const int o = c ^ 1;
-    const int victim_sq = mv.to - trait;
+    const int c = mv.c;
+    const int o = mv.o;
+    const int victim_sq = mv.to - mv.side;
     Ficha* slot = case_ficha[mv.to];
-    Ficha* victim = &ficha[o][etats[ply].ficha_prise];
+    Ficha* victim = &ficha[o][mv.cur->ficha_prise];
     const uint32_t bit = slot->mask;
     const uint32_t victim_bit = victim->mask;
 
-    toggle_pawn(attaques[c], mv.to, trait, bit);
+    toggle_pawn(attaques[c], mv.to, mv.side, bit);
     toggle_beyond_both(victim_sq);
-    echiquier[victim_sq] = static_cast<uint8_t>(colour_bit(-trait) + PAWN);
+    echiquier[victim_sq] = static_cast<uint8_t>(colour_bit_of_index(o) + PAWN);
     case_ficha[victim_sq] = victim;
     toggle_beyond_both(mv.from);
     move_on_board(mv.to, mv.from);
@@ -404,19 +498,19 @@ void unmake_en_passant(const MoveFields& mv)
     pawn_leaves_file(c, mv.to);
     pawn_enters_file(o, victim_sq);
     pawn_enters_file(c, mv.from);
-    toggle_pawn(attaques[o], victim_sq, -trait, victim_bit);
+    toggle_pawn(attaques[o], victim_sq, -mv.side, victim_bit);
     mk3 ^= material_keys[6 * o][nombre_pions[o]];
     ++nombre_pions[o];
     mk[o] += 1;
     piece_type[o][PAWN] |= victim_bit;
-    toggle_pawn(attaques[c], mv.from, trait, bit);
+    toggle_pawn(attaques[c], mv.from, mv.side, bit);
 }
 
 // A pawn move onto the record's en-passant square is a capture only when it changes file: a
 // set-up may name any square, and a push onto it must stay a push.
 bool is_en_passant(const MoveFields& mv)
 {
-    return mv.to == static_cast<int>(etats[ply].case_ep) && colonne[mv.to] != colonne[mv.from];
+    return mv.to == static_cast<int>(mv.cur->case_ep) && colonne[mv.to] != colonne[mv.from];
 }
 
 }  // namespace
@@ -425,63 +519,12 @@ bool is_en_passant(const MoveFields& mv)
 
 void retire_prise(int t, int sq, int o, uint32_t* table, int q)
 {
-    Etat& cur = etats[ply];
-    Etat& next = etats[ply + 1];
-    Ficha* victim = case_ficha[sq];
-    const uint32_t bit = victim->mask;
-
-    cur.ficha_prise = slot_of(victim);
-    piece_type[o][t] &= ~bit;
-    next.materiel[o] = cur.materiel[o] - valeur_piece[t];
-    if (t == PAWN) {
-        --nombre_pions[o];
-        mk[o] -= 1;
-        mk3 ^= material_keys[6 * o][nombre_pions[o]];
-        next.pawn_key ^= psq_keys[6 * o][q];
-        toggle_pawn(table, sq, -trait, bit);
-        pawn_leaves_file(o, sq);
-        return;
-    }
-    const int kind = kind_of_type[t];
-    --nombre_pieces[o];
-    mk[o] -= count_increment[t];
-    mk3 ^= material_keys[kind + 6 * o][bit_count[piece_type[o][t]]];
-    next.piece_key ^= psq_keys[kind + 6 * o][q];
-    if (t == KNIGHT) {
-        toggle_knight(table, sq, bit);
-        return;
-    }
-    if (t == BISHOP) --cf[o][couleur_case[sq]];
-    pieces_glissantes_mask[o] &= ~bit;
-    toggle_slider(t, sq, table, bit);
+    take_out(t, sq, o, table, q, -trait, etats[ply], etats[ply + 1]);
 }
 
 void remet_prise(int t, int sq, int o, uint32_t* table)
 {
-    Ficha* victim = &ficha[o][etats[ply].ficha_prise];
-    const uint32_t bit = victim->mask;
-
-    case_ficha[sq] = victim;
-    echiquier[sq] = static_cast<uint8_t>(colour_bit_of_index(o) + t);
-    if (t == PAWN) {
-        mk[o] += 1;
-        mk3 ^= material_keys[6 * o][nombre_pions[o]];
-        ++nombre_pions[o];
-        toggle_pawn(table, sq, -trait, bit);
-        pawn_enters_file(o, sq);
-    } else {
-        ++nombre_pieces[o];
-        mk[o] += count_increment[t];
-        mk3 ^= material_keys[kind_of_type[t] + 6 * o][bit_count[piece_type[o][t]]];
-        if (t == KNIGHT) {
-            toggle_knight(table, sq, bit);
-        } else {
-            if (t == BISHOP) ++cf[o][couleur_case[sq]];
-            pieces_glissantes_mask[o] |= bit;
-            toggle_slider(t, sq, table, bit);
-        }
-    }
-    piece_type[o][t] |= bit;
+    put_back(t, sq, o, table, -trait, etats[ply]);
 }
 
 void bascule_rayons(int type, int sq, uint32_t* table, uint32_t mask)
@@ -494,9 +537,9 @@ void bascule_rayons(int type, int sq, uint32_t* table, uint32_t mask)
 void make_move(Move m)
 {
     ++make_move_calls;
-    const MoveFields mv = decode(m);
-    Etat& cur = etats[ply];
-    Etat& next = etats[ply + 1];
+    const MoveFields mv = decode(m, trait, ply);
+    Etat& cur = *mv.cur;
+    Etat& next = *mv.next;
     cur.coup = m;
     next.pawn_key = cur.pawn_key;
     next.piece_key = cur.piece_key;
@@ -526,16 +569,18 @@ void make_move(Move m)
     next.hash_key = next.pawn_key ^ next.piece_key;
     if (next.roque != 0) next.hash_key ^= castle_keys[next.roque];
     if (next.case_ep != 0) next.hash_key ^= ep_keys[case64[next.case_ep]];
-    ++ply;
-    trait = -trait;
+    ply = mv.next_ply;
+    trait = -mv.side;
     next.score_materiel = material_changed ? evalue_materiel() : -cur.score_materiel;
 }
 
 void unmake_move(Move m)
 {
-    const MoveFields mv = decode(m);
-    --ply;
-    trait = -trait;
+    const int side = -trait;
+    const int p = ply - 1;
+    ply = p;
+    trait = side;
+    const MoveFields mv = decode(m, side, p);
     if (is_slider(mv.type)) {
         unmake_piece<SLIDER_BIT>(mv);
     } else if (mv.type == PAWN) {
