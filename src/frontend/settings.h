@@ -41,9 +41,8 @@ extern int32_t operator_time;
 constexpr int32_t MAX_DRAW_VALUE = 10000;
 constexpr int32_t bounded_draw_value(int64_t v)
 {
-    return static_cast<int32_t>(v < -MAX_DRAW_VALUE ? -MAX_DRAW_VALUE
-                                : v > MAX_DRAW_VALUE ? MAX_DRAW_VALUE
-                                                     : v);
+    if (v < -MAX_DRAW_VALUE) return -MAX_DRAW_VALUE;
+    return v > MAX_DRAW_VALUE ? MAX_DRAW_VALUE : static_cast<int32_t>(v);
 }
 
 // The bit of `engine colours` for a side (+1 White, -1 Black).

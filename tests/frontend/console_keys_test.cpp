@@ -26,7 +26,8 @@ struct TerminalSession : ChildOutput {
         fd = master = posix_openpt(O_RDWR | O_NOCTTY);
         if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return;
         const char* name = ptsname(master);
-        slave = open(name, O_RDWR | O_NOCTTY);  // kept to read the mode afterwards
+        // Kept open to read the terminal's mode once the program has ended.
+        slave = open(name, O_RDWR | O_NOCTTY);
         static char dir[] = "/tmp/quarvelin_keys_XXXXXX";  // no book: the engine searches
         static const bool made = mkdtemp(dir) != nullptr;
         if (slave < 0 || !made) return;

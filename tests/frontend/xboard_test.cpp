@@ -150,8 +150,8 @@ TEST(XboardSession, SettingsSetboardAndLinesSentDuringTheSearch)
     const char* fen = "8/5k2/3p4/1p1Pp2p/pP2Pp1P/P4P1K/8/8 b - - 0 1";
     setup_fen(fen);
     session(std::string("force\nsetboard ") + fen +
-                "\nlevel 40 5 0\nlevel 0 2:30 12\nlevel 0 0:10 0.1\npat 99999\nstatus\nnew\ntime 6000\n"
-                "otim 4500\nforce\nst 1\ngo\nlevel 40 5 0\ntime 100\notim 200\nxyzzy\n" +
+                "\nlevel 40 5 0\nlevel 0 2:30 12\nlevel 0 0:10 0.1\npat 99999\nstatus\nnew\n"
+                "time 6000\notim 4500\nforce\nst 1\ngo\nlevel 40 5 0\ntime 100\notim 200\nxyzzy\n" +
                 std::string(300, 'x') + "\nsd 3\nstatus\nsd 100\nstatus\n",
             // clang-format off
             {"\nEvaluation\\(\\) = " + std::to_string(evaluation(-30000, 30000)) + "\n",

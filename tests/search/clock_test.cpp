@@ -113,7 +113,8 @@ TEST_F(ClockTest, ExtensionsIterationTestAndCharges)
     time_control_mode = TC_TIME_PER_MOVE;
     charge_clock(-1, 700);
     EXPECT_EQ(pendule[BLACK].remaining, 60000 + 700);  // the time spent adds up
-    pendule[BLACK].remaining = INT32_MAX;  // an interface's "otim" may say anything
+    // An interface's "otim" may say anything: the clock saturates.
+    pendule[BLACK].remaining = INT32_MAX;
     charge_clock(-1, 700);
     EXPECT_EQ(pendule[BLACK].remaining, INT32_MAX);
 }
