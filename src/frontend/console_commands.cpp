@@ -69,7 +69,6 @@ namespace {
 
 constexpr const char* TEST_POSITION =
     "b4rk1/2p3pp/6r1/PPPp4/1Q1Np2q/3pP1P1/5P1P/R4RK1 b - - bm Qh4h3;";
-constexpr int32_t MAX_CONSOLE_DEPTH = 42;
 constexpr int32_t MAX_BOOK_CHECK_DEPTH = 9;
 
 int32_t clamp_product(int32_t value, int64_t factor)
@@ -119,7 +118,7 @@ void set_depths()
     int32_t d = 0;
     if (console_number(&d) && d > 0) min_depth = d;
     if (console_number(&d) && d > 0) max_depth = d;
-    max_depth = std::min(max_depth, MAX_CONSOLE_DEPTH);
+    max_depth = std::min(max_depth, DEFAULT_MAX_DEPTH);
     min_depth = std::min(min_depth, max_depth);
     std::printf("profondeur_min = %d - profondeur_max = %d\n", min_depth, max_depth);
     if (min_depth == max_depth) {

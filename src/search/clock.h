@@ -22,6 +22,7 @@ constexpr bool is_clock_mode(int32_t mode)
 }
 
 constexpr int32_t DEFAULT_MIN_DEPTH = 5;
+// Also the deepest iteration either loop lets a user ask for: the search has 64 heights.
 constexpr int32_t DEFAULT_MAX_DEPTH = 42;
 constexpr int32_t DEFAULT_TIME_PER_MOVE = 1000;
 
