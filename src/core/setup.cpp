@@ -22,52 +22,34 @@ constexpr int FIRST_SQUARE = 21;
 constexpr int LAST_SQUARE = 98;
 constexpr int BEST_MOVE_CHARS = 7;
 
+// Every table of the position record a set-up writes, but the ply records (saved up to `ply`):
+// the one list that both the saved copy and the copying are made from.
+#define QV_SETUP_TABLES(X)                                                                         \
+    X(echiquier) X(ficha) X(case_ficha) X(piece_type) X(pieces_glissantes_mask) X(attaques)        \
+    X(nombre_pions) X(nombre_pieces) X(mk) X(mk3) X(cf) X(pions_colonne) X(pion_plus_avance)       \
+    X(pion_moins_avance) X(trait) X(ply)
+
 // Everything a set-up writes, copied before the attempt so that a rejection can put it back.
 struct SavedRecord {
-    uint8_t echiquier[BOARD_SIZE];
-    Ficha ficha[2][16];
-    Ficha* case_ficha[BOARD_SIZE];
-    uint32_t piece_type[2][8];
-    uint32_t pieces_glissantes_mask[2];
-    uint32_t attaques[2][BOARD_SIZE];
-    int32_t nombre_pions[2];
-    int32_t nombre_pieces[2];
-    uint32_t mk[2];
-    uint32_t mk3;
-    int32_t cf[2][2];
-    int32_t pions_colonne[2][10];
-    int32_t pion_plus_avance[2][10];
-    int32_t pion_moins_avance[2][10];
-    int32_t trait;
-    int32_t ply;
+#define QV_FIELD(name) decltype(::name) name;
+    QV_SETUP_TABLES(QV_FIELD)
+#undef QV_FIELD
     Etat etats[MAX_PLY_RECORDS];
 };
 
 // Scratch copy for the one set-up in progress; only save_record and restore_record touch it.
 SavedRecord saved;
 
-// Calls f(saved table, live table) for every table of the record but the ply records, so that
-// saving and restoring can never cover different lists.
+// Calls f(saved table, live table) for every table of the list.
 template <typename F>
 void each_table(F f)
 {
-    f(saved.echiquier, echiquier);
-    f(saved.ficha, ficha);
-    f(saved.case_ficha, case_ficha);
-    f(saved.piece_type, piece_type);
-    f(saved.pieces_glissantes_mask, pieces_glissantes_mask);
-    f(saved.attaques, attaques);
-    f(saved.nombre_pions, nombre_pions);
-    f(saved.nombre_pieces, nombre_pieces);
-    f(saved.mk, mk);
-    f(saved.mk3, mk3);
-    f(saved.cf, cf);
-    f(saved.pions_colonne, pions_colonne);
-    f(saved.pion_plus_avance, pion_plus_avance);
-    f(saved.pion_moins_avance, pion_moins_avance);
-    f(saved.trait, trait);
-    f(saved.ply, ply);
+#define QV_PAIR(name) f(saved.name, ::name);
+    QV_SETUP_TABLES(QV_PAIR)
+#undef QV_PAIR
 }
+
+#undef QV_SETUP_TABLES
 
 // The records 0..ply are the game and the current position; those above are scratch.
 size_t live_records(int32_t at_ply)
