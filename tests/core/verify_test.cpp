@@ -1,5 +1,5 @@
-// The consistency check: silent on sound positions, and for each corrupted field exactly its own
-// report, in order, stopping at the first check that fails.
+// The consistency check: for each corrupted field exactly its own report, in order, stopping at
+// the first check that fails. Random play proves the single checks silent on sound positions.
 #include "core/verify.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +16,12 @@ const char* const START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 
 
 class Verify : public testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(setup_fen(START), 0); }
+    void SetUp() override
+    {
+        ASSERT_EQ(setup_fen(START), 0);
+        ASSERT_EQ(report(), "");  // silent and successful on the sound record
+        ASSERT_EQ(result, 0);
+    }
     void TearDown() override { setup_fen(START); }  // undoes every corruption
 
     std::string report(const char* label = "L\n")
@@ -26,16 +31,6 @@ protected:
     }
     int result = -1;
 };
-
-TEST_F(Verify, SilentOnSoundPositions)
-{
-    for (const char* fen : {START, "8/2P1k3/1P6/1P2p3/4p2p/4P2P/2B1B3/4K2b b - - 0 1",
-                            "QQQ5/8/8/7k/8/8/8/4K2q w - - 0 1"}) {
-        ASSERT_EQ(setup_fen(fen), 0) << fen;
-        EXPECT_EQ(report(), "") << fen;
-        EXPECT_EQ(result, 0) << fen;
-    }
-}
 
 TEST_F(Verify, AttackBitReportsSquareThenLabelAndPath)
 {

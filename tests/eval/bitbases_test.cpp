@@ -1,5 +1,5 @@
-// The two bit bases against facts found without the solver: classic king-and-pawn positions, and
-// naive solvers that sweep every position with coordinates until nothing changes.
+// The two bit bases against naive solvers that sweep every position, on file and rank
+// coordinates, until nothing changes: every entry must agree.
 #include "eval/bitbases.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +15,6 @@ namespace {
 struct Geometry {
     static int file_of(int s) { return s >> 3; }
     static int rank_of(int s) { return s & 7; }
-    static int sq(const char* name) { return 8 * (name[0] - 'a') + (name[1] - '1'); }
     static int cheb(int a, int b)
     {
         return std::max(std::abs(file_of(a) - file_of(b)), std::abs(rank_of(a) - rank_of(b)));
@@ -49,24 +48,6 @@ class BitbasesTest : public testing::Test, protected Geometry {
 protected:
     static void SetUpTestSuite() { init_bitbases(); }
 };
-
-TEST_F(BitbasesTest, KpkClassicPositions)
-{
-    // Pawn e4: a king on d6, e6 or f6 wins against any king on the eighth rank in front of it.
-    for (const char* k : {"d6", "e6", "f6"})
-        for (const char* d : {"d8", "e8", "f8"})
-            for (int stm = 0; stm < 2; ++stm)
-                EXPECT_TRUE(kpk_won(stm, sq(k), sq(d), sq("e4"))) << k << " " << d << " " << stm;
-    // Ke5 against Ke7: the side to move loses the opposition.
-    EXPECT_FALSE(kpk_won(1, sq("e5"), sq("e7"), sq("e4")));
-    EXPECT_TRUE(kpk_won(0, sq("e5"), sq("e7"), sq("e4")));
-    // A rook pawn draws whatever its king does once the defending king holds the corner.
-    const int k = sq("a8");
-    for (int p = 1; p <= 6; ++p)
-        for (int K = 0; K < 64; ++K)
-            for (int stm = 0; stm < 2 && K != p && cheb(K, k) > 1; ++stm)
-                EXPECT_FALSE(kpk_won(stm, K, k, p)) << K << " " << p << " " << stm;
-}
 
 // Plain forward solver: one byte per position [stm][K][k][p], swept until stable.
 struct NaiveKpk : Geometry {

@@ -1,5 +1,5 @@
 // Piece terms: hand-computed values of small positions for each routine, with what they add to
-// the mobility and penalty accumulators.
+// the mobility and penalty accumulators (never overwrite).
 #include "eval/pieces.h"
 
 #include <gtest/gtest.h>
@@ -47,42 +47,29 @@ const Case CASES[] = {
     {rook_terms, 1, "k7/7p/8/8/8/8/P7/RK6 w - - 0 1", -15, 0, 10, 0},
     {rook_terms, 1, "k7/7p/8/8/8/8/P7/R1K5 w - - 0 1", 15, 15, 10, 0},
     {rook_terms, 1, "k7/7p/8/8/8/8/PP6/R1K5 w - - 0 1", -10, 15, 10, 0},
+    // Behind an own pawn on a closed file: penalty 10.
+    {rook_terms, 1, "k7/3p4/8/8/8/3P4/8/3R3K w - - 0 1", 0, 105, 10, 0},
     // Queens: one knight between d1 and the king on d8 scores 15 (square value -5); the king
     // first on the line scores nothing, and the corner costs 15.
     {queen_terms, 1, "3k4/8/8/8/3N4/8/8/3Q3K w - - 0 1", 10, 150, 0, 0},
     {queen_terms, 1, "7k/8/8/8/8/8/8/Q6K b - - 0 1", -15, 190, 0, 0},
 };
 
-// Sets up fen, publishes its pawn flags and leaves the accumulators at the given values.
-void prepare(const char* fen, int mobility, int penalty_black, int penalty_white)
-{
-    ASSERT_GE(setup_fen(fen), 0) << fen;
-    evaluation_pions();
-    mobility_total = mobility;
-    penalty[0] = penalty_black;
-    penalty[1] = penalty_white;
-}
-
-TEST(PieceTerms, HandComputedValuesAndAccumulators)
+// Each routine adds to the accumulators: they start at 1000, 7 (White) and 3 (Black).
+TEST(PieceTerms, HandComputedValuesAddedToTheAccumulators)
 {
     for (const Case& c : CASES) {
         SCOPED_TRACE(c.fen);
-        prepare(c.fen, 0, 0, 0);
+        ASSERT_EQ(setup_fen(c.fen), 0);
+        evaluation_pions();
+        mobility_total = 1000;
+        penalty[1] = 7;
+        penalty[0] = 3;
         EXPECT_EQ(c.routine(c.s), c.value);
-        EXPECT_EQ(mobility_total, c.mobility);
-        EXPECT_EQ(penalty[1], c.penalty_white);
-        EXPECT_EQ(penalty[0], c.penalty_black);
+        EXPECT_EQ(mobility_total, 1000 + c.mobility);
+        EXPECT_EQ(penalty[1], 7 + c.penalty_white);
+        EXPECT_EQ(penalty[0], 3 + c.penalty_black);
     }
-}
-
-// Behind an own pawn on a closed file: penalty 10 and mobility 105, added to what was there.
-TEST(PieceTerms, RoutinesAddToTheAccumulators)
-{
-    prepare("k7/3p4/8/8/8/3P4/8/3R3K w - - 0 1", 1000, 7, 3);
-    EXPECT_EQ(rook_terms(1), 0);
-    EXPECT_EQ(mobility_total, 1000 + 105);
-    EXPECT_EQ(penalty[1], 3 + 10);
-    EXPECT_EQ(penalty[0], 7);
 }
 
 }  // namespace

@@ -40,7 +40,6 @@ constexpr ExpectedLine LINES[] = {
 const char* const FENS[] = {
     "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -",
     "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
-    "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP2BPPP/R2QKB1R b KQ -",
     // In check: after a root move that ignores it, the reply chosen on the third pass (the
     // queen's third move, the black king having none) would take the king.
     "kb6/pp6/8/8/8/8/7p/R3K2q w - -",

@@ -1,6 +1,6 @@
 // Perft counts against published figures (every position of tests/data/perft.epd at the deepest
-// depth whose count fits a node budget, plus five well-known deeper runs), the use of the
-// evasion generator in check, the depth guard, and the report text with its timing figures.
+// depth whose count fits a node budget; the slow suite runs the deepest ones), the depth guard,
+// and the report text with its timing figures.
 #include "frontend/perft.h"
 
 #include <gtest/gtest.h>
@@ -14,41 +14,6 @@
 #include "core/board.h"
 #include "core/makemove.h"
 #include "test_support.h"
-
-namespace {
-
-const char* const START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
-
-// Leaf count of the current position; the position must come back unchanged.
-uint64_t leaves(int depth)
-{
-    const Key96 key = pos()->hash_key;
-    interior_nodes = leaf_nodes = 0;
-    perft(depth, 0);
-    EXPECT_TRUE(pos()->hash_key == key && ply == 0);
-    return leaf_nodes;
-}
-
-}  // namespace
-
-TEST(Perft, WellKnownDeeperCounts)
-{
-    const struct {
-        const char* fen;
-        int depth;
-        uint64_t count;
-    } cases[] = {
-        {START, 5, 4865609},
-        {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -", 4, 4085603},
-        {"8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - -", 5, 674624},
-        {"r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq -", 4, 422333},
-        {"rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8", 4, 2103487},
-    };
-    for (const auto& c : cases) {
-        ASSERT_EQ(setup_fen(c.fen), 0) << c.fen;
-        EXPECT_EQ(leaves(c.depth), c.count) << c.fen;
-    }
-}
 
 // The file in three parts of similar cost, so that a parallel test run can spread them. Each
 // line runs at its deepest count within the budget, else at its shallowest one; counts beyond
@@ -75,7 +40,11 @@ TEST_P(PerftFilePart, PublishedCounts)
         if (count > SINGLE_COUNT_LIMIT) continue;
         const std::string fen = text.substr(0, text.find(';'));
         ASSERT_EQ(setup_fen(fen), 0) << "line " << n + 1;
-        EXPECT_EQ(leaves(depth), count) << "line " << n + 1 << " depth " << depth << ": " << fen;
+        const Key96 key = pos()->hash_key;
+        interior_nodes = leaf_nodes = 0;
+        perft(depth, 0);
+        EXPECT_EQ(leaf_nodes, count) << "line " << n + 1 << " depth " << depth << ": " << fen;
+        EXPECT_TRUE(pos()->hash_key == key && ply == 0);  // the position comes back unchanged
     }
     EXPECT_EQ(n, 168);
 }
@@ -86,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, PerftFilePart,
 
 TEST(Perft, DriverReportTextRateAndDepthGuard)
 {
-    ASSERT_EQ(setup_fen(START), 0);
+    ASSERT_EQ(setup_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"), 0);
     int result = -2;
     const std::string out = capture_stdout([&] { result = perft_driver(3); });
     EXPECT_EQ(result, 0);

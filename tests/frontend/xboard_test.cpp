@@ -133,7 +133,6 @@ TEST(XboardSession, GameEndsAreAnnouncedAndTheEngineStaysSilent)
 {
     const std::string cases[][2] = {
         {"new\nsetboard 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1\na1a8\n", "1-0 \\{White mates\\}"},
-        {"force\nf2f3\ne7e5\ng2g4\nd8h4\n", "0-1 \\{Black mates\\}"},
         {"new\nsetboard 8/8/8/4k3/8/8/8/4K3 w - - 0 1\ne1e2\n",  // a legal move, too late
          "1/2-1/2 \\{Insufficient material\\}\n.*\nIllegal move: e1e2"}};
     for (const auto& c : cases) {

@@ -6,25 +6,16 @@
 
 #include "core/board.h"
 #include "core/makemove.h"
-#include "frontend/settings.h"
-#include "platform/platform.h"
-#include "search/hash.h"
-#include "test_support.h"
+#include "think_support.h"
 
 namespace {
-
-int64_t stub_now = 5000;
-int64_t stub_time()
-{
-    return stub_now;
-}
 
 struct ClockTest : testing::Test {
     void SetUp() override
     {
         engine_init_for_tests();
         setup_fen("rnbqkbnr/ppp1pppp/8/3p4/4P3/8/PPPP1PPP/RNBQKBNR w KQkq d6 0 2");
-        clock_source = stub_time, operator_time = 0;
+        clock_source = stub_clock, stub_now = 5000, stub_step = 0, operator_time = 0;
     }
     void TearDown() override { clock_source = now_ms, time_control_mode = TC_TIME_PER_MOVE; }
     // The allocation for `side` at game ply `at` with `remaining` ms left; what was printed.

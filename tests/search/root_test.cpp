@@ -1,6 +1,7 @@
-// The think driver: its printed lines byte for byte under a stub clock, the list sorts, the
-// position left intact by every kind of think (also stopped ones), the start from a stored
-// cell, the single-move answer, the aspiration re-searches and the limits of the poll.
+// The think driver: its printed lines byte for byte under a stub clock, mates found with their
+// exact score and an early end, draws and roots without moves, the position left intact by every
+// kind of think (also stopped ones), the start from a stored cell, the single-move answer and the
+// limits of the poll.
 #include "search/root.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include "core/position_snapshot.h"
 #include "eval/evaluation.h"
 #include "movegen/movegen.h"
+#include "movegen/notation.h"
 #include "search/output.h"
 #include "search/quiescence.h"
 #include "search/search.h"
@@ -107,14 +109,53 @@ TEST(RootOutput, StatisticsBlock)
                   rule + "\n");
 }
 
-TEST(RootOrdering, ListSortTakesTheFirstOfEqualMaxima)
+TEST(Mates, FoundAtFixedDepthWithExactScoreAndMove)
 {
-    const int16_t scores[] = {5, 9, 5, -3, 9};
-    ply_start[2] = 10, ply_start[3] = 15;
-    for (int i = 0; i < 5; ++i) move_stack[10 + i] = MoveEntry{Move(i + 1), scores[i]};
-    sort_list(2);
-    const Move order[] = {2, 5, 3, 1, 4};  // selection sort: each maximum swaps forward
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(move_stack[10 + i].move, order[i]) << i;
+    ThinkSettings settings;
+    const struct {
+        const char* fen;
+        int plies;
+        const char* move;
+    } cases[] = {
+        {"r1bqkb1r/pppp1ppp/2n2n2/4p2Q/2B1P3/8/PPPP1PPP/RNB1K1NR w KQkq - 4 4", 1, "h5f7"},
+        {"7k/8/5K2/8/8/8/8/6R1 w - - 0 1", 3, "f6f7"},
+        {"r2qkb1r/pp2nppp/3p4/2pNN1B1/2BnP3/3P4/PPP2PPP/R2bK2R w KQkq - 1 1", 3, "d5f6"},
+        {"1rb4r/pkPp3p/1b1P3n/1Q6/N3Pp2/8/P1P3PP/7K w - - 1 1", 3, "b5d5"},
+        {"r1b1kb1r/pppp1ppp/5q2/4n3/3KP3/2N3PN/PPP4P/R1BQ1B1R b kq - 0 1", 5, "f8c5"},
+    };
+    for (const auto& c : cases)
+        for (const std::string& fen : {std::string(c.fen), colour_mirrored_fen(c.fen)}) {
+            // A deeper limit than needed: the think ends with the iteration that found the mate.
+            ThinkSettings::fixed_depth(c.plies + 3);
+            ASSERT_EQ(setup_fen(fen), 0) << fen;
+            const PositionSnapshot before = take_snapshot();
+            const Move m = think(fen);
+            EXPECT_EQ(last_score, MAX_SCORE - c.plies) << fen;
+            EXPECT_EQ(iteration_depth, c.plies) << fen;
+            EXPECT_TRUE(fen != c.fen || m == text_to_move(c.move)) << fen;
+            EXPECT_EQ(first_difference(before, take_snapshot()), "") << fen;
+        }
+}
+
+TEST(Mates, DrawsAndRootsWithoutMovesScoreFromTheSideToMove)
+{
+    ThinkSettings settings;
+    ThinkSettings::fixed_depth(2);
+    draw_value = 25;  // for White
+    const struct {
+        const char* fen;
+        bool has_move;
+        int score;  // from the side to move's view
+    } cases[] = {
+        {"4k3/8/8/8/8/8/1q6/K7 w - - 0 1", true, 25},  // Kxb2 leaves two bare kings
+        {"4K3/8/8/8/8/8/1Q6/k7 b - - 0 1", true, -25},
+        {"7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", false, -25},         // stalemate at the root
+        {"7k/6Q1/6K1/8/8/8/8/8 b - - 0 1", false, -MAX_SCORE},  // mated at the root
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(think(c.fen) != 0, c.has_move) << c.fen;
+        EXPECT_EQ(last_score, c.score) << c.fen;
+    }
 }
 
 TEST(Think, LeavesPositionIntactAlsoWhenStopped)

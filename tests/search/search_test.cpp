@@ -1,23 +1,17 @@
-// The full-width search driven by a bare fixed-depth root of the test's own: exact mate scores,
-// in-tree draws and futile nodes, the position record left as found (also after a stop), the
-// extension rules, the transposition guard of the null move, the pair update and the cutoffs.
+// The full-width search called below a root: in-tree draws, mates and futile nodes, the extension
+// rules, the transposition guard of the null move, the pair update and what a cutoff feeds.
 #include "search/search.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <sstream>
 #include <string>
-#include <vector>
 
-#include "core/position_snapshot.h"
+#include "core/makemove.h"
 #include "frontend/settings.h"
-#include "frontend/startup.h"
-#include "movegen/movegen.h"
 #include "movegen/notation.h"
 #include "search/clock.h"
 #include "search/hash.h"
-#include "search/quiescence.h"
 #include "test_support.h"
 
 namespace {
@@ -28,15 +22,8 @@ constexpr int INF = MAX_SCORE;
 // Keeps the settings these tests change from leaking into the rest of the suite.
 class SearchTest : public ::testing::Test {
 protected:
-    void TearDown() override
-    {
-        time_control_mode = mode_;
-        max_nodes = nodes_;
-        estimated_cpu_speed = speed_;
-        draw_value = search_stopped = 0;
-    }
-    int32_t mode_ = time_control_mode, speed_ = estimated_cpu_speed;
-    uint32_t nodes_ = max_nodes;
+    void TearDown() override { time_control_mode = mode_, draw_value = search_stopped = 0; }
+    int32_t mode_ = time_control_mode;
 };
 
 // A position, the moves played from it (the search root after the first root_at of them).
@@ -52,66 +39,6 @@ void fresh(const std::string& fen, const char* moves = "", int root_at = -1)
     std::istringstream in(moves);
     for (std::string text; in >> text;) make_move(text_to_move(text.c_str()));
     root_ply = root_at < 0 ? ply : root_at;
-}
-
-// Every legal root move searched with the full window; the best score from the root side.
-int root_score(int depth, Move* best = nullptr)
-{
-    iteration_depth = depth / ONE_PLY;
-    ply_start[0] = 0;
-    in_check() ? genere_evasions(0) : genere_all_moves(0);
-    const std::vector<MoveEntry> moves(move_stack + ply_start[0], move_stack + ply_start[1]);
-    int alpha = -INF;
-    for (const MoveEntry& e : moves) {
-        make_move(e.move);
-        const bool legal = !own_king_attacked_after_move();
-        const int r = legal ? -Search(-INF, -alpha, 1, depth - ONE_PLY, 0) : alpha;
-        unmake_move(e.move);
-        if (r > alpha && best) *best = e.move;
-        alpha = std::max(alpha, r);
-    }
-    return alpha;
-}
-
-TEST_F(SearchTest, FindsMatesWithExactScoresAndLeavesRecordIntact)
-{
-    const struct {
-        const char* fen;
-        int depth, score;
-        const char* move;
-    } cases[] = {
-        {"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", 180, 29999, "a1a8"},
-        {"k7/8/2K5/8/8/8/8/7R w - - 0 1", 180, 29997, ""},  // no mate in one
-        {"r1bqkb1r/pppp1ppp/2n2n2/4p2Q/2B1P3/8/PPPP1PPP/RNB1K1NR w - - 4 4", 120, 29999, "h5f7"},
-    };
-    for (const auto& c : cases)
-        for (const std::string& fen : {std::string(c.fen), colour_mirrored_fen(c.fen)}) {
-            fresh(fen);
-            const PositionSnapshot before = take_snapshot();
-            Move best = 0;
-            EXPECT_EQ(root_score(c.depth, &best), c.score) << fen;
-            EXPECT_TRUE(fen != c.fen || !*c.move || best == text_to_move(c.move)) << fen;
-            EXPECT_EQ(first_difference(before, take_snapshot()), "") << fen;
-            EXPECT_EQ(consistency_errors(), "") << fen;
-        }
-}
-
-TEST_F(SearchTest, StoppedSearchUnwindsWithZeroAndRestoresRecord)
-{
-    fresh("r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1");
-    const PositionSnapshot before = take_snapshot();
-    // Stopped by the poll in mid-search (a node limit), then from the very first node.
-    time_control_mode = TC_FIXED_NODES;
-    max_nodes = 3000;
-    estimated_cpu_speed = 0;
-    search_nodes = superq_nodes = quiescence_nodes = 0;
-    root_score(600);
-    EXPECT_EQ(search_stopped, 1);
-    EXPECT_EQ(first_difference(before, take_snapshot()), "");
-    time_control_mode = TC_FIXED_DEPTH;
-    EXPECT_EQ(root_score(240), 0);
-    EXPECT_EQ(first_difference(before, take_snapshot()), "");
-    EXPECT_EQ(consistency_errors(), "");
 }
 
 TEST_F(SearchTest, DrawsMatesAndFutileNodes)
@@ -228,7 +155,6 @@ TEST_F(SearchTest, CutoffFeedsCountermovesAndKillersExceptRecaptures)
         EXPECT_EQ(hash_best_move(), m);
         EXPECT_EQ(killers[1].move1, move_to(m) == move_to(last) ? 0u : m) << fen;
         EXPECT_EQ(history[side][move_index_of(m)].cutoffs, move_captured(m) ? 0u : 1u);
-        EXPECT_EQ(search_cutoffs, 1u);
         EXPECT_TRUE(killers[2].move1 != BOGUS && killers[2].move2 != BOGUS);  // siblings only
     }
 }

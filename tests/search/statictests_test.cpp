@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <utility>
 
 #include "core/board.h"
 #include "movegen/movegen.h"
@@ -26,23 +27,17 @@ void expect_both_colours(const char* fen, Probe probe, bool want)
 
 TEST(StaticTests, PieceThreatMarginsAtTheirBoundaries)
 {
-    struct Case {
-        const char* fen;
-        int margin;
-        bool threat;
-    } const cases[] = {
-        {"3r2k1/8/8/8/3P4/8/8/6K1 w - - 0 1", 0, true},      // undefended pawn
-        {"3r2k1/8/8/8/3P4/8/8/6K1 w - - 0 1", 101, false},   // pawns matter up to 100
-        {"3r2k1/8/8/8/3Q4/8/3R4/6K1 w - - 0 1", 450, true},  // defended queen, rook attacker
-        {"3r2k1/8/8/8/3Q4/8/3R4/6K1 w - - 0 1", 451, false},
-        {"6k1/8/8/4p3/3N4/2P5/8/6K1 w - - 0 1", 220, true},  // defended knight, pawn attacker
-        {"6k1/8/8/4p3/3N4/2P5/8/6K1 w - - 0 1", 221, false},
-        {"6k1/8/8/4p3/3B4/2P5/8/6K1 w - - 0 1", 230, true},  // defended bishop, pawn attacker
-        {"6k1/8/8/4p3/3B4/2P5/8/6K1 w - - 0 1", 231, false},
+    // The threat stands up to `margin` and is gone one above it.
+    const std::pair<const char*, int> cases[] = {
+        {"3r2k1/8/8/8/3P4/8/8/6K1 w - - 0 1", 100},    // undefended pawn
+        {"3r2k1/8/8/8/3Q4/8/3R4/6K1 w - - 0 1", 450},  // defended queen, rook attacker
+        {"6k1/8/8/4p3/3N4/2P5/8/6K1 w - - 0 1", 220},  // defended knight, pawn attacker
+        {"6k1/8/8/4p3/3B4/2P5/8/6K1 w - - 0 1", 230},  // defended bishop, pawn attacker
     };
-    for (const Case& c : cases)
-        expect_both_colours(
-            c.fen, [&] { return piece_threat(trait, c.margin); }, c.threat);
+    for (const auto& [fen, margin] : cases)
+        for (int m : {margin, margin + 1})
+            expect_both_colours(
+                fen, [&] { return piece_threat(trait, m); }, m == margin);
 }
 
 TEST(StaticTests, EnoughSafeMovesNeedsEightMovesByTwoPieces)
@@ -62,10 +57,7 @@ TEST(StaticTests, EnoughSafeMovesNeedsEightMovesByTwoPieces)
 
 TEST(StaticTests, QueenContactMate)
 {
-    struct Case {
-        const char* fen;
-        bool mate;
-    } const cases[] = {
+    const std::pair<const char*, bool> cases[] = {
         {"7k/8/5K2/8/8/8/8/6Q1 w - - 0 1", true},      // Qg7 guarded by the king, corner king
         {"7k/R1Q5/8/8/8/8/8/2K5 w - - 0 1", true},     // Qg7 backed through c7 by the rook
         {"2r4k/R1Q5/8/8/8/8/8/2K5 w - - 0 1", false},  // the same queen pinned on the c-file
@@ -73,12 +65,9 @@ TEST(StaticTests, QueenContactMate)
         {"6k1/8/8/8/8/8/8/3Q2K1 w - - 0 1", false},    // no contact square at all
         {"6k1/8/8/8/8/8/8/6K1 w - - 0 1", false},      // no queen
     };
-    const uint32_t tries = queen_mate_tries, found = queen_mate_found;
-    for (const Case& c : cases)
+    for (const auto& [fen, mate] : cases)
         expect_both_colours(
-            c.fen, [] { return queen_contact_mate(trait); }, c.mate);
-    EXPECT_EQ(queen_mate_tries - tries, 10u);  // every call with a queen counts
-    EXPECT_EQ(queen_mate_found - found, 4u);
+            fen, [] { return queen_contact_mate(trait); }, mate);
 }
 
 TEST(StaticTests, DropBigCapturesKeepsQuietAndSmallCaptures)

@@ -56,13 +56,6 @@ inline Move think(const std::string& fen, std::string* printed = nullptr)
     return m;
 }
 
-inline uint32_t fixed_depth_nodes(const char* fen, int depth, Move* best)
-{
-    ThinkSettings::fixed_depth(depth);
-    *best = think(fen);
-    return node_total();
-}
-
 // Two passes of fixed-depth thinks over the signature positions (the second in reverse order,
 // so that no state may leak from one think to the next) must give the pinned node totals and
 // the same moves. With QUARVELIN_PRINT_SIGNATURE set the totals are printed for pasting.
@@ -74,8 +67,9 @@ inline void expect_signature(int depth, const uint32_t (&pinned)[SIGNATURE_COUNT
     for (int pass = 0; pass < 2; ++pass)
         for (int k = 0; k < SIGNATURE_COUNT; ++k) {
             const int i = pass == 0 ? k : SIGNATURE_COUNT - 1 - k;
-            Move best = 0;
-            const uint32_t nodes = fixed_depth_nodes(SIGNATURE_POSITIONS[i], depth, &best);
+            ThinkSettings::fixed_depth(depth);
+            const Move best = think(SIGNATURE_POSITIONS[i]);
+            const uint32_t nodes = node_total();
             if (pass == 0) first[i] = best, totals[i] = nodes;
             EXPECT_EQ(nodes, totals[i]) << SIGNATURE_POSITIONS[i];
             EXPECT_EQ(best, first[i]) << SIGNATURE_POSITIONS[i];
