@@ -7,19 +7,33 @@
 
 #include "core/board.h"
 #include "core/makemove.h"
+#include "core/tables.h"
 #include "frontend/settings.h"
 #include "movegen/movegen.h"
 #include "movegen/notation.h"
 
 namespace {
 
-// Pawns (bits 0-3), rooks and queens (bits 12-19) of the packed material counts.
-constexpr uint32_t MATING_MATERIAL_BITS = 0xff00f;
-
+// True only where no sequence of legal moves can end in mate, so that a claim is one every
+// referee accepts: bare kings, a single knight or bishop against a bare king, or bishops alone
+// (any number, either side) all standing on squares of one colour. King and knight against king
+// and knight, or bishops on both colours, can still be mated and play on.
 bool insufficient_material()
 {
-    return nombre_pieces[0] <= 1 && nombre_pieces[1] <= 1 &&
-           ((mk[0] | mk[1]) & MATING_MATERIAL_BITS) == 0;
+    int knights = 0;
+    int bishops_on[2] = {0, 0};
+    for (int sq = 0; sq < BOARD_SIZE; ++sq) {
+        const uint8_t code = echiquier[sq];
+        if (is_border(code) || !is_occupied(code)) continue;
+        switch (type_of(code)) {
+        case KING: break;
+        case KNIGHT: ++knights; break;
+        case BISHOP: ++bishops_on[couleur_case[sq]]; break;
+        default: return false;  // a pawn, a rook or a queen
+        }
+    }
+    if (knights + bishops_on[0] + bishops_on[1] <= 1) return true;
+    return knights == 0 && (bishops_on[0] == 0 || bishops_on[1] == 0);
 }
 
 // True when the side to move has a move that does not leave its own king attacked. The list
@@ -58,16 +72,16 @@ int game_end_test()
 {
     root_ply = ply;
     if (insufficient_material()) return GAME_INSUFFICIENT;
+    // A mate ends the game at once, even on the hundredth reversible ply: the fifty-move draw
+    // is only there to claim in a position where the side to move is not mated.
+    const bool can_move = has_legal_move();
+    if (!can_move && in_check()) return colour_index(trait) + 1;  // White mated: 2, Black: 1
     const int oldest = etats[ply].irreversible;
     if (ply >= oldest + 4) {
         if (ply >= oldest + 100) return GAME_FIFTY_MOVES;
         if (repetition_count() >= 3) return GAME_REPETITION;
     }
-    if (has_legal_move()) return GAME_IN_PROGRESS;
-    // No legal move: mate when the side to move is attacked, else stalemate. White mated
-    // (c = 1) gives 2, Black mated (c = 0) gives 1.
-    if (in_check()) return colour_index(trait) + 1;
-    return GAME_STALEMATE;
+    return can_move ? GAME_IN_PROGRESS : GAME_STALEMATE;
 }
 
 int write_pgn()

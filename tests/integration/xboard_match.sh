@@ -2,9 +2,11 @@
 # Two games at 10 s + 0.1 s under the real interface, in match mode without a display, against
 # another engine. Passes when xboard exits 0 and both games end with a real result (mate, a draw
 # by rule, or a resignation), none by time, forfeit, false claim, illegal move or lost engine.
-# Usage: xboard_match.sh ENGINE_BINARY. Exit 77 (skipped) when the tools are not installed.
+# Usage: xboard_match.sh ENGINE_BINARY [FEN]: with a FEN, one game from that position instead.
+# Exit 77 (skipped) when the tools are not installed.
 set -u
 engine=$1
+fen=${2:-}
 xboard=$(command -v xboard || echo /usr/games/xboard)
 opponent=/usr/games/fairymax
 if [ ! -x "$xboard" ] || [ ! -x "$opponent" ] || ! command -v xvfb-run >/dev/null; then
@@ -23,7 +25,15 @@ trap '' INT
 grep --line-buffered -v '^computer\$' | $opponent
 SCRIPT
 chmod +x "$work/opponent.sh"
-timeout 115 xvfb-run -a "$xboard" -noGUI -xexit -mg 2 -tc 0:10 -inc 0.1 \
+games=2
+start=()
+if [ -n "$fen" ]; then
+    games=1
+    echo "$fen" >"$work/start.fen"
+    # xboard would adjudicate the material itself; the engines must end the game by the rules.
+    start=(-lpf "$work/start.fen" -materialDraws false)
+fi
+timeout 115 xvfb-run -a "$xboard" -noGUI -xexit -mg $games "${start[@]}" -tc 0:10 -inc 0.1 \
     -fcp "$engine H32" -fd "$work" -scp "$work/opponent.sh" -sd "$work" \
     -autoCallFlag true -testClaims true -saveGameFile "$work/games.pgn" \
     -debug -nameOfDebugFile "$work/debug.txt" >"$work/xboard.out" 2>&1
@@ -34,7 +44,7 @@ endings=$(grep -oE '\{[^}]*\} *(1-0|0-1|1/2-1/2|\*) *$' games.pgn 2>/dev/null)
 echo "xboard exit status: $status; finished games: $results; work folder: $work"
 echo "$endings"
 bad=$(echo "$endings" | grep -icE 'time|forfeit|false|illegal|error|disconnect|crash|exit|abort')
-if [ "$status" -ne 0 ] || [ "$results" -ne 2 ] || [ "$bad" -ne 0 ]; then
+if [ "$status" -ne 0 ] || [ "$results" -ne "$games" ] || [ "$bad" -ne 0 ]; then
     echo "FAILED: see $work/debug.txt and $work/games.pgn"
     exit 1
 fi
