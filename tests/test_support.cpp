@@ -12,7 +12,7 @@
 #include "core/tables.h"
 #include "eval/bitbases.h"
 #include "frontend/startup.h"
-#include "search/hash.h"
+#include "caches/caches.h"
 
 void engine_init_for_tests()
 {
@@ -23,6 +23,7 @@ void engine_init_for_tests()
     if (allocate_caches(uint64_t{16} << 20) != 0) std::abort();
     init_static_tables();
     init_bitbases();
+    install_front_end_links();
     capture_stdout([] { nouvelle_partie(); });
 }
 

@@ -8,10 +8,9 @@
 
 #include "core/board.h"
 #include "core/makemove.h"
-#include "frontend/startup.h"
+#include "core/run_settings.h"
 #include "movegen/movegen.h"
 #include "movegen/notation.h"
-#include "search/root.h"
 
 BookRecord* book_table = nullptr;
 int32_t book_count = 0;
@@ -221,6 +220,11 @@ Move choose_book_move()
         if (sum >= r) return move_stack[i].move;
     }
     return 0;  // not reached: the leading weights add up to total
+}
+
+Move book_move_for_think()
+{
+    return use_book && book_lookup() >= 0 ? choose_book_move() : 0;
 }
 
 void list_book_successors()

@@ -39,5 +39,8 @@ int book_lookup();
 // A book move for the side to move, or 0; prints the book line when some successor is known.
 // Overwrites ply 0's move list.
 Move choose_book_move();
+// The book's answer before a think: a book move when the book is in use and knows the
+// position, else 0.
+Move book_move_for_think();
 // Prints each generated move whose successor is in the book with its attrait and score.
 void list_book_successors();

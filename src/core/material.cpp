@@ -6,7 +6,7 @@
 #include "core/board.h"
 #include "core/keys.h"
 #include "core/tables.h"
-#include "search/hash.h"
+#include "caches/caches.h"
 
 int32_t fous_cases[2];
 uint32_t materiel_calls, materiel_hits;

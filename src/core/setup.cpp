@@ -11,8 +11,8 @@
 #include "core/material.h"
 #include "core/tables.h"
 #include "core/verify.h"
-#include "frontend/settings.h"
-#include "search/hash.h"
+#include "core/game.h"
+#include "caches/caches.h"
 
 namespace {
 

@@ -11,9 +11,10 @@
 #include "core/material.h"
 #include "core/setup.h"
 #include "core/tables.h"
-#include "frontend/display.h"
-#include "frontend/startup.h"
+#include "core/run_settings.h"
 #include "platform/platform.h"
+
+VerifyDisplays verify_displays;
 
 namespace {
 
@@ -119,7 +120,7 @@ bool pawn_table_differs(const int32_t stored[2][10], const int32_t rebuilt[2][10
 {
     if (std::memcmp(stored, rebuilt, sizeof(int32_t) * 20) == 0) return false;
     std::printf("%s", message);
-    affiche_echiquier();
+    if (verify_displays.board != nullptr) verify_displays.board();
     print_file_entries(stored);
     return true;
 }
@@ -272,7 +273,7 @@ int verifie_position(const char* label)
     }
     if (!failed) return 0;
     std::printf("%s", label);
-    print_search_path();
+    if (verify_displays.search_path != nullptr) verify_displays.search_path();
     std::printf("\n");
     return wait_for_key();
 }

@@ -3,9 +3,17 @@
 // reads the record; nothing is repaired.
 #pragma once
 
-// 0 when everything agrees; otherwise prints the label and the move path from `root_ply`
-// (print_search_path in frontend/display.h), waits for a key (only in text mode on a terminal)
-// and returns its code, or 1 when no key could be awaited.
+// What a report shows besides its own messages: the board, after the pawn-file tables, and the
+// moves from `root_ply`, after the label. The position core cannot draw either; the front end
+// installs its displays at start-up, and until then nothing more is shown.
+struct VerifyDisplays {
+    void (*board)();
+    void (*search_path)();
+};
+extern VerifyDisplays verify_displays;
+
+// 0 when everything agrees; otherwise prints the label and the move path, waits for a key
+// (only in text mode on a terminal) and returns its code, or 1 when no key could be awaited.
 int verifie_position(const char* label);
 int verifie_attaques();
 int verifie_types();

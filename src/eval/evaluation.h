@@ -8,7 +8,7 @@
 #include "core/board.h"
 #include "core/tables.h"
 #include "eval/special.h"
-#include "search/hash.h"
+#include "caches/caches.h"
 
 extern uint32_t eval_probes, eval_hits;
 

@@ -7,7 +7,7 @@
 #include "core/keys.h"
 #include "core/tables.h"
 #include "eval/shelter.h"
-#include "search/hash.h"
+#include "caches/caches.h"
 
 int32_t shelter_h, shelter_o, shelter_g, shelter_t;
 uint32_t king_probes, king_hits;

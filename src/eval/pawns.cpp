@@ -8,7 +8,7 @@
 
 #include "core/board.h"
 #include "core/tables.h"
-#include "search/hash.h"
+#include "caches/caches.h"
 
 namespace {
 uint8_t no_flags[2][8];  // what the references show before the first evaluation

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "frontend/settings.h"
+#include "search/search_link.h"
 
 // ---- the current input line -----------------------------------------------------------------
 
@@ -75,3 +76,6 @@ void console_book_optimiser();
 // also put back at exit and by a terminating signal. Nothing happens when stdin is no terminal.
 void search_keys_begin();
 void search_keys_end();
+// What a key pressed during a search means: installed as the search's input question in the
+// console.
+InputVerdict console_search_input();

@@ -88,14 +88,6 @@ void affiche_echiquier()
     print_repetitions();
 }
 
-void print_search_path()
-{
-    std::printf(" >> ");
-    for (int p = root_ply < 0 ? 0 : root_ply; p < ply; ++p)
-        std::printf("%s ", move_to_text(etats[p].coup, false));
-    std::printf(" << ");
-}
-
 void write_position_line(const uint8_t* board, int side, uint32_t castling, uint32_t ep_square)
 {
     for (int rank = 8; rank >= 1; --rank) {

@@ -5,16 +5,14 @@
 
 #include <cstdint>
 
+#include "movegen/notation.h"  // print_search_path, shown with the board by diagnostics
+
 // 1: drawn as seen from White (rank 8 on top, a-file on the left); 0: as seen from Black.
 extern int32_t board_orientation;
 
 // The framed board, then the castling rights, the en-passant square and the repetition count
 // when there is something to say about them.
 void affiche_echiquier();
-
-// " >> ", each move from `root_ply` up to the current ply in long form followed by a space,
-// then " << " (no newline).
-void print_search_path();
 
 // The position in FEN form without move counters: board, side, castling rights, en passant.
 void write_position_line(const uint8_t* board, int side, uint32_t castling, uint32_t ep_square);

@@ -1,12 +1,12 @@
-// Repetition counting, the game-end test and the PGN writer. Only positions an even number of
-// plies back are compared (the side to move is not in the key), never beyond the last
-// irreversible move; the game-end test leaves the position as it found it.
+// The game-end test and the PGN writer. The game-end test leaves the position as it found it
+// and claims a draw only where the rules of chess grant one.
 #include "frontend/gameend.h"
 
 #include <cstdio>
 
 #include "core/board.h"
 #include "core/makemove.h"
+#include "core/repetition.h"
 #include "core/tables.h"
 #include "frontend/settings.h"
 #include "movegen/movegen.h"
@@ -52,21 +52,6 @@ bool has_legal_move()
 }
 
 }  // namespace
-
-int repetition_count()
-{
-    const int n = ply;
-    const int oldest = etats[n].irreversible;
-    if (n - 4 < oldest) return 1;
-    const Key96 key = etats[n].hash_key;
-    int count = 1;
-    for (int j = n - 4; j >= oldest; j -= 2) {
-        if (!(etats[j].hash_key == key)) continue;
-        if (j >= root_ply || count == 2) return 3;
-        ++count;
-    }
-    return count;
-}
 
 int game_end_test()
 {

@@ -1,18 +1,11 @@
-// The game as a whole: repetition counting, the game-end test that the loops run before each
-// engine turn, and the saved game "game.pgn". Reads the position record and the game settings;
-// writes only `root_ply` and the file.
+// The game as a whole: the game-end test that the loops run before each engine turn, and the
+// saved game "game.pgn". Reads the position record and the game settings; writes only
+// `root_ply` and the file.
 #pragma once
 
 #include <cstdint>
 
-// `root_ply`, the ply at or above which one earlier occurrence of a position already counts as
-// a repetition: the root of the current search, or the game ply at the last game-end test.
-#include "search/search.h"
-
-// 1 when the position has not occurred before (same side to move, since the last irreversible
-// move), 2 after one earlier occurrence, 3 for a repetition draw (a third occurrence, or a
-// second one where the first arose at or above `root_ply`).
-int repetition_count();
+#include "core/repetition.h"
 
 // The game state index of the current position: 0 in progress, 1 White mates, 2 Black mates,
 // 5 insufficient material, 6 repetition, 7 fifty-move rule, 8 stalemate. Sets `root_ply`.

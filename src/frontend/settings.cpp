@@ -2,7 +2,6 @@
 #include "frontend/settings.h"
 
 uint32_t engine_colours = ENGINE_BLACK;
-int32_t game_state = GAME_IN_PROGRESS;
 const char* const result_texts[11] = {
     "* {Game in progress}",         "1-0 {White mates}",
     "0-1 {Black mates}",            "1-0 {Black resigns}",
@@ -10,10 +9,6 @@ const char* const result_texts[11] = {
     "1/2-1/2 {Draw by repetition}", "1/2-1/2 {50 moves rule}",
     "1/2-1/2 {Stalemate}",          "* {Illegal position}",
     "* {Result unknown}"};
-int32_t analyse_mode = 0;
 int32_t pondering = 0;
-int32_t resign_ply[2] = {NO_RESIGN_PLY, NO_RESIGN_PLY};
 char line_buffer[LINE_BUFFER_SIZE];
 int32_t pending_input = 0;
-int32_t draw_value = 0;
-int32_t operator_time = 0;

@@ -9,19 +9,20 @@
 #include <cstring>
 
 #include "book/book.h"
+#include "caches/caches.h"
 #include "core/setup.h"
 #include "core/tables.h"
 #include "core/verify.h"
 #include "eval/bitbases.h"
 #include "frontend/console.h"
+#include "frontend/display.h"
 #include "frontend/xboard.h"
+#include "movegen/notation.h"
 #include "platform/platform.h"
 #include "search/clock.h"
-#include "search/hash.h"
+#include "search/search_link.h"
 
-uint32_t mode_flags = MODE_XBOARD;
 uint32_t hash_budget = 128;
-int32_t estimated_cpu_speed = 0;
 
 // ---- command line ---------------------------------------------------------------------------
 
@@ -235,7 +236,61 @@ int32_t mesure_vitesse_cpu(int multiplier, int32_t* sink)
     return speed >= 2147483648.0f ? INT32_MAX : static_cast<int32_t>(speed);
 }
 
+// ---- caches ---------------------------------------------------------------------------------
+
+namespace {
+
+const char* const CACHE_FAILURES[CACHE_COUNT] = {
+    "Erreur lors de l'initialisation de la table de hachage principale\n",
+    "Erreur lors de l'initialisation de la table de hachage des evaluations\n",
+    "Erreur lors de l'initialisation de la table de hachage des pions\n",
+    "Erreur lors de l'initialisation de la tables de hachage du materiel\n",
+    "Erreur lors de l'initialisation de la table de hachage des securites des rois\n",
+};
+
+int cache_being_sized = 0;
+
+void print_binary_mask(uint32_t mask)
+{
+    char text[40];
+    int n = 0;
+    for (int bit = 31; bit >= 0; --bit) {
+        text[n++] = (mask >> bit) & 1 ? '1' : '0';
+        if (bit % 8 == 0) text[n++] = ' ';
+    }
+    text[n] = 0;
+    std::printf("mask = %s\n", text);
+}
+
+// Each table as it is sized: three lines in text mode.
+void report_cache(int which, const TablePlan& t)
+{
+    cache_being_sized = which;
+    if (!text_mode()) return;
+    std::printf("%s - %u octets/cellule\n", cache_names[which], cache_cell_bytes[which]);
+    std::printf("%llu cellules / %llu octets (%llu Mo)\n",
+                static_cast<unsigned long long>(t.cells), static_cast<unsigned long long>(t.bytes),
+                static_cast<unsigned long long>(t.bytes >> 20));
+    print_binary_mask(t.mask);
+}
+
+}  // namespace
+
+int open_caches(uint64_t budget_bytes)
+{
+    if (allocate_caches(budget_bytes, report_cache) == 0) return 0;
+    std::printf("%s", CACHE_FAILURES[cache_being_sized]);
+    return -1;
+}
+
 // ---- the start-up sequence ------------------------------------------------------------------
+
+void install_front_end_links()
+{
+    verify_displays = VerifyDisplays{affiche_echiquier, print_search_path};
+    search_link.book_move = book_move_for_think;
+    search_link.input = mode_flags == MODE_XBOARD ? xboard_search_input : console_search_input;
+}
 
 // The xboard loop or the console loop, whichever `mode flags` names, runs here.
 void run_front_end()
@@ -256,13 +311,14 @@ int quarvelin_main(int argc, char** argv)
     estimated_cpu_speed = mesure_vitesse_cpu(10, &sink);
     std::printf("Estimated CPU speed: %d\n", estimated_cpu_speed);
 
-    if (allocate_caches(hash_budget_bytes(hash_budget)) < 0) return -1;
+    if (open_caches(hash_budget_bytes(hash_budget)) < 0) return -1;
     init_static_tables();
     init_bitbases();
     init_echiquier(nullptr, 1, 15, 0);
     clear_caches();
     seed_random(static_cast<int32_t>(calendar_seconds()));
     load_book();
+    install_front_end_links();
     verifie_position("Apres Initialisation\n");
 
     if (mode_flags == MODE_XBOARD) {

@@ -4,17 +4,9 @@
 
 #include <cstdint>
 
-constexpr uint32_t MODE_TEXT = 1;
-constexpr uint32_t MODE_XBOARD = 2;
+#include "core/run_settings.h"
 
-extern uint32_t mode_flags;          // MODE_TEXT or MODE_XBOARD once start-up has run
-extern uint32_t hash_budget;         // megabytes
-extern int32_t estimated_cpu_speed;  // hundredths of kernel blocks per second
-
-inline bool text_mode()
-{
-    return mode_flags == MODE_TEXT;
-}
+extern uint32_t hash_budget;  // megabytes
 
 // Largest cache budget accepted on the command line, in megabytes: 64 GiB keeps every cache's
 // cell count well inside its 32-bit index mask. A larger number is ignored, never wrapped.
@@ -38,6 +30,14 @@ int32_t kernel_remainder(int32_t a, int32_t b);
 
 // The speed figure; the kernel's last w13 goes to *sink so its work cannot be discarded.
 int32_t mesure_vitesse_cpu(int multiplier, int32_t* sink);
+
+// Sizes and allocates the five caches, printing each table's report in text mode; 0, or -1
+// after printing the message of the table that could not be obtained.
+int open_caches(uint64_t budget_bytes);
+
+// What the layers below ask of the front end, installed for the run mode: the displays of the
+// consistency check, the book's move and the meaning of input during a search.
+void install_front_end_links();
 
 // The loop of the chosen front end; returns when the session ends.
 void run_front_end();

@@ -21,9 +21,6 @@
 #include "search/hash.h"
 #include "search/root.h"
 
-int32_t line_complete = 0;
-int32_t input_ended = 0;
-
 namespace {
 
 constexpr int RESIGN_SCORE = -800;
@@ -34,44 +31,7 @@ constexpr int RESIGN_RUN_PLIES = 6;  // the fourth bad score of one colour resig
 static_assert(MAX_GAME_PLY - 1 + 1 + SEARCH_HEIGHTS <= MAX_PLY_RECORDS - 1);
 static_assert(MAX_GAME_PLY + RESIGN_RUN_PLIES < NO_RESIGN_PLY);
 
-int32_t discarding = 0;  // the pending line overflowed: drop bytes up to its newline
-
 }  // namespace
-
-// ---- command lines --------------------------------------------------------------------------
-
-int gather_input_line(bool wait)
-{
-    int bytes = 0;
-    while (!line_complete && !input_ended && (wait || input_available())) {
-        const int c = read_input_byte();
-        if (c < 0) {
-            // A last line without its newline is still a line; an empty one is nothing.
-            input_ended = 1;
-            if (pending_input > 0 || discarding) line_complete = 1;
-            discarding = 0;
-            break;
-        }
-        ++bytes;
-        if (c == '\n') {
-            line_complete = 1;
-            discarding = 0;
-        } else if (pending_input < LINE_BUFFER_SIZE - 1) {
-            line_buffer[pending_input++] = static_cast<char>(c);
-        } else {
-            discarding = 1;
-        }
-    }
-    line_buffer[pending_input] = '\0';
-    return bytes;
-}
-
-void take_pending_line()
-{
-    pending_input = 0;
-    line_complete = 0;
-    line_buffer[0] = '\0';
-}
 
 namespace {
 

@@ -8,6 +8,7 @@
 
 #include "core/types.h"
 #include "search/search.h"
+#include "search/search_link.h"
 
 // The last game ply at which a move may still be played: a ponder move and a search of every
 // height, with its principal-variation walk, always fit above it in the ply records. A game
@@ -27,6 +28,21 @@ extern int32_t input_ended;    // standard input has ended or failed: nothing mo
 int gather_input_line(bool wait);
 // Forgets the pending line (the loop or the poll has performed it).
 void take_pending_line();
+
+// 1 when standard input is not a terminal (a pipe or a file); set by input_init.
+extern int32_t stdin_is_pipe;
+// Notes whether standard input is a terminal; called once at start-up in xboard mode.
+void input_init();
+// Non-zero when a read of standard input would not block (a byte, or its end, is waiting).
+int input_available();
+
+// What a line waiting during a search means: it is read (when complete) and performed on the
+// spot, kept pending for the loop, taken as the predicted move, or ignored, as the protocol
+// wants. Installed as the search's input question in xboard mode.
+InputVerdict xboard_search_input();
+// Typed and generated moves compare by squares and promotion: a line read deep in the tree is
+// parsed against a board that is not the game's, so its piece types mean nothing.
+bool same_move(Move a, Move b);
 
 // The protocol loop; returns 0 on "quit" or at the end of the input.
 int xboard_loop();

@@ -3,6 +3,8 @@
 // knights, pawns, en passant; within a type the lowest piece-list slot first.
 #include "movegen/movegen.h"
 
+#include <utility>
+
 #include "movegen/movegen_internal.h"
 
 MoveEntry move_stack[MOVE_STACK_SIZE];
@@ -191,4 +193,15 @@ void genere_all_moves(int p)
     w = for_each_piece(w, c, PAWN, gen_pawn);
     w = gen_en_passant(w);
     ply_start[p + 1] = w;
+}
+
+void sort_list(int p)
+{
+    const int end = ply_start[p + 1];
+    for (int i = ply_start[p]; i < end; ++i) {
+        int top = i;
+        for (int j = i + 1; j < end; ++j)
+            if (move_stack[j].score > move_stack[top].score) top = j;
+        std::swap(move_stack[i], move_stack[top]);
+    }
 }

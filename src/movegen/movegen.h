@@ -52,3 +52,7 @@ int genere_promotions_dame(int write);
 // Direct checking moves (no discovered checks, castling or promotions); returns the write
 // position after the list.
 int genere_echecs(int write);
+
+// Orders the list of ply p by score, highest first (a selection sort: equal scores keep no
+// particular order, but the same list always comes out the same).
+void sort_list(int p);

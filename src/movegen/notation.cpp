@@ -3,8 +3,11 @@
 // move word exactly as the generators encode it, so a parsed move compares equal to theirs.
 #include "movegen/notation.h"
 
+#include <cstdio>
+
 #include "core/board.h"
 #include "core/makemove.h"
+#include "core/repetition.h"
 #include "core/tables.h"
 #include "movegen/movegen.h"
 
@@ -172,4 +175,12 @@ int is_legal_move(Move m)
     const int legal = own_king_attacked_after_move() ? 0 : 1;
     unmake_move(m);
     return legal;
+}
+
+void print_search_path()
+{
+    std::printf(" >> ");
+    for (int p = root_ply < 0 ? 0 : root_ply; p < ply; ++p)
+        std::printf("%s ", move_to_text(etats[p].coup, false));
+    std::printf(" << ");
 }

@@ -11,3 +11,7 @@ const char* move_to_text(Move m, bool short_form);
 Move text_to_move(const char* text);
 // 1 when the move is legal in the current position, else 0 (overwrites ply 0's move list).
 int is_legal_move(Move m);
+
+// " >> ", each move from `root_ply` up to the current ply in long form followed by a space,
+// then " << " (no newline): where a search or a diagnostic stands.
+void print_search_path();

@@ -1,8 +1,7 @@
 // The search limits, the clock records, the allocation of a move's time and the poll: its limit
-// tests, the input read during a search and ponder hits. Only this file writes the limits' and
-// the allocation's state; the fixed-limit modes never read the clock records, and the clock
-// modes act only through `time_operations`. The poll never blocks and never reads onto a
-// complete pending line.
+// tests, the question put to the front end about waiting input, and ponder hits. Only this file
+// writes the limits' and the allocation's state; the fixed-limit modes never read the clock
+// records, and the clock modes act only through `time_operations`.
 #include "search/clock.h"
 
 #include <algorithm>
@@ -10,16 +9,13 @@
 #include <cstdio>
 
 #include "core/board.h"
-#include "frontend/commands.h"
-#include "frontend/display.h"
-#include "frontend/settings.h"
-#include "frontend/startup.h"
-#include "frontend/xboard.h"
-#include "movegen/notation.h"
+#include "core/repetition.h"
 #include "platform/platform.h"
 #include "search/hash.h"
+#include "search/options.h"
 #include "search/root.h"
 #include "search/search.h"
+#include "search/search_link.h"
 
 int32_t time_control_mode = TC_TIME_PER_MOVE;
 int32_t min_depth = DEFAULT_MIN_DEPTH;
@@ -38,7 +34,6 @@ int64_t clock_start;
 int32_t ponder_search;
 int32_t ponder_hit;
 Move predicted_move;
-int32_t stdin_is_pipe = 1;
 
 int64_t (*clock_source)() = now_ms;
 
@@ -222,139 +217,43 @@ int limits_reached()
 
 // ---- input during a search ------------------------------------------------------------------
 
-void input_init()
-{
-    stdin_is_pipe = stdin_is_terminal() ? 0 : 1;
-}
-
-int input_available()
-{
-    return input_waiting() ? 1 : 0;
-}
+SearchLink search_link;
 
 namespace {
 
-constexpr int ESCAPE_KEY = 27;
-
-// Typed and generated moves compare by squares and promotion: a line read deep in the tree is
-// parsed against a board that is not the game's, so its piece types mean nothing.
-bool same_move(Move a, Move b)
-{
-    return move_from(a) == move_from(b) && move_to(a) == move_to(b) &&
-           move_promotion(a) == move_promotion(b);
-}
-
 // The opponent played the move the ponder search assumed: from now on it is the engine's own
-// search, with the time of the move counted from here.
-int ponder_hit_found()
+// search, with the time of the move counted from here. 1 when it must end at once: a ponder
+// search that already used one and a half times the budget.
+int accept_ponder_hit()
 {
-    const char* text = move_to_text(predicted_move, false);
-    if (text_mode())
-        std::printf("===== %s =====\n", text);
-    else
-        std::printf(" Quarvelin ---( good predicted move: %s )---\n", text);
     ponder_hit = 1;
-    take_pending_line();
     ponder_search = 0;
     allocate_time(root_side, root_ply);
-    // A ponder search that already used one and a half times the budget ends at once.
     return is_clock_mode(time_control_mode) &&
                    2 * (clock_now() - search_start) > 3 * int64_t{move_allocation}
                ? 1
                : 0;
 }
 
-// A line that is not a move, read while pondering or analysing.
-int command_during_search()
+// What the front end makes of its waiting input: 1 when the search must stop.
+int input_says_stop()
 {
-    if (settings_command(line_buffer)) {
-        take_pending_line();
-        return 0;
+    if (search_link.input == nullptr) return 0;
+    switch (search_link.input()) {
+        case InputVerdict::STOP:
+            return 1;
+        case InputVerdict::PONDER_HIT:
+            return accept_ponder_hit();
+        default:
+            return 0;
     }
-    if (interrupting_command(line_buffer)) return 1;  // stays pending for the loop
-    take_pending_line();
-    return 0;
-}
-
-void print_analysis_status()
-{
-    char move[8] = "";
-    if (root_index < root_count) coordinate_text(root_list[root_index].move, move);
-    std::printf("stat01: %d %u %d %d %d %s\n", static_cast<int>((clock_now() - search_start) / 10),
-                node_total(), iteration_depth, root_count - root_index - 1, root_count, move);
-}
-
-// A complete line read during the search: 1 when the search must stop for it.
-int line_during_search()
-{
-    const Move m = text_to_move(line_buffer);
-    if (analyse_mode) {
-        if (m != 0) return 1;
-        if (line_buffer[0] != '.') return command_during_search();
-        print_analysis_status();
-        take_pending_line();
-        return 0;
-    }
-    if (ponder_search) {
-        if (m != 0) return same_move(m, predicted_move) ? ponder_hit_found() : 1;
-        return command_during_search();
-    }
-    if (line_buffer[0] != '?') return 0;  // performed by the loop once the move is played
-    take_pending_line();
-    return 1;
-}
-
-// Xboard mode: nothing is read while a complete line is pending. A line performed on the spot
-// is followed at once by the next waiting one, so that the clock updates an interface sends
-// with its move do not each wait for another poll. Once the input has ended, a ponder or
-// analysis search stops at once, as it would for "quit".
-int poll_command_line()
-{
-    while (!line_complete) {
-        if (!input_ended && input_available() && gather_input_line(false) > 0)
-            std::printf(" Quarvelin search < \"%s\"\n", line_buffer);
-        if (!line_complete) return input_ended && (ponder_search || analyse_mode) ? 1 : 0;
-        const int stop = line_during_search();
-        if (stop || line_complete || ponder_hit) return stop;
-    }
-    return 0;
-}
-
-// Text mode: while pondering the keys build the opponent's move; otherwise a key shows where
-// the search is, and Escape stops it.
-int poll_keys()
-{
-    if (!key_pressed()) return 0;
-    if (ponder_search) {
-        const int key = read_key();
-        if (key == ESCAPE_KEY) return 1;
-        if (key == '\r' || key == '\n') {
-            line_buffer[pending_input] = '\0';
-            const Move m = text_to_move(line_buffer);
-            return m != 0 && same_move(m, predicted_move) ? ponder_hit_found() : 1;
-        }
-        if (key >= 0 && pending_input < LINE_BUFFER_SIZE - 1)
-            line_buffer[pending_input++] = static_cast<char>(key);
-        line_buffer[pending_input] = '\0';
-        return 0;
-    }
-    const int64_t elapsed = clock_now() - search_start;
-    std::printf("\n<%2d %6u %8u > %d/%d", iteration_depth, static_cast<unsigned>(elapsed),
-                node_total(), root_index + 1, root_count);
-    if (elapsed > 100)
-        std::printf(" (%.0lfK/s)",
-                    static_cast<double>(node_total()) / static_cast<double>(elapsed));
-    std::printf("\n");
-    print_search_path();
-    std::printf("\n");
-    return read_key() == ESCAPE_KEY ? 1 : 0;
 }
 
 }  // namespace
 
 void poll()
 {
-    if (limits_reached() || (text_mode() ? poll_keys() : poll_command_line())) search_stopped = 1;
+    if (limits_reached() || input_says_stop()) search_stopped = 1;
 }
 
 bool may_start_iteration()

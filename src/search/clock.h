@@ -64,8 +64,6 @@ extern int32_t ponder_search;
 extern int32_t ponder_hit;
 // The opponent's move the ponder search assumes was played (from, to and promotion compared).
 extern Move predicted_move;
-// 1 when standard input is not a terminal (a pipe or a file); set by input_init.
-extern int32_t stdin_is_pipe;
 
 // The millisecond clock; now_ms unless a test has put a stub in its place.
 extern int64_t (*clock_source)();
@@ -92,10 +90,6 @@ int32_t extend_game(int side);
 int32_t extend_control(int side);
 bool iteration_time_test();
 
-// Notes whether standard input is a terminal; called once at start-up in xboard mode.
-void input_init();
-// Non-zero when a read of standard input would not block (a byte, or its end, is waiting).
-int input_available();
 // The budget of the move about to be thought (clock modes) and, in every mode, the clock start.
 void allocate_time(int side, int game_ply);
 // Charges the time a move took to the side that played it.
@@ -104,8 +98,8 @@ void charge_clock(int side, int32_t elapsed);
 // 1 when the limits of the current mode say the search must end now, else 0.
 int limits_reached();
 // Called by the search at frontier nodes once poll_nodes passes the interval: tests the clock
-// and the limits, then reads and handles waiting input (keys in text mode, a command line in
-// xboard mode), and sets search_stopped when the search must end.
+// and the limits, then asks the front end what its waiting input means (search_link.h), takes
+// a ponder hit, and sets search_stopped when the search must end.
 void poll();
 // True when the driver may start the iteration of depth `iteration_depth`.
 bool may_start_iteration();

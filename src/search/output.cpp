@@ -12,7 +12,7 @@
 #include "eval/exchange.h"
 #include "eval/kingsafety.h"
 #include "eval/pawns.h"
-#include "frontend/startup.h"
+#include "core/run_settings.h"
 #include "movegen/movegen.h"
 #include "movegen/notation.h"
 #include "search/clock.h"

@@ -8,12 +8,11 @@
 
 #include "core/board.h"
 #include "core/makemove.h"
+#include "core/repetition.h"
 #include "core/tables.h"
 #include "eval/evaluation.h"
-#include "frontend/display.h"
-#include "frontend/gameend.h"
-#include "frontend/settings.h"
 #include "movegen/movegen.h"
+#include "movegen/notation.h"
 #include "search/hash.h"
 #include "search/ordering.h"
 #include "search/statictests.h"
@@ -27,19 +26,6 @@ namespace {
 constexpr uint32_t SLOT_BITS = 0xffff;
 constexpr int MAX_QUIESCENCE_CAPTURE = 950;  // no capture can win more than a queen
 constexpr int QUIESCENCE_HOPELESS = 1050;    // a queen plus a pawn of margin
-constexpr uint32_t NO_PAWN_ROOK_QUEEN = 0xff00f;
-
-int draw_score()
-{
-    return draw_value * trait;
-}
-
-// Neither side can mate: at most one minor piece each and no pawn, rook or queen.
-bool insufficient_material()
-{
-    return nombre_pieces[BLACK] <= 1 && nombre_pieces[WHITE] <= 1 &&
-           ((mk[BLACK] | mk[WHITE]) & NO_PAWN_ROOK_QUEEN) == 0;
-}
 
 Move last_move()
 {
@@ -76,7 +62,7 @@ bool decided_before_search(int alpha, int beta, int height, bool check, int* res
         *result = height - (MATE_SCORE - 1);
         return true;
     }
-    if (insufficient_material() || (ply >= pos()->irreversible + 4 && repetition_count() >= 3)) {
+    if (drawn_by_material() || (ply >= pos()->irreversible + 4 && repetition_count() >= 3)) {
         *result = draw_score();
         return true;
     }

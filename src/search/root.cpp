@@ -6,17 +6,17 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "book/book.h"
 #include "core/board.h"
 #include "core/makemove.h"
-#include "frontend/settings.h"
-#include "frontend/startup.h"
+#include "core/repetition.h"
+#include "core/run_settings.h"
 #include "movegen/movegen.h"
 #include "search/clock.h"
 #include "search/hash.h"
 #include "search/ordering.h"
 #include "search/output.h"
 #include "search/search.h"
+#include "search/search_link.h"
 
 RootEntry root_list[ROOT_LIST_SIZE];
 int32_t root_count;
@@ -201,21 +201,10 @@ void sort_root_list()
     }
 }
 
-void sort_list(int height)
-{
-    const int end = ply_start[height + 1];
-    for (int i = ply_start[height]; i < end; ++i) {
-        int top = i;
-        for (int j = i + 1; j < end; ++j)
-            if (move_stack[j].score > move_stack[top].score) top = j;
-        std::swap(move_stack[i], move_stack[top]);
-    }
-}
-
 Move Reflexion()
 {
-    if (use_book && !analyse_mode && book_lookup() >= 0) {
-        const Move m = choose_book_move();
+    if (!analyse_mode && search_link.book_move != nullptr) {
+        const Move m = search_link.book_move();
         if (m != 0) {
             last_score = 0;
             return m;
@@ -234,7 +223,7 @@ Move Reflexion()
     build_root_list();
     if (root_count == 0) {
         // Mate or stalemate: nothing to search, and no move to play.
-        last_score = in_check() ? -MAX_SCORE : draw_value * trait;
+        last_score = in_check() ? -MAX_SCORE : draw_score();
         search_start = 0;
         return 0;
     }

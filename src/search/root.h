@@ -31,7 +31,6 @@ extern int32_t tag_counter;  // best tags handed out in this think (0..5)
 Move Reflexion();
 int RootSearch(Move* best, int alpha, int beta, int depth);
 void sort_root_list();
-void sort_list(int height);
 void print_root_line(Move m, int score, int researched);
 void print_pv();
 void print_statistics();

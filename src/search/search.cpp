@@ -9,15 +9,14 @@
 
 #include "core/board.h"
 #include "core/makemove.h"
+#include "core/repetition.h"
+#include "core/run_settings.h"
 #include "core/tables.h"
 #include "eval/evaluation.h"
 #include "eval/exchange.h"
 #include "eval/pawns.h"
-#include "frontend/display.h"
-#include "frontend/gameend.h"
-#include "frontend/settings.h"
-#include "frontend/startup.h"
 #include "movegen/movegen.h"
+#include "movegen/notation.h"
 #include "search/clock.h"
 #include "search/hash.h"
 #include "search/ordering.h"
@@ -27,7 +26,6 @@
 int32_t search_stopped;
 uint32_t poll_nodes;
 int32_t iteration_depth;
-int32_t root_ply;
 uint32_t search_nodes;
 uint32_t search_nodes_by_height[SEARCH_HEIGHTS];
 uint32_t null_move_tries, null_move_cutoffs, threat_extensions;
@@ -44,8 +42,6 @@ namespace {
 // list may hold a capture twice (once as a check), so the list is checked rather than trusted:
 // moves beyond its end are still searched and counted, only their history tries are lost.
 constexpr int SEARCHED_LIST_SIZE = 256;
-// Pawns (bits 0-3), rooks and queens (bits 12-19) of the packed material counts.
-constexpr uint32_t MATING_MATERIAL_BITS = 0xff00f;
 // Capture and promotion fields of a move word (bits 17-22).
 constexpr Move CAPTURE_OR_PROMOTION_BITS = 0x7e0000;
 // Evasions beyond which a check near the horizon is searched one ply shallower, by the number
@@ -68,17 +64,6 @@ struct Node {
     int searched;  // moves searched so far
     Move searched_list[SEARCHED_LIST_SIZE];
 };
-
-int draw_score()
-{
-    return draw_value * trait;
-}
-
-bool insufficient_material()
-{
-    return nombre_pieces[0] <= 1 && nombre_pieces[1] <= 1 &&
-           ((mk[0] | mk[1]) & MATING_MATERIAL_BITS) == 0;
-}
 
 bool is_capture(Move m)
 {
@@ -357,7 +342,7 @@ bool settled_at_once(const Node& n, int alpha, int beta, int depth, int* result)
     const Etat* here = pos();
     if (!n.in_check && beta <= h - 29998) {
         *result = h - 29998;
-    } else if (insufficient_material() ||
+    } else if (drawn_by_material() ||
                (ply >= here->irreversible + 4 &&
                 (ply >= here->irreversible + 100 || repetition_count() >= 3))) {
         *result = draw_score();

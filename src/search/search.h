@@ -5,8 +5,10 @@
 
 #include <cstdint>
 
+#include "core/board.h"
 #include "core/tables.h"
 #include "core/types.h"
+#include "search/options.h"
 
 constexpr int ONE_PLY = 60;
 constexpr int MAX_SCORE = 30000;
@@ -35,7 +37,6 @@ struct HistoryEntry {
 extern int32_t search_stopped;
 extern uint32_t poll_nodes;
 extern int32_t iteration_depth;
-extern int32_t root_ply;
 
 // Counters of the full-width search, reset at the start of every think.
 extern uint32_t search_nodes;
@@ -48,6 +49,24 @@ extern PlyInfo ply_info[SEARCH_HEIGHTS];
 extern MovePair killers[SEARCH_HEIGHTS];
 extern MovePair countermoves[2][2048];
 extern HistoryEntry history[2][2048];
+
+// A draw's score for the side to move.
+inline int draw_score()
+{
+    return draw_value * trait;
+}
+
+// Pawns (bits 0-3), rooks and queens (bits 12-19) of the packed material counts.
+constexpr uint32_t PAWN_ROOK_QUEEN_BITS = 0xff00f;
+
+// The tree scores a position as a draw when neither side has a pawn, rook or queen and each has
+// at most one knight or bishop: none of them can force a mate. (A game is only declared drawn
+// where no mate is possible at all; see the game-end test.)
+inline bool drawn_by_material()
+{
+    return nombre_pieces[BLACK] <= 1 && nombre_pieces[WHITE] <= 1 &&
+           ((mk[BLACK] | mk[WHITE]) & PAWN_ROOK_QUEEN_BITS) == 0;
+}
 
 // The move index of a move word: the table entry at its low 14 bits.
 inline int move_index_of(Move m) { return move_index[m & 0x3fff]; }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "core/board.h"
+#include "core/repetition.h"
 #include "core/makemove.h"
 #include "frontend/display.h"
 #include "frontend/gameend.h"

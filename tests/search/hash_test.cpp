@@ -13,6 +13,7 @@
 #include <fstream>
 
 #include "core/board.h"
+#include "frontend/startup.h"
 #include "test_support.h"
 
 namespace {
@@ -61,7 +62,7 @@ TEST(HashPlan, SplitsBudgetsInOrderWithoutOverflow)
     const rlim_t limit = pages * sysconf(_SC_PAGESIZE) + 256 * MB;
     const rlimit rl{limit, limit};
     setrlimit(RLIMIT_AS, &rl);
-    const int result = allocate_caches(8192 * MB);
+    const int result = open_caches(8192 * MB);
     std::fflush(stdout);
     std::_Exit(result == -1 ? 0 : 1);
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/board.h"
+#include "core/repetition.h"
 #include "core/verify.h"
 #include "eval/evaluation.h"
 #include "frontend/settings.h"

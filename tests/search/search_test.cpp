@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/makemove.h"
+#include "core/repetition.h"
 #include "frontend/settings.h"
 #include "movegen/notation.h"
 #include "search/clock.h"

@@ -1,6 +1,6 @@
 // The book editor driven by scripts, in a scratch directory (it reads and writes `bibli.bok`
 // there), and the default book built from book/openings.txt through the editor.
-#include "book/editor.h"
+#include "frontend/book_editor.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The book check ("chkbk") and optimisation ("optimizebk"). Both walk the book depth first over
 // one shared successor stack, each level's moves above those of the levels below it; every move
 // made is unmade before its level returns, and the visited flags stop a second visit.
-#include "book/verify_book.h"
+#include "frontend/book_check.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // The book editor's loop, its nine commands and the insertion of new positions. The editor owns
 // the book table while it runs: a block of BOOK_MAX_RECORDS records of which the first
 // book_count are in use, kept sorted and free of duplicate keys by every insertion and deletion.
-#include "book/editor.h"
+#include "frontend/book_editor.h"
 
 #include <cstdint>
 #include <cstdlib>

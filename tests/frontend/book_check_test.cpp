@@ -1,6 +1,6 @@
 // The book check and optimisation over small books built in memory: what is searched, what is
 // reported in `chkbk.txt`, and which scores are written.
-#include "book/verify_book.h"
+#include "frontend/book_check.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 #include <tuple>
 
 #include "book/book.h"
-#include "book/editor.h"
+#include "frontend/book_editor.h"
 #include "core/makemove.h"
 #include "frontend/startup.h"
 #include "movegen/notation.h"

@@ -1,0 +1,22 @@
+// Repetition counting: the keys of the ply records, the same side to move, back to the last
+// capture, pawn move or null move. Reads the position record only.
+#include "core/repetition.h"
+
+#include "core/board.h"
+
+int32_t root_ply;
+
+int repetition_count()
+{
+    const int n = ply;
+    const int oldest = etats[n].irreversible;
+    if (n - 4 < oldest) return 1;
+    const Key96 key = etats[n].hash_key;
+    int count = 1;
+    for (int j = n - 4; j >= oldest; j -= 2) {
+        if (!(etats[j].hash_key == key)) continue;
+        if (j >= root_ply || count == 2) return 3;
+        ++count;
+    }
+    return count;
+}
