@@ -37,11 +37,11 @@ Side side_of(int c)
     Side s{};
     s.pawns = nombre_pions[c];
     s.pieces = nombre_pieces[c];
-    s.knights = bit_count[piece_type[c][KNIGHT] & 0xFFFF];
-    s.bishops = bit_count[piece_type[c][BISHOP] & 0xFFFF];
-    s.minors = bit_count[(piece_type[c][KNIGHT] | piece_type[c][BISHOP]) & 0xFFFF];
-    s.rooks = bit_count[piece_type[c][ROOK] & 0xFFFF];
-    s.queens = bit_count[piece_type[c][QUEEN] & 0xFFFF];
+    s.knights = bit_count[piece_type[c][KNIGHT]  & SLOT_BITS];
+    s.bishops = bit_count[piece_type[c][BISHOP]  & SLOT_BITS];
+    s.minors = bit_count[(piece_type[c][KNIGHT] | piece_type[c][BISHOP])  & SLOT_BITS];
+    s.rooks = bit_count[piece_type[c][ROOK]  & SLOT_BITS];
+    s.queens = bit_count[piece_type[c][QUEEN]  & SLOT_BITS];
     s.set = fous_cases[c];
     s.packed = mk[c];
     return s;
@@ -184,4 +184,9 @@ int evalue_materiel()
     cell.check1 = check1;
     cell.score = static_cast<int16_t>(s);
     return s * trait;
+}
+
+int material_phase(int c)
+{
+    return nombre_pieces[c] + slot_count(piece_type[c][ROOK]) + 3 * slot_count(piece_type[c][QUEEN]);
 }

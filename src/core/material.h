@@ -13,5 +13,8 @@ extern uint32_t materiel_calls, materiel_hits;
 
 // The material score from the side to move's view, through the cache.
 int evalue_materiel();
+
+// N + B + 2R + 4Q of colour index c: 0 with pawns only, 12 with the full set of pieces.
+int material_phase(int c);
 // The material score from White's view, computed from the rules (reads `fous_cases`).
 int calcule_materiel();

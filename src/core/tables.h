@@ -118,6 +118,15 @@ constexpr std::array<int, 8> KNIGHT_STEPS = {12, -8, 21, -19, 8, -12, 19, -21};
 extern uint8_t bit_count[65536];
 extern uint8_t lowest_bit[65536];  // index of the lowest set bit; 0 for mask 0
 extern uint8_t distance[BOARD_SIZE][BOARD_SIZE];
+
+// The piece-list slot bits of an attack or type mask: bit 16 of `attaques` is the evasion
+// generator's transient x-ray mark and never a slot.
+constexpr uint32_t SLOT_BITS = 0xffff;
+// The number of slots in a mask.
+inline int slot_count(uint32_t mask)
+{
+    return bit_count[mask & SLOT_BITS];
+}
 extern uint16_t move_index[16384];           // [from * 128 + to], 1..1792 or 0
 extern int8_t direction[100 * 100];          // [from * 100 + to]
 extern uint8_t band_edge[100 * 100];         // [king * 100 + s]

@@ -55,6 +55,8 @@ constexpr bool is_occupied(uint8_t code) { return (code & OCCUPIED_BITS) != 0; }
 constexpr int colour_of(uint8_t code) { return (code >> 4) & 1; }
 constexpr int type_of(uint8_t code) { return code & 7; }
 constexpr int colour_index(int side) { return (side + 1) / 2; }
+// Rank r (1..8) counted from colour index c's own side: White's as it is, Black's mirrored.
+constexpr int relative_rank(int c, int r) { return c == WHITE ? r : 9 - r; }
 constexpr uint8_t colour_bit(int side) { return side > 0 ? WHITE_BIT : BLACK_BIT; }
 constexpr uint8_t colour_bit_of_index(int c) { return c == WHITE ? WHITE_BIT : BLACK_BIT; }
 constexpr bool is_slider(int type) { return (type & SLIDER_BIT) != 0; }

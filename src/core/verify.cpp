@@ -35,11 +35,6 @@ struct RebuiltPawns {
     int32_t moins[2][10];
 };
 
-int popcount16(uint32_t mask)
-{
-    return bit_count[mask & 0xffff];
-}
-
 // 32 digits, most significant first, a space after every eighth.
 void print_base2(uint32_t value)
 {
@@ -235,9 +230,9 @@ int verifie_nombres()
 {
     int32_t pawns[2], pieces[2];
     for (int c = 0; c < 2; ++c) {
-        pawns[c] = popcount16(piece_type[c][PAWN]);
-        pieces[c] = popcount16(piece_type[c][KNIGHT]) + popcount16(piece_type[c][BISHOP]) +
-                    popcount16(piece_type[c][ROOK]) + popcount16(piece_type[c][QUEEN]);
+        pawns[c] = slot_count(piece_type[c][PAWN]);
+        pieces[c] = slot_count(piece_type[c][KNIGHT]) + slot_count(piece_type[c][BISHOP]) +
+                    slot_count(piece_type[c][ROOK]) + slot_count(piece_type[c][QUEEN]);
     }
     int errors = 0;
     errors |=

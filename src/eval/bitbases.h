@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "core/tables.h"
+
 extern uint64_t kpk_base[2][64][64];  // [strong to move][strong king][weak king], bit pawn
 extern uint64_t two_pawns_base[2][64]
                               [64];  // [pawns' side to move][first pawn][last pawn], bit king
@@ -17,6 +19,12 @@ void init_bitbases();
 constexpr int mirror64(int sq64)
 {
     return sq64 ^ 7;
+}
+
+// A mailbox square as the bases see it from side s (+1 White, -1 Black): Black's mirrored.
+inline int bitbase_square(int s, int sq)
+{
+    return s > 0 ? case64[sq] : mirror64(case64[sq]);
 }
 
 inline bool kpk_won(int strong_to_move, int king64, int weak_king64, int pawn64)

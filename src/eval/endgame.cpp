@@ -46,11 +46,6 @@ constexpr int RACE[10] = {700, 650, 600, 400, 200, -200, -400, -600, -650, -700}
 
 constexpr int NO_RUNNER = 10;
 
-int relative_rank(int s, int rank)
-{
-    return s > 0 ? rank : 9 - rank;
-}
-
 bool passed_on_file(int c, int file)
 {
     return (pawn_flags[c][file - 1] & PAWN_FLAG_PASSED) != 0;
@@ -58,7 +53,7 @@ bool passed_on_file(int c, int file)
 
 int attackers(int c, int sq)
 {
-    return bit_count[attaques[c][sq] & 0xffff];
+    return slot_count(attaques[c][sq]);
 }
 
 int pawns_attacking(int c, int sq)
@@ -69,12 +64,6 @@ int pawns_attacking(int c, int sq)
 int dist(int a, int b)
 {
     return distance[a][b];
-}
-
-// case64 of a square seen from the side s (Black's squares mirrored top to bottom).
-int oriented64(int s, int sq)
-{
-    return s > 0 ? case64[sq] : mirror64(case64[sq]);
 }
 
 // ---- endgame drive ------------------------------------------------------------------------
@@ -126,7 +115,7 @@ uint32_t heavy_support_behind(int c, int s, int p)
     for (;;) {
         int next = 0;
         for (uint32_t m = attaques[c][cur] & heavy & ~found; m; m &= m - 1) {
-            const int slot = lowest_bit[m & 0xffff];
+            const int slot = lowest_bit[m & SLOT_BITS];
             const int sq = static_cast<int>(ficha[c][slot].square);
             if (direction[sq * 100 + cur] == s) {
                 found |= 1u << slot;
@@ -152,11 +141,11 @@ int path_value(int c, int s, int p, int q, int w)
         d |= attaques[c][y];
         op |= attaques[o][y];
         if (echiquier[y] != EMPTY) break;
-        if (attackers(c, y) < bit_count[(attaques[o][y] | opp_behind) & 0xffff]) break;
+        if (attackers(c, y) < slot_count(attaques[o][y] | opp_behind)) break;
         y += s;
     }
-    const int last = relative_rank(s, rangee[y - s]);
-    const int nd = bit_count[d & 0xffff], no = bit_count[op & 0xffff];
+    const int last = relative_rank(colour_index(s), rangee[y - s]);
+    const int nd = slot_count(d), no = slot_count(op);
     return (PASSED_BASE[last] * nd + (no + 1) * w) / (nd + no + 1);
 }
 
@@ -165,7 +154,7 @@ int passed_pawn_with_pieces(int s, int x, int* extra)
 {
     const int c = colour_index(s), o = 1 - c;
     const int p = square_of(x, pion_plus_avance[c][x]);
-    const int rr = relative_rank(s, rangee[p]);
+    const int rr = relative_rank(colour_index(s), rangee[p]);
     const int q = p + s;
     if (rr > 4)
         *extra += SUPPORT_FRONT[rr] * pawns_attacking(c, q) + SUPPORT[rr] * pawns_attacking(c, p);
@@ -224,8 +213,8 @@ bool is_runner(int s, int p, int m, int promotion_square)
     const int c = colour_index(s), o = 1 - c;
     const int k = dist(king_square(o), promotion_square) - (trait == -s ? 1 : 0);
     if (m < k) return true;
-    return kpk_won(trait == s, oriented64(s, king_square(c)), oriented64(s, king_square(o)),
-                   oriented64(s, p));
+    return kpk_won(trait == s, bitbase_square(s, king_square(c)), bitbase_square(s, king_square(o)),
+                   bitbase_square(s, p));
 }
 
 EndingSide pawn_ending_side(int s)
@@ -239,7 +228,7 @@ EndingSide pawn_ending_side(int s)
     for (int x = first; x <= last; ++x) {
         if (!passed_on_file(c, x)) continue;
         const int r = pion_plus_avance[c][x];
-        const int rr = relative_rank(s, r);
+        const int rr = relative_rank(colour_index(s), r);
         const int p = square_of(x, r);
         const int m = moves_to_promote(rr);
         if (count++ == 0) {
@@ -264,8 +253,8 @@ EndingSide pawn_ending_side(int s)
         side.sum += SPREAD[last_file - first_file];
         if (opp_first - first_file > 1) side.sum += OUTSIDE[opp_first - first_file];
         if (last_file - opp_last > 1) side.sum += OUTSIDE[last_file - opp_last];
-        if (two_pawns_won(trait == s, oriented64(s, first_sq), oriented64(s, last_sq),
-                          oriented64(s, king_square(o))))
+        if (two_pawns_won(trait == s, bitbase_square(s, first_sq), bitbase_square(s, last_sq),
+                          bitbase_square(s, king_square(o))))
             side.runner = std::min(side.runner, std::max(first_m, last_m));
     }
     return side;
@@ -327,7 +316,7 @@ int passed_pawns_no_pieces(int s)
     for (int x = 1; x <= 8; ++x) {
         if (!passed_on_file(c, x)) continue;
         const int r = pion_plus_avance[c][x];
-        const int m = moves_to_promote(relative_rank(s, r));
+        const int m = moves_to_promote(relative_rank(colour_index(s), r));
         const int promotion_square = square_of(x, s > 0 ? 8 : 1);
         if (dist(king_square(o), promotion_square) + (trait == s ? 1 : 0) > m + 1) {
             unstoppable = std::max(unstoppable, 700 / m);
@@ -341,7 +330,7 @@ int passed_pawns_no_pieces(int s)
             int sq = square_of(y, r);
             while (echiquier[sq] != own_pawn) sq -= s;
             const int r2 = rangee[sq];
-            sum += 6 * (relative_rank(s, r2) - 1) / (std::abs(r - r2) + 1);
+            sum += 6 * (relative_rank(colour_index(s), r2) - 1) / (std::abs(r - r2) + 1);
         }
     }
     return unstoppable + sum;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 
+#include "core/material.h"
 #include "eval/endgame.h"
 #include "eval/kingsafety.h"
 #include "eval/pawns.h"
@@ -28,10 +29,10 @@ constexpr auto NEIGHBOURS = [] {
 constexpr int TRAPPED_BISHOP[2][4] = {{22, 31, 81, 92}, {27, 38, 88, 97}};
 
 // A knight of the colour index in an enemy corner, and the square it must escape through.
-struct KnightTrap {
+struct CornerKnight {
     int square, escape;
 };
-constexpr KnightTrap TRAPPED_KNIGHT[2][8] = {
+constexpr CornerKnight TRAPPED_KNIGHT[2][8] = {
     {{21, 42}, {22, 41}, {31, 52}, {32, 51}, {91, 72}, {92, 71}, {81, 62}, {82, 61}},
     {{28, 47}, {27, 48}, {38, 57}, {37, 58}, {98, 77}, {97, 78}, {88, 67}, {87, 68}}};
 
@@ -40,11 +41,6 @@ constexpr int TRAPPED_KNIGHT_COST = 175;
 // What an enemy passed pawn may cost, by its relative rank 5, 6, 7; 800 with no own piece.
 constexpr int PASSED_THREAT[9] = {0, 0, 0, 0, 0, 200, 400, 800, 0};
 constexpr int PASSED_THREAT_NO_PIECES = 800;
-
-int popcount16(uint32_t mask)
-{
-    return bit_count[mask & 0xffff];
-}
 
 int passed_pawn_threats(int c, int o)
 {
@@ -68,7 +64,7 @@ int trapped_pieces(int c, int o)
     int cost = 0;
     for (int sq : TRAPPED_BISHOP[c])
         if (echiquier[sq] == bishop) cost += TRAPPED_BISHOP_COST;
-    for (const KnightTrap& t : TRAPPED_KNIGHT[c])
+    for (const CornerKnight& t : TRAPPED_KNIGHT[c])
         if (echiquier[t.square] == knight && attaques[o][t.escape] != 0)
             cost += TRAPPED_KNIGHT_COST;
     return cost;
@@ -91,7 +87,7 @@ int king_exposure(int c, int o)
         }
     }
     if (attacked == 0) return 0;
-    int cost = 10 * popcount16(attackers) * attacked;
+    int cost = 10 * slot_count(attackers) * attacked;
     if (attacked == NEIGHBOURS[k]) cost += 100;
     if (flights == 0) cost += 50;
     return cost;

@@ -23,11 +23,6 @@ int endgame_king_shelter(int s);
 // 8 up, the endgame king terms up to 4, both between (the endgame part scaled by (8 - phase) / 4).
 int king_terms(int s, int opponent_phase);
 
-// N + B + 2R + 4Q of colour index c: 0 with pawns only, 12 with the full set of pieces.
-inline int material_phase(int c)
-{
-    return nombre_pieces[c] + bit_count[piece_type[c][ROOK]] + 3 * bit_count[piece_type[c][QUEEN]];
-}
 
 // The evaluation cache cell of the current position: the colour of the side to move picks one of
 // the two cells that share the key's index, so the two sides never overwrite each other.

@@ -12,7 +12,6 @@ int32_t swap_list[SWAP_LIST_SIZE];
 
 namespace {
 
-constexpr uint32_t SLOT_BITS = 0xFFFF;  // bit 16 of `attaques` is a transient mark, never a slot
 constexpr int CHEAPEST_FIRST[5] = {PAWN, KNIGHT, BISHOP, ROOK, QUEEN};
 constexpr int MAX_TARGETS = 16;  // at most 8 from the moved piece and one per line through `from`
 

@@ -17,7 +17,6 @@ namespace {
 
 constexpr int FULL_SHELTER = 66;
 constexpr int MIN_CASTLING_SHELTER = 31;
-constexpr uint32_t SLOT_BITS = 0xffff;  // the slot bits of an attack mask
 constexpr uint32_t KING_BIT = 1;        // slot 0 is always the king
 constexpr int QUEEN_SIDE_RIGHT = 2;
 constexpr int KING_SIDE_RIGHT = 1;
@@ -35,11 +34,6 @@ void king_side_shelter(int c)
     c == WHITE ? shelter_white_king_side() : shelter_black_king_side();
 }
 
-int count(uint32_t mask)
-{
-    return bit_count[mask & SLOT_BITS];
-}
-
 // The colour's castling rights as 2 = queen side, 1 = king side.
 int castling_rights(int c)
 {
@@ -50,7 +44,7 @@ int castling_rights(int c)
 // The weight of each open file towards the king: the enemy's heavy pieces.
 int open_file_weight(int o)
 {
-    return 3 * count(piece_type[o][QUEEN]) + 2 * count(piece_type[o][ROOK]);
+    return 3 * slot_count(piece_type[o][QUEEN]) + 2 * slot_count(piece_type[o][ROOK]);
 }
 
 void clear_h_o_t()
@@ -167,7 +161,7 @@ int neighbour_weight(int c, int o, int n, uint32_t line, uint32_t* attackers)
     if (!on_board(n) || attaques[o][n] == 0) return 0;
     const uint32_t m = (attaques[o][n] | extra_attackers[n]) & SLOT_BITS;
     *attackers |= m;
-    const int pieces = count(m);
+    const int pieces = slot_count(m);
     const bool queen = (m & piece_type[o][QUEEN]) != 0;
     const bool lined_up = (m & line) != 0 && pieces >= 2;
     if (attaques[c][n] & SLOT_BITS & ~KING_BIT)
@@ -205,7 +199,7 @@ int neighbours_weight(int c, int o, int king)
     }
     w += neighbour_weight(c, o, king - 10, rooks, &attackers);
     w += neighbour_weight(c, o, king + 10, rooks, &attackers);
-    const int pieces = count(attackers);
+    const int pieces = slot_count(attackers);
     if (pieces > 1) w += pieces - 1;
     return w;
 }
@@ -244,9 +238,9 @@ int open_lines_weight(int c, int o, int king)
 int attack_scale(int s)
 {
     const int o = colour_index(-s);
-    const int rooks = count(piece_type[o][ROOK]);
-    const int queens = count(piece_type[o][QUEEN]);
-    const int minors = count(piece_type[o][KNIGHT] | piece_type[o][BISHOP]);
+    const int rooks = slot_count(piece_type[o][ROOK]);
+    const int queens = slot_count(piece_type[o][QUEEN]);
+    const int minors = slot_count(piece_type[o][KNIGHT] | piece_type[o][BISHOP]);
     const int k = 3 * rooks + 2 * minors;
     if (queens > 0) return k < 8 && queens < 2 ? 8 * k + 36 : 100;
     if (k < 6) return 0;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "core/board.h"
+#include "core/material.h"
 #include "core/tables.h"
 #include "caches/caches.h"
 
@@ -19,7 +20,6 @@ uint32_t pawn_probes, pawn_hits;
 
 namespace {
 
-constexpr uint32_t SLOT_BITS = 0xFFFF;
 
 // Advancement weight by file a..h.
 constexpr int ADVANCE_WEIGHT[10] = {0, 4, 6, 10, 14, 14, 10, 6, 4, 0};
@@ -192,12 +192,6 @@ int side_placement(int c)
     return v;
 }
 
-// N + B + 2R + 4Q of colour index c.
-int phase_count(int c)
-{
-    return nombre_pieces[c] + bit_count[piece_type[c][ROOK] & SLOT_BITS] +
-           3 * bit_count[piece_type[c][QUEEN] & SLOT_BITS];
-}
 
 }  // namespace
 
@@ -222,7 +216,7 @@ int pawn_placement_value()
 
 int evaluation_pions()
 {
-    const bool middle_game = phase_count(WHITE) + phase_count(BLACK) > 6 &&
+    const bool middle_game = material_phase(WHITE) + material_phase(BLACK) > 6 &&
                              nombre_pions[WHITE] > 4 && nombre_pions[BLACK] > 4;
     ++pawn_probes;
     const Key96& key = pos()->pawn_key;

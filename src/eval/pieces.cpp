@@ -7,6 +7,7 @@
 #include <array>
 
 #include "core/board.h"
+#include "core/material.h"
 #include "core/tables.h"
 #include "eval/exchange.h"
 #include "eval/pawns.h"
@@ -24,11 +25,11 @@ constexpr int file_pair(int file)
     return file <= 4 ? file - 1 : 8 - file;
 }
 
-// Rank r of colour index c counted from c's own side. Black's "no pawn" value 9 of the pawn-file
-// tables becomes 0, White's 0 stays 0, so a missing pawn reads the same for both colours.
-constexpr int relative_rank(int c, int r)
+// A pawn-file table's rank counted from colour index c's side. Black's "no pawn" value 9
+// becomes 0 like White's, and a 0 stays 0, so a missing pawn reads the same for both colours.
+constexpr int relative_pawn_rank(int c, int r)
 {
-    return c == WHITE || r == 0 ? r : 9 - r;
+    return r == 0 ? 0 : relative_rank(c, r);
 }
 
 // The square of file f (1..8) and relative rank r (1..8) of colour index c.
@@ -117,17 +118,12 @@ const KnightTrap* knight_trap(int file, int rank)
     return nullptr;
 }
 
-int bits(uint32_t mask)
-{
-    return bit_count[mask & 0xFFFF];
-}
-
 // Men besides the kings above 10 and phase counts N + B + 2R + 4Q of both sides above 6.
 bool middle_game()
 {
     int phase = 0;
     for (int c = 0; c < 2; ++c)
-        phase += nombre_pieces[c] + bits(piece_type[c][ROOK]) + 3 * bits(piece_type[c][QUEEN]);
+        phase += material_phase(c);
     const int men = nombre_pieces[0] + nombre_pieces[1] + nombre_pions[0] + nombre_pions[1];
     return men > 10 && phase > 6;
 }
@@ -196,7 +192,7 @@ int knight_placement(int s, int c, int q)
     const int o = 1 - c;
     const int f = colonne[q];
     const int square_value = knight_square[c][q];
-    const int defenders = bits(attaques[c][q] & piece_type[c][PAWN]);
+    const int defenders = slot_count(attaques[c][q] & piece_type[c][PAWN]);
     int value = square_value;
     if (echiquier[q + s] == pawn_code(o) &&
         (pawn_file_flags(o, f) & (PAWN_FLAG_ISOLATED | PAWN_FLAG_WEAK | PAWN_FLAG_UNSUPPORTED)) !=
@@ -204,8 +200,8 @@ int knight_placement(int s, int c, int q)
         return value + square_value + 8 * defenders;
     }
     const int r = relative_rank(c, rangee[q]);
-    if (defenders > 0 && r >= relative_rank(c, pion_moins_avance[o][f - 1]) &&
-        r >= relative_rank(c, pion_moins_avance[o][f + 1])) {
+    if (defenders > 0 && r >= relative_pawn_rank(c, pion_moins_avance[o][f - 1]) &&
+        r >= relative_pawn_rank(c, pion_moins_avance[o][f + 1])) {
         value += knight_outpost[c][q];
     }
     return value;
@@ -305,7 +301,7 @@ int opponent_pawn_base(int c)
 {
     const int o = 1 - c;
     int base = 0;
-    for (int f = 1; f <= 8; ++f) base = std::max(base, relative_rank(c, pion_moins_avance[o][f]));
+    for (int f = 1; f <= 8; ++f) base = std::max(base, relative_pawn_rank(c, pion_moins_avance[o][f]));
     return base;
 }
 
@@ -324,7 +320,7 @@ int later_rooks_on_file(int c, int k, int f)
     uint32_t later = piece_type[c][ROOK] & ~((2u << k) - 1);
     int count = 0;
     while (later != 0) {
-        const int j = lowest_bit[later & 0xFFFF];
+        const int j = lowest_bit[later & SLOT_BITS];
         later ^= ficha[c][j].mask;
         if (colonne[ficha[c][j].square] == f) ++count;
     }
@@ -335,7 +331,7 @@ int later_rooks_on_file(int c, int k, int f)
 int rook_closed_file(int c, int f, int r)
 {
     const int o = 1 - c;
-    const int front_pawn = relative_rank(c, pion_plus_avance[c][f]);
+    const int front_pawn = relative_pawn_rank(c, pion_plus_avance[c][f]);
     int value = 0;
     if ((pawn_file_flags(c, f) & PAWN_FLAG_PASSED) && r < front_pawn) value += 15;
     if (r < front_pawn) {
@@ -343,7 +339,7 @@ int rook_closed_file(int c, int f, int r)
         return value;
     }
     if (pions_colonne[o][f] == 0) return value + 10;
-    const int d = r - relative_rank(c, pion_moins_avance[o][f]);
+    const int d = r - relative_pawn_rank(c, pion_moins_avance[o][f]);
     if (d >= 1) return value + 10;
     return value + (d >= -4 ? ROOK_FACING_PAWN[-d] : 0);
 }
@@ -413,7 +409,7 @@ int knight_terms(int s)
     int value = 0;
     uint32_t knights = piece_type[c][KNIGHT];
     while (knights != 0) {
-        const int k = lowest_bit[knights & 0xFFFF];
+        const int k = lowest_bit[knights & SLOT_BITS];
         knights ^= ficha[c][k].mask;
         value += one_knight(s, c, static_cast<int>(ficha[c][k].square), placement);
     }
@@ -426,7 +422,7 @@ int bishop_terms(int s)
     int value = 0;
     uint32_t bishops = piece_type[c][BISHOP];
     while (bishops != 0) {
-        const int k = lowest_bit[bishops & 0xFFFF];
+        const int k = lowest_bit[bishops & SLOT_BITS];
         bishops ^= ficha[c][k].mask;
         value += one_bishop(s, c, static_cast<int>(ficha[c][k].square));
     }
@@ -440,7 +436,7 @@ int rook_terms(int s)
     int value = 0;
     uint32_t rooks = piece_type[c][ROOK];
     while (rooks != 0) {
-        const int k = lowest_bit[rooks & 0xFFFF];
+        const int k = lowest_bit[rooks & SLOT_BITS];
         rooks ^= ficha[c][k].mask;
         value += one_rook(c, k, base);
     }
@@ -454,7 +450,7 @@ int queen_terms(int s)
     int value = 0;
     uint32_t queens = piece_type[c][QUEEN];
     while (queens != 0) {
-        const int k = lowest_bit[queens & 0xFFFF];
+        const int k = lowest_bit[queens & SLOT_BITS];
         queens ^= ficha[c][k].mask;
         const int q = static_cast<int>(ficha[c][k].square);
 

@@ -34,20 +34,14 @@ constexpr int Y_INNER[3] = {22, 16, 8};
 constexpr int Y_EDGE[3] = {22, 18, 10};
 constexpr int F_BY_RANK[5] = {0, 0, 1024, 682, 341};
 
-// Rank r of the board seen from colour c (the mapping is its own inverse).
-int relative(int c, int rank)
-{
-    return c == WHITE ? rank : 9 - rank;
-}
-
 // Relative ranks of c's most advanced (0 with no pawn) and rearmost (9 with none) pawn on file.
 int most_advanced(int c, int file)
 {
-    return relative(c, pion_plus_avance[c][file]);
+    return relative_rank(c, pion_plus_avance[c][file]);
 }
 int rearmost(int c, int file)
 {
-    return relative(c, pion_moins_avance[c][file]);
+    return relative_rank(c, pion_moins_avance[c][file]);
 }
 
 int y_weight(const int* row, int gap)
@@ -62,7 +56,7 @@ int storm_on_file(int c, int file, int p, const int* weights)
     const uint8_t own = colour_bit_of_index(c) | PAWN;
     const uint8_t enemy = colour_bit_of_index(1 - c) | PAWN;
     for (int rr = p + 1; rr <= p + 3; ++rr) {
-        const uint8_t code = echiquier[square_of(file, relative(c, rr))];
+        const uint8_t code = echiquier[square_of(file, relative_rank(c, rr))];
         if (code == own) return 0;
         if (code == enemy) return weights[rr];
     }
@@ -85,7 +79,7 @@ int shelter_pawn(int c, int file, int king_rank)
 
 void wing_shelter(int c, const Wing& wing)
 {
-    const int king_rank = relative(c, shelter_king_rank);
+    const int king_rank = relative_rank(c, shelter_king_rank);
     int p[3];
     for (int i = 0; i < 3; ++i) p[i] = shelter_pawn(c, wing.file[i], king_rank);
 
@@ -109,7 +103,7 @@ void wing_shelter(int c, const Wing& wing)
 
 void centre_shelter(int c)
 {
-    const int king_rank = relative(c, shelter_king_rank);
+    const int king_rank = relative_rank(c, shelter_king_rank);
     int s = 0;
     for (int file = 3; file <= 6; ++file) {
         const bool enemy_pawn = pions_colonne[1 - c][file] != 0;

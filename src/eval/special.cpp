@@ -8,16 +8,6 @@
 
 namespace {
 
-// case64 as the bit bases see it: Black's squares mirrored top to bottom.
-int base64(int s, int sq)
-{
-    return s > 0 ? case64[sq] : mirror64(case64[sq]);
-}
-
-int relative_rank(int s, int sq)
-{
-    return s > 0 ? rangee[sq] : 9 - rangee[sq];
-}
 
 // The square of colour c's only (or lowest-slot) pawn.
 int first_pawn_square(int c)
@@ -43,9 +33,9 @@ int kpk(int s)
     const int c = colour_index(s), o = 1 - c;
     const int king = king_square(c), defender = king_square(o), pawn = first_pawn_square(c);
     const bool won =
-        kpk_won(trait == s ? 1 : 0, base64(s, king), base64(s, defender), base64(s, pawn));
+        kpk_won(trait == s ? 1 : 0, bitbase_square(s, king), bitbase_square(s, defender), bitbase_square(s, pawn));
     const int front = pawn + s;
-    return 5 * (relative_rank(s, pawn) + (won ? 170 : 10)) + 3 * distance[defender][front] -
+    return 5 * (relative_rank(colour_index(s), rangee[pawn]) + (won ? 170 : 10)) + 3 * distance[defender][front] -
            distance[king][front];
 }
 

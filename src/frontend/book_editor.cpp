@@ -14,13 +14,14 @@
 #include "core/tables.h"
 #include "eval/evaluation.h"
 #include "frontend/display.h"
+#include "frontend/gameend.h"
 #include "movegen/movegen.h"
 #include "movegen/notation.h"
+#include "platform/platform.h"
 
 namespace {
 
 constexpr int EDITOR_LINE_SIZE = 256;
-constexpr int RULE_WIDTH = 75;
 constexpr size_t TABLE_BYTES = size_t{BOOK_MAX_RECORDS} * sizeof(BookRecord);
 constexpr int RESULT_LEAVE = 2;
 
@@ -28,24 +29,12 @@ std::FILE* editor_input = nullptr;
 char editor_line[EDITOR_LINE_SIZE];
 const char* editor_args = "";  // the rest of the current line, where "s" and "a" read
 
-void print_rule()
-{
-    for (int i = 0; i < RULE_WIDTH; ++i) std::putchar('-');
-    std::putchar('\n');
-}
-
 // Reads the next line holding a word; false at the end of the input. A line longer than the
 // buffer keeps its beginning and the rest is dropped, so the next read starts on a new line.
 bool read_command_line()
 {
     std::fflush(stdout);
-    while (std::fgets(editor_line, sizeof editor_line, editor_input) != nullptr) {
-        const size_t len = std::strlen(editor_line);
-        if (len > 0 && editor_line[len - 1] != '\n') {
-            int c;
-            do c = std::fgetc(editor_input);
-            while (c != '\n' && c != EOF);
-        }
+    while (read_text_line(editor_input, editor_line, sizeof editor_line)) {
         const char* p = editor_line;
         while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n') ++p;
         if (*p != '\0') return true;
@@ -342,11 +331,6 @@ int (*command_handler(const char* word))()
     return nullptr;
 }
 
-void take_back(int n)
-{
-    for (; n > 0 && ply >= 1; --n) unmake_move(etats[ply - 1].coup);
-}
-
 // A word that is neither a command nor a move: a takeback "-" / "-N", or unknown.
 void other_word(const char* word)
 {
@@ -356,7 +340,7 @@ void other_word(const char* word)
     }
     int n = 1;
     if (!parse_number(word + 1, &n)) n = 1;
-    take_back(n);
+    for (; n > 0 && ply >= 1; --n) take_back_game_move();
 }
 
 // Plays a typed move; true when it was made.

@@ -43,17 +43,7 @@ bool console_read_line()
 {
     std::fflush(stdout);
     console_cursor = 0;
-    int length = 0;
-    int c = std::getchar();
-    if (c == EOF) {
-        console_line[0] = '\0';
-        return false;
-    }
-    // A last line without its newline is still a line.
-    for (; c != EOF && c != '\n'; c = std::getchar())
-        if (length < LINE_BUFFER_SIZE - 1) console_line[length++] = static_cast<char>(c);
-    console_line[length] = '\0';
-    return true;
+    return read_text_line(stdin, console_line, LINE_BUFFER_SIZE);
 }
 
 void console_set_line(const char* text)

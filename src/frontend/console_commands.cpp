@@ -16,8 +16,9 @@
 #include "frontend/perf.h"
 #include "frontend/perft.h"
 #include "frontend/settings.h"
+#include "platform/platform.h"
 #include "search/clock.h"
-#include "search/hash.h"
+#include "caches/caches.h"
 #include "search/root.h"
 
 std::FILE* epd_file = nullptr;
@@ -32,12 +33,8 @@ namespace {
 // its first 255 characters and the rest is dropped, so the next read starts on the next line.
 bool read_epd_line()
 {
-    if (epd_file == nullptr) return false;
-    int c = std::fgetc(epd_file);
-    if (c == EOF) return false;
-    int length = 0;
-    for (; c != EOF && c != '\n'; c = std::fgetc(epd_file))
-        if (length < LINE_BUFFER_SIZE - 1) epd_line[length++] = static_cast<char>(c);
+    if (epd_file == nullptr || !read_text_line(epd_file, epd_line, LINE_BUFFER_SIZE)) return false;
+    size_t length = std::strlen(epd_line);
     while (length > 0 && epd_line[length - 1] == '\r') --length;
     epd_line[length] = '\0';
     return true;
@@ -79,10 +76,7 @@ int32_t clamp_product(int32_t value, int64_t factor)
 void take_back()
 {
     engine_colours = ENGINE_NONE;
-    if (ply > 0) {
-        unmake_move(etats[ply - 1].coup);
-        game_state = GAME_IN_PROGRESS;
-    }
+    take_back_game_move();
     affiche_echiquier();
 }
 
@@ -328,12 +322,6 @@ constexpr const char* HELP_LINES[][2] = {
     {"sav", "sauvegarde la liste des coups"},
     {"status", "etat des variables internes"},
 };
-
-void print_rule()
-{
-    for (int i = 0; i < 75; ++i) std::putchar('-');
-    std::putchar('\n');
-}
 
 }  // namespace
 

@@ -69,6 +69,19 @@ int game_end_test()
     return can_move ? GAME_IN_PROGRESS : GAME_STALEMATE;
 }
 
+void take_back_game_move()
+{
+    if (ply <= 0) return;
+    unmake_move(etats[ply - 1].coup);
+    game_state = GAME_IN_PROGRESS;
+}
+
+void print_rule()
+{
+    for (int i = 0; i < 75; ++i) std::putchar('-');
+    std::putchar('\n');
+}
+
 int write_pgn()
 {
     std::FILE* file = std::fopen("game.pgn", "w");

@@ -48,13 +48,6 @@ bool read_command_line()
     return true;
 }
 
-void take_back_move()
-{
-    if (ply <= 0) return;
-    unmake_move(etats[ply - 1].coup);
-    game_state = GAME_IN_PROGRESS;
-}
-
 // The loop's own commands, matched on the whole line; 0 when the line is none of them.
 int loop_command(const char* line)
 {
@@ -72,10 +65,10 @@ int loop_command(const char* line)
         engine_colours = ENGINE_NONE;
     } else if (std::strcmp(line, "undo") == 0) {
         engine_colours = ENGINE_NONE;
-        take_back_move();
+        take_back_game_move();
     } else if (std::strcmp(line, "remove") == 0) {
-        take_back_move();
-        take_back_move();
+        take_back_game_move();
+        take_back_game_move();
     } else if (std::strcmp(line, "new") == 0) {
         nouvelle_partie();
         engine_colours = ENGINE_BLACK;

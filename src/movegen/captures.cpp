@@ -16,7 +16,7 @@ int victims_of_type(int w, int c, int type)
     while (victims) {
         const int k = lowest_bit[victims];
         const int v = static_cast<int>(ficha[o][k].square);
-        uint32_t attackers = attaques[c][v] & 0xffff;
+        uint32_t attackers = attaques[c][v] & SLOT_BITS;
         while (attackers) {
             const int a = lowest_bit[attackers];
             const int from = static_cast<int>(ficha[c][a].square);

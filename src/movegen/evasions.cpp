@@ -8,7 +8,6 @@ namespace {
 using namespace movegen_detail;
 
 constexpr uint32_t XRAY_MARK = 1u << 16;
-constexpr uint32_t SLOT_BITS = 0xffff;
 
 // Marks (or unmarks) the square behind the king on each sliding checker's line, so that a king
 // step away from the slider along its own line counts as attacked.

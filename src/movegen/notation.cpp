@@ -78,7 +78,7 @@ void write_disambiguation(TextWriter& w, int from, int to, int type)
     if (others == 0) return;
     uint32_t shared = 0;
     while (others != 0) {
-        const int slot = lowest_bit[others & 0xffff];
+        const int slot = lowest_bit[others & SLOT_BITS];
         others &= others - 1;
         shared |= file_rank_bits[ficha[mover][slot].square];
     }

@@ -100,3 +100,13 @@ void ignore_interrupt_signal()
 {
     std::signal(SIGINT, SIG_IGN);
 }
+
+bool read_text_line(std::FILE* in, char* buffer, int size)
+{
+    int length = 0;
+    int c = std::getc(in);
+    for (; c != EOF && c != '\n'; c = std::getc(in))
+        if (length < size - 1) buffer[length++] = static_cast<char>(c);
+    buffer[length] = '\0';
+    return c != EOF || length > 0;
+}

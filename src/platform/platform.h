@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 // Milliseconds from an arbitrary origin, never decreasing.
 int64_t now_ms();
@@ -26,3 +27,9 @@ bool key_pressed();
 int read_key();
 
 void ignore_interrupt_signal();
+
+// Reads the next line of `in` into buffer (size bytes, size >= 1): its first size - 1
+// characters are kept and the rest is dropped up to the newline, which is not stored, so the
+// next read starts on the next line. A last line without its newline is still a line. False at
+// the end of the input (or on a read error) with an empty buffer.
+bool read_text_line(std::FILE* in, char* buffer, int size);

@@ -64,7 +64,7 @@ bool hash_allows_null(int beta, int depth)
 {
     const HashCell* cell = hash_find();
     if (cell == nullptr) return true;
-    const int reach = (cell->depth + 180) % 0x8000;
+    const int reach = (cell->depth + THREE_PLIES) % DEPTH_FULL_WIDTH;
     return !(cell->score < beta && reach >= depth && (cell->packed & BOUND_UPPER) != 0);
 }
 

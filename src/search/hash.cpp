@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/board.h"
+#include "search/search.h"
 
 uint32_t hash_probes, hash_hits, hash_stores, hash_collisions;
 
@@ -90,8 +91,8 @@ uint32_t hash_probe(Move* move, int* score, int height, uint32_t depth_field)
         if (bound & BOUND_UPPER) return BOUND_UPPER;
     }
     if (cell->depth >= depth_field) return bound;
-    if (depth_field == 60) return (bound & BOUND_LOWER) ? BOUND_LOWER : 0;
-    if (depth_field == 120 && cell->depth == 60 && (bound & BOUND_UPPER)) return BOUND_UPPER;
+    if (depth_field == ONE_PLY) return (bound & BOUND_LOWER) ? BOUND_LOWER : 0;
+    if (depth_field == TWO_PLIES && cell->depth == ONE_PLY && (bound & BOUND_UPPER)) return BOUND_UPPER;
     return 0;
 }
 

@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr uint32_t SLOT_BITS = 0xFFFF;  // bit 16 of `attaques` is a transient mark, never a slot
 constexpr uint32_t KING_SLOT_BIT = 1;   // slot 0 always holds the king
 
 constexpr int CAPTURE_MOVER_BONUS[8] = {0, 10, 1, 7, 0, 7, 5, 3};
@@ -125,7 +124,7 @@ int victim_gain(const Node& n, Move m)
 
 // A slider among `candidates` (the side's sliders attacking from) covers the square just beyond
 // from on the line from to through from, or stands on it.
-bool backed_from_behind(const Node& n, int from, int to, uint32_t candidates)
+bool slider_covers_beyond(const Node& n, int from, int to, uint32_t candidates)
 {
     const int d = direction[to * 100 + from];
     if (d == 0 || candidates == 0) return false;
@@ -150,7 +149,7 @@ int contact_check_bonus(const Node& n, Move m)
         sliders = piece_type[n.side][ROOK] | piece_type[n.side][QUEEN];
     }
     const bool supported =
-        other_attackers(n, m) != 0 || backed_from_behind(n, f, s, attackers(n.side, f) & sliders);
+        other_attackers(n, m) != 0 || slider_covers_beyond(n, f, s, attackers(n.side, f) & sliders);
     if (!supported) return 0;
     return a == QUEEN ? QUEEN_CONTACT_BONUS : ROOK_CONTACT_BONUS;
 }

@@ -23,7 +23,6 @@ uint32_t superq_nodes_by_height[SEARCH_HEIGHTS];
 
 namespace {
 
-constexpr uint32_t SLOT_BITS = 0xffff;
 constexpr int MAX_QUIESCENCE_CAPTURE = 950;  // no capture can win more than a queen
 constexpr int QUIESCENCE_HOPELESS = 1050;    // a queen plus a pawn of margin
 
@@ -161,7 +160,7 @@ int SuperQuiescence(int alpha, int beta, int height, int depth)
     const int alpha0 = alpha;
     const bool check = in_check();
     if (at_height_limit(height, "SuperQuiescence")) return pos()->score_materiel;
-    if (depth == 2 * ONE_PLY && check) {
+    if (depth == TWO_PLIES && check) {
         std::printf("En echecs dans SuperQuiescenceIni\n");
         print_search_path();
         std::printf("\n");
@@ -192,7 +191,7 @@ int SuperQuiescence(int alpha, int beta, int height, int depth)
         ordonne_captures(height);
     }
     const auto child = [&](int a, int b) {
-        if (depth < 2 * ONE_PLY) return -Quiescence(-b, -a, height + 1);
+        if (depth < TWO_PLIES) return -Quiescence(-b, -a, height + 1);
         return -SuperQuiescence(-b, -a, height + 1, depth - ONE_PLY);
     };
     return search_list(alpha, beta, alpha0, best, height, depth_field, check, child);
@@ -278,7 +277,7 @@ bool discovered_beyond(const Capture& x, int through, uint32_t skip)
 }
 
 // The capturer is backed up through its own square by a slider of its colour behind it.
-bool backed_from_behind(const Capture& x)
+bool capturer_backed_by_slider(const Capture& x)
 {
     const int line = direction[x.from * 100 + x.to];
     if (line == 0) return false;
@@ -345,7 +344,7 @@ bool keep_capture(Move m, int t)
     x.victim = case_ficha[victim_sq]->mask;
     if (dvalue >= x.need) {
         if (attaques[x.c][x.to] & ~x.mover & SLOT_BITS) return true;
-        if (backed_from_behind(x)) return true;
+        if (capturer_backed_by_slider(x)) return true;
     }
     if (discovered_beyond(x, x.from, 0)) return true;
     if (discovered_beyond(x, x.defender_sq, x.mover)) return true;

@@ -79,9 +79,9 @@ bool list_empty(int height)
 // three, two or one ply less besides the ply itself.
 int reduced_depth(int depth)
 {
-    if (depth >= 420) return depth - 240;
-    if (depth >= 240) return depth - 180;
-    return depth - 120;
+    if (depth >= SEVEN_PLIES) return depth - FOUR_PLIES;
+    if (depth >= FOUR_PLIES) return depth - THREE_PLIES;
+    return depth - TWO_PLIES;
 }
 
 // off_pv of a child searched with the full window: stays 0 on the principal variation.
@@ -144,12 +144,12 @@ bool null_move_settles(Node& n, int beta, int* depth, int ext, int* result)
         }
         if (!enough_safe_moves(n.height, beta - n.material)) return false;
         if (evaluation(beta, beta + 1) <= beta) return false;
-        nd = *depth >= 240 ? *depth - 180 : *depth - 120;
+        nd = *depth >= FOUR_PLIES ? *depth - THREE_PLIES : *depth - TWO_PLIES;
     }
     ++null_move_tries;
     make_null_move();
     const int r = nd >= ONE_PLY ? -Search(-beta, 1 - beta, n.height + 1, nd, n.off_pv + 1)
-                                : -SuperQuiescence(-beta, 1 - beta, n.height + 1, 120);
+                                : -SuperQuiescence(-beta, 1 - beta, n.height + 1, TWO_PLIES);
     unmake_null_move();
     if (search_stopped) {
         *result = 0;
@@ -200,11 +200,11 @@ bool prepare_moves(Node& n, int alpha, int* depth, int* result)
             return true;
         }
         const int men = std::min(nombre_pions[n.side] + nombre_pieces[n.side], 15);
-        if (n.height >= iteration_depth && *depth >= 120 && count > EVASION_LIMIT[men])
+        if (n.height >= iteration_depth && *depth >= TWO_PLIES && count > EVASION_LIMIT[men])
             *depth -= ONE_PLY;
     } else {
-        const int margin = *depth < 120 ? 0 : 500;
-        if (*depth < 180 && n.material + 100 + margin < alpha) {
+        const int margin = *depth < TWO_PLIES ? 0 : 500;
+        if (*depth < THREE_PLIES && n.material + 100 + margin < alpha) {
             const int bound = futility_estimate() + 50 + margin;
             if (bound < alpha) {
                 n.futile = true;
@@ -224,7 +224,7 @@ bool prepare_moves(Node& n, int alpha, int* depth, int* result)
             }
         }
     }
-    if (n.off_pv == 0 && *depth >= 180)
+    if (n.off_pv == 0 && *depth >= THREE_PLIES)
         ordonne_precis(n.height);
     else if (n.in_check)
         ordonne_evasions(n.height);
@@ -306,8 +306,8 @@ int search_moves(Node& n, int alpha, int beta, int depth)
         if (n.best_move == 0) {
             r = -Search(-beta, -alpha, h + 1, depth - ONE_PLY, pv_child(n.off_pv));
         } else {
-            if (depth >= 120 && n.off_pv >= 2 && is_reducible(n, m) && ++reducible >= 3) {
-                r = -Search(-alpha - 1, -alpha, h + 1, depth - 120, n.off_pv + 1);
+            if (depth >= TWO_PLIES && n.off_pv >= 2 && is_reducible(n, m) && ++reducible >= 3) {
+                r = -Search(-alpha - 1, -alpha, h + 1, depth - TWO_PLIES, n.off_pv + 1);
                 if (search_stopped) {
                     unmake_move(m);
                     return 0;
@@ -348,7 +348,7 @@ bool settled_at_once(const Node& n, int alpha, int beta, int depth, int* result)
         *result = draw_score();
     } else if (mk[n.side] == 0 && alpha > 0) {
         *result = alpha;
-    } else if (!n.in_check && depth >= 180 && piece_type[n.side][QUEEN] != 0 &&
+    } else if (!n.in_check && depth >= THREE_PLIES && piece_type[n.side][QUEEN] != 0 &&
                queen_contact_mate(trait)) {
         *result = MATE_SCORE - h;
     } else {
@@ -410,20 +410,20 @@ int Search(int alpha, int beta, int height, int depth, int off_pv)
     n.searched = 0;
     int result = 0;
     if (settled_at_once(n, alpha, beta, depth, &result)) return result;
-    if (depth >= 180 && hash_find() == nullptr && deepen_first(alpha, beta, n, depth, &result))
+    if (depth >= THREE_PLIES && hash_find() == nullptr && deepen_first(alpha, beta, n, depth, &result))
         return result;
 
     ply_info[height].extension = 0;
     const int ext = extensions(alpha, beta, height, depth);
     depth += ext;
-    if (depth < ONE_PLY) return SuperQuiescence(alpha, beta, height, 120);
+    if (depth < ONE_PLY) return SuperQuiescence(alpha, beta, height, TWO_PLIES);
 
     ++poll_nodes;
     ++search_nodes;
     ++search_nodes_by_height[height];
 
     const Move before_last = ply >= 2 ? etats[ply - 2].coup : NULL_MOVE;
-    const bool double_null = n.last == NULL_MOVE && before_last != NULL_MOVE && depth >= 120 &&
+    const bool double_null = n.last == NULL_MOVE && before_last != NULL_MOVE && depth >= TWO_PLIES &&
                              nombre_pieces[n.side] < 3;
     if (probe_settles(height, depth, double_null, &alpha, &beta, &result)) return result;
 
@@ -438,7 +438,7 @@ int Search(int alpha, int beta, int height, int depth, int off_pv)
         if (search_stopped) return 0;
         if (r >= beta) return r;
     }
-    if (depth >= 120 && n.material + 100 > beta && off_pv != 0 && n.last != NULL_MOVE &&
+    if (depth >= TWO_PLIES && n.material + 100 > beta && off_pv != 0 && n.last != NULL_MOVE &&
         !n.in_check && hash_allows_null(beta, depth) &&
         null_move_settles(n, beta, &depth, ext, &result))
         return result;

@@ -11,6 +11,10 @@
 #include "search/options.h"
 
 constexpr int ONE_PLY = 60;
+constexpr int TWO_PLIES = 2 * ONE_PLY;
+constexpr int THREE_PLIES = 3 * ONE_PLY;
+constexpr int FOUR_PLIES = 4 * ONE_PLY;
+constexpr int SEVEN_PLIES = 7 * ONE_PLY;
 constexpr int MAX_SCORE = 30000;
 constexpr int MATE_SCORE = 29999;  // a mate given at height h + 1 scores 29999 - h
 constexpr int SEARCH_HEIGHTS = 64;

@@ -11,7 +11,6 @@ uint32_t queen_mate_tries, queen_mate_found;
 
 namespace {
 
-constexpr uint32_t SLOT_BITS = 0xffff;  // bit 16 of `attaques` is a transient mark, never a slot
 constexpr int CHEAPEST_FIRST[5] = {PAWN, KNIGHT, BISHOP, ROOK, QUEEN};
 
 // The value of the cheapest piece in the attacker set of colour c (the king counts 10000); a
