@@ -8,11 +8,11 @@
 #include <chrono>
 #include <regex>
 
+#include "caches/caches.h"
 #include "core/setup.h"
 #include "core/tables.h"
 #include "eval/bitbases.h"
 #include "frontend/startup.h"
-#include "caches/caches.h"
 
 void engine_init_for_tests()
 {

@@ -22,9 +22,8 @@ uint32_t hash_age;
 
 const char* const cache_names[CACHE_COUNT] = {"Hash_table", "Eval_hash_table", "Pawn_hash_table",
                                               "Materiel_hash_table", "King_hash_table"};
-const uint32_t cache_cell_bytes[CACHE_COUNT] = {sizeof(HashCell), sizeof(EvalCell),
-                                                sizeof(PawnCell), sizeof(MaterialCell),
-                                                sizeof(KingCell)};
+const uint32_t cache_cell_bytes[CACHE_COUNT] = {
+    sizeof(HashCell), sizeof(EvalCell), sizeof(PawnCell), sizeof(MaterialCell), sizeof(KingCell)};
 
 namespace {
 

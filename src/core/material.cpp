@@ -3,10 +3,10 @@
 // every position with the same material and bishop colours; its score is from White's view.
 #include "core/material.h"
 
+#include "caches/caches.h"
 #include "core/board.h"
 #include "core/keys.h"
 #include "core/tables.h"
-#include "caches/caches.h"
 
 int32_t fous_cases[2];
 uint32_t materiel_calls, materiel_hits;
@@ -37,11 +37,11 @@ Side side_of(int c)
     Side s{};
     s.pawns = nombre_pions[c];
     s.pieces = nombre_pieces[c];
-    s.knights = bit_count[piece_type[c][KNIGHT]  & SLOT_BITS];
-    s.bishops = bit_count[piece_type[c][BISHOP]  & SLOT_BITS];
-    s.minors = bit_count[(piece_type[c][KNIGHT] | piece_type[c][BISHOP])  & SLOT_BITS];
-    s.rooks = bit_count[piece_type[c][ROOK]  & SLOT_BITS];
-    s.queens = bit_count[piece_type[c][QUEEN]  & SLOT_BITS];
+    s.knights = bit_count[piece_type[c][KNIGHT] & SLOT_BITS];
+    s.bishops = bit_count[piece_type[c][BISHOP] & SLOT_BITS];
+    s.minors = bit_count[(piece_type[c][KNIGHT] | piece_type[c][BISHOP]) & SLOT_BITS];
+    s.rooks = bit_count[piece_type[c][ROOK] & SLOT_BITS];
+    s.queens = bit_count[piece_type[c][QUEEN] & SLOT_BITS];
     s.set = fous_cases[c];
     s.packed = mk[c];
     return s;
@@ -188,5 +188,6 @@ int evalue_materiel()
 
 int material_phase(int c)
 {
-    return nombre_pieces[c] + slot_count(piece_type[c][ROOK]) + 3 * slot_count(piece_type[c][QUEEN]);
+    return nombre_pieces[c] + slot_count(piece_type[c][ROOK]) +
+           3 * slot_count(piece_type[c][QUEEN]);
 }

@@ -6,28 +6,28 @@
 #include <cstdio>
 #include <cstring>
 
+#include "caches/caches.h"
 #include "core/board.h"
+#include "core/game.h"
 #include "core/keys.h"
 #include "core/material.h"
 #include "core/tables.h"
 #include "core/verify.h"
-#include "core/game.h"
-#include "caches/caches.h"
 
 namespace {
 
 constexpr int BISHOP_STEPS[4] = {-9, 11, -11, 9};
 constexpr int ROOK_STEPS[4] = {1, -1, 10, -10};
-constexpr int FIRST_SQUARE = 21;
-constexpr int LAST_SQUARE = 98;
 constexpr int BEST_MOVE_CHARS = 7;
 
 // Every table of the position record a set-up writes, but the ply records (saved up to `ply`):
 // the one list that both the saved copy and the copying are made from.
+// clang-format off
 #define QV_SETUP_TABLES(X)                                                                         \
     X(echiquier) X(ficha) X(case_ficha) X(piece_type) X(pieces_glissantes_mask) X(attaques)        \
     X(nombre_pions) X(nombre_pieces) X(mk) X(mk3) X(cf) X(pions_colonne) X(pion_plus_avance)       \
     X(pion_moins_avance) X(trait) X(ply)
+// clang-format on
 
 // Everything a set-up writes, copied before the attempt so that a rejection can put it back.
 struct SavedRecord {

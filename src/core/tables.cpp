@@ -33,7 +33,7 @@ bool is_board_square(int sq)
 int board_squares(int out[64])
 {
     int n = 0;
-    for (int sq = 21; sq <= 98 && n < 64; ++sq)
+    for (int sq = FIRST_SQUARE; sq <= LAST_SQUARE && n < 64; ++sq)
         if (is_board_square(sq)) out[n++] = sq;
     return n;
 }

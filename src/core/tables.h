@@ -14,7 +14,7 @@
 namespace tables_detail {
 constexpr bool on_board(int sq)
 {
-    return sq >= 21 && sq <= 98 && sq % 10 != 0 && sq % 10 != 9;
+    return sq >= FIRST_SQUARE && sq <= LAST_SQUARE && sq % 10 != 0 && sq % 10 != 9;
 }
 constexpr int file_of(int sq)
 {

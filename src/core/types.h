@@ -44,10 +44,19 @@ constexpr uint32_t BLACK_QUEEN_SIDE = 2;
 constexpr uint32_t WHITE_KING_SIDE = 4;
 constexpr uint32_t WHITE_QUEEN_SIDE = 8;
 
-// Some named squares (mailbox indices).
-constexpr int SQ_A1 = 21, SQ_A8 = 28, SQ_B1 = 31, SQ_C1 = 41, SQ_D1 = 51, SQ_E1 = 61, SQ_F1 = 71,
-              SQ_G1 = 81, SQ_H1 = 91, SQ_C8 = 48, SQ_D8 = 58, SQ_E8 = 68, SQ_F8 = 78, SQ_G8 = 88,
-              SQ_H8 = 98;
+// The named squares (mailbox indices: 10 * (file + 1) + rank, files a..h = 1..8), and the
+// first and last squares of the board in index order.
+// clang-format off
+constexpr int SQ_A1 = 21, SQ_A2 = 22, SQ_A3 = 23, SQ_A4 = 24, SQ_A5 = 25, SQ_A6 = 26, SQ_A7 = 27, SQ_A8 = 28;
+constexpr int SQ_B1 = 31, SQ_B2 = 32, SQ_B3 = 33, SQ_B4 = 34, SQ_B5 = 35, SQ_B6 = 36, SQ_B7 = 37, SQ_B8 = 38;
+constexpr int SQ_C1 = 41, SQ_C2 = 42, SQ_C3 = 43, SQ_C4 = 44, SQ_C5 = 45, SQ_C6 = 46, SQ_C7 = 47, SQ_C8 = 48;
+constexpr int SQ_D1 = 51, SQ_D2 = 52, SQ_D3 = 53, SQ_D4 = 54, SQ_D5 = 55, SQ_D6 = 56, SQ_D7 = 57, SQ_D8 = 58;
+constexpr int SQ_E1 = 61, SQ_E2 = 62, SQ_E3 = 63, SQ_E4 = 64, SQ_E5 = 65, SQ_E6 = 66, SQ_E7 = 67, SQ_E8 = 68;
+constexpr int SQ_F1 = 71, SQ_F2 = 72, SQ_F3 = 73, SQ_F4 = 74, SQ_F5 = 75, SQ_F6 = 76, SQ_F7 = 77, SQ_F8 = 78;
+constexpr int SQ_G1 = 81, SQ_G2 = 82, SQ_G3 = 83, SQ_G4 = 84, SQ_G5 = 85, SQ_G6 = 86, SQ_G7 = 87, SQ_G8 = 88;
+constexpr int SQ_H1 = 91, SQ_H2 = 92, SQ_H3 = 93, SQ_H4 = 94, SQ_H5 = 95, SQ_H6 = 96, SQ_H7 = 97, SQ_H8 = 98;
+// clang-format on
+constexpr int FIRST_SQUARE = SQ_A1, LAST_SQUARE = SQ_H8;
 
 constexpr int square_of(int file, int rank) { return 10 * (file + 1) + rank; }  // files, ranks 1..8
 constexpr bool is_border(uint8_t code) { return code == BORDER; }

@@ -9,9 +9,9 @@
 #include "core/board.h"
 #include "core/keys.h"
 #include "core/material.h"
+#include "core/run_settings.h"
 #include "core/setup.h"
 #include "core/tables.h"
-#include "core/run_settings.h"
 #include "platform/platform.h"
 
 VerifyDisplays verify_displays;
@@ -57,7 +57,7 @@ RebuiltKeys rebuild_keys()
 {
     RebuiltKeys r{};
     int kind_count[12] = {};
-    for (int sq = 21; sq <= 98; ++sq) {
+    for (int sq = FIRST_SQUARE; sq <= LAST_SQUARE; ++sq) {
         const uint8_t code = echiquier[sq];
         if (!on_board(sq) || !is_occupied(code)) continue;
         const int c = colour_of(code), t = type_of(code);
@@ -145,7 +145,7 @@ int verifie_attaques()
     std::memset(rebuilt, 0, sizeof rebuilt);
     calcule_attaques(rebuilt);
     int errors = 0;
-    for (int sq = 21; sq <= 98; ++sq) {
+    for (int sq = FIRST_SQUARE; sq <= LAST_SQUARE; ++sq) {
         if (!on_board(sq)) continue;
         for (int c = 0; c < 2; ++c) {
             if (attaques[c][sq] == rebuilt[c][sq]) continue;
@@ -161,7 +161,7 @@ int verifie_types()
 {
     uint32_t types[2][8] = {};
     uint32_t sliders[2] = {};
-    for (int sq = 21; sq <= 98; ++sq) {
+    for (int sq = FIRST_SQUARE; sq <= LAST_SQUARE; ++sq) {
         const uint8_t code = echiquier[sq];
         if (!on_board(sq) || !is_occupied(code) || case_ficha[sq] == nullptr) continue;
         const int c = colour_of(code), t = type_of(code);
@@ -210,7 +210,7 @@ int verifie_cles()
 int verifie_materiel()
 {
     int32_t materiel[2] = {};
-    for (int sq = 21; sq <= 98; ++sq) {
+    for (int sq = FIRST_SQUARE; sq <= LAST_SQUARE; ++sq) {
         const uint8_t code = echiquier[sq];
         if (on_board(sq) && is_occupied(code))
             materiel[colour_of(code)] += valeur_piece[type_of(code)];

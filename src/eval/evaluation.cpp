@@ -26,15 +26,28 @@ constexpr auto NEIGHBOURS = [] {
 }();
 
 // Squares where a bishop of the colour index is shut in by enemy pawns.
-constexpr int TRAPPED_BISHOP[2][4] = {{22, 31, 81, 92}, {27, 38, 88, 97}};
+constexpr int TRAPPED_BISHOP[2][4] = {{SQ_A2, SQ_B1, SQ_G1, SQ_H2}, {SQ_A7, SQ_B8, SQ_G8, SQ_H7}};
 
 // A knight of the colour index in an enemy corner, and the square it must escape through.
 struct CornerKnight {
     int square, escape;
 };
-constexpr CornerKnight TRAPPED_KNIGHT[2][8] = {
-    {{21, 42}, {22, 41}, {31, 52}, {32, 51}, {91, 72}, {92, 71}, {81, 62}, {82, 61}},
-    {{28, 47}, {27, 48}, {38, 57}, {37, 58}, {98, 77}, {97, 78}, {88, 67}, {87, 68}}};
+constexpr CornerKnight TRAPPED_KNIGHT[2][8] = {{{SQ_A1, SQ_C2},
+                                                {SQ_A2, SQ_C1},
+                                                {SQ_B1, SQ_D2},
+                                                {SQ_B2, SQ_D1},
+                                                {SQ_H1, SQ_F2},
+                                                {SQ_H2, SQ_F1},
+                                                {SQ_G1, SQ_E2},
+                                                {SQ_G2, SQ_E1}},
+                                               {{SQ_A8, SQ_C7},
+                                                {SQ_A7, SQ_C8},
+                                                {SQ_B8, SQ_D7},
+                                                {SQ_B7, SQ_D8},
+                                                {SQ_H8, SQ_F7},
+                                                {SQ_H7, SQ_F8},
+                                                {SQ_G8, SQ_E7},
+                                                {SQ_G7, SQ_E8}}};
 
 constexpr int TRAPPED_BISHOP_COST = 200;
 constexpr int TRAPPED_KNIGHT_COST = 175;
@@ -122,10 +135,10 @@ int phase_terms(int white_phase, int black_phase)
             v -= endgame_drive(-1) * black_phase /
                  (nombre_pieces[WHITE] + nombre_pions[WHITE] + phases + 1);
     } else if (white_phase > 4 && black_phase > 4) {
-        if (blocked_centre_pawn(WHITE, 52, 53)) v -= 10;  // d2 / d3
-        if (blocked_centre_pawn(WHITE, 62, 63)) v -= 10;  // e2 / e3
-        if (blocked_centre_pawn(BLACK, 57, 56)) v += 10;  // d7 / d6
-        if (blocked_centre_pawn(BLACK, 67, 66)) v += 10;  // e7 / e6
+        if (blocked_centre_pawn(WHITE, SQ_D2, SQ_D3)) v -= 10;
+        if (blocked_centre_pawn(WHITE, SQ_E2, SQ_E3)) v -= 10;
+        if (blocked_centre_pawn(BLACK, SQ_D7, SQ_D6)) v += 10;
+        if (blocked_centre_pawn(BLACK, SQ_E7, SQ_E6)) v += 10;
         v += 5 * trait;
     }
     return v;

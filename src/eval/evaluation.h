@@ -5,10 +5,10 @@
 
 #include <cstdint>
 
+#include "caches/caches.h"
 #include "core/board.h"
 #include "core/tables.h"
 #include "eval/special.h"
-#include "caches/caches.h"
 
 extern uint32_t eval_probes, eval_hits;
 
@@ -22,7 +22,6 @@ int endgame_king_shelter(int s);
 // Colour s's king terms while the opponent's material phase is opponent_phase: king safety from
 // 8 up, the endgame king terms up to 4, both between (the endgame part scaled by (8 - phase) / 4).
 int king_terms(int s, int opponent_phase);
-
 
 // The evaluation cache cell of the current position: the colour of the side to move picks one of
 // the two cells that share the key's index, so the two sides never overwrite each other.

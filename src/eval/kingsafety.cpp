@@ -3,11 +3,11 @@
 // results, the king cache and the extra attacker masks of the king's neighbours.
 #include "eval/kingsafety.h"
 
+#include "caches/caches.h"
 #include "core/board.h"
 #include "core/keys.h"
 #include "core/tables.h"
 #include "eval/shelter.h"
-#include "caches/caches.h"
 
 int32_t shelter_h, shelter_o, shelter_g, shelter_t;
 uint32_t king_probes, king_hits;
@@ -17,7 +17,7 @@ namespace {
 
 constexpr int FULL_SHELTER = 66;
 constexpr int MIN_CASTLING_SHELTER = 31;
-constexpr uint32_t KING_BIT = 1;        // slot 0 is always the king
+constexpr uint32_t KING_BIT = 1;  // slot 0 is always the king
 constexpr int QUEEN_SIDE_RIGHT = 2;
 constexpr int KING_SIDE_RIGHT = 1;
 

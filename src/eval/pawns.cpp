@@ -6,10 +6,10 @@
 #include <array>
 #include <cstdlib>
 
+#include "caches/caches.h"
 #include "core/board.h"
 #include "core/material.h"
 #include "core/tables.h"
-#include "caches/caches.h"
 
 namespace {
 uint8_t no_flags[2][8];  // what the references show before the first evaluation
@@ -19,7 +19,6 @@ const uint8_t* pawn_flags[2] = {no_flags[BLACK], no_flags[WHITE]};
 uint32_t pawn_probes, pawn_hits;
 
 namespace {
-
 
 // Advancement weight by file a..h.
 constexpr int ADVANCE_WEIGHT[10] = {0, 4, 6, 10, 14, 14, 10, 6, 4, 0};
@@ -191,7 +190,6 @@ int side_placement(int c)
     }
     return v;
 }
-
 
 }  // namespace
 

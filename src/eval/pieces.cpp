@@ -122,8 +122,7 @@ const KnightTrap* knight_trap(int file, int rank)
 bool middle_game()
 {
     int phase = 0;
-    for (int c = 0; c < 2; ++c)
-        phase += material_phase(c);
+    for (int c = 0; c < 2; ++c) phase += material_phase(c);
     const int men = nombre_pieces[0] + nombre_pieces[1] + nombre_pions[0] + nombre_pions[1];
     return men > 10 && phase > 6;
 }
@@ -301,7 +300,8 @@ int opponent_pawn_base(int c)
 {
     const int o = 1 - c;
     int base = 0;
-    for (int f = 1; f <= 8; ++f) base = std::max(base, relative_pawn_rank(c, pion_moins_avance[o][f]));
+    for (int f = 1; f <= 8; ++f)
+        base = std::max(base, relative_pawn_rank(c, pion_moins_avance[o][f]));
     return base;
 }
 

@@ -8,7 +8,6 @@
 
 namespace {
 
-
 // The square of colour c's only (or lowest-slot) pawn.
 int first_pawn_square(int c)
 {
@@ -32,11 +31,11 @@ int kpk(int s)
 {
     const int c = colour_index(s), o = 1 - c;
     const int king = king_square(c), defender = king_square(o), pawn = first_pawn_square(c);
-    const bool won =
-        kpk_won(trait == s ? 1 : 0, bitbase_square(s, king), bitbase_square(s, defender), bitbase_square(s, pawn));
+    const bool won = kpk_won(trait == s ? 1 : 0, bitbase_square(s, king),
+                             bitbase_square(s, defender), bitbase_square(s, pawn));
     const int front = pawn + s;
-    return 5 * (relative_rank(colour_index(s), rangee[pawn]) + (won ? 170 : 10)) + 3 * distance[defender][front] -
-           distance[king][front];
+    return 5 * (relative_rank(colour_index(s), rangee[pawn]) + (won ? 170 : 10)) +
+           3 * distance[defender][front] - distance[king][front];
 }
 
 int kbnk(int s)

@@ -1,8 +1,8 @@
 // The console's entry points into the book tools: the check of every book position to a depth
 // of 1..9 plies, the interactive editor and the optimiser. The editor reads standard input
 // through the same stdio stream as the console, so a script goes on where the editor left it.
-#include "frontend/book_editor.h"
 #include "frontend/book_check.h"
+#include "frontend/book_editor.h"
 #include "frontend/console.h"
 
 void console_book_check(int depth)

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "book/book.h"
+#include "caches/caches.h"
 #include "core/board.h"
 #include "core/makemove.h"
 #include "core/setup.h"
@@ -18,7 +19,6 @@
 #include "frontend/settings.h"
 #include "platform/platform.h"
 #include "search/clock.h"
-#include "caches/caches.h"
 #include "search/root.h"
 
 std::FILE* epd_file = nullptr;

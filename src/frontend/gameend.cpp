@@ -26,10 +26,16 @@ bool insufficient_material()
         const uint8_t code = echiquier[sq];
         if (is_border(code) || !is_occupied(code)) continue;
         switch (type_of(code)) {
-        case KING: break;
-        case KNIGHT: ++knights; break;
-        case BISHOP: ++bishops_on[couleur_case[sq]]; break;
-        default: return false;  // a pawn, a rook or a queen
+            case KING:
+                break;
+            case KNIGHT:
+                ++knights;
+                break;
+            case BISHOP:
+                ++bishops_on[couleur_case[sq]];
+                break;
+            default:
+                return false;  // a pawn, a rook or a queen
         }
     }
     if (knights + bishops_on[0] + bishops_on[1] <= 1) return true;

@@ -22,4 +22,7 @@ extern char line_buffer[LINE_BUFFER_SIZE];
 extern int32_t pending_input;
 
 // The bit of `engine colours` for a side (+1 White, -1 Black).
-constexpr uint32_t engine_colour_bit(int side) { return static_cast<uint32_t>((side + 3) >> 1); }
+constexpr uint32_t engine_colour_bit(int side)
+{
+    return static_cast<uint32_t>((side + 3) >> 1);
+}

@@ -268,8 +268,8 @@ void report_cache(int which, const TablePlan& t)
     cache_being_sized = which;
     if (!text_mode()) return;
     std::printf("%s - %u octets/cellule\n", cache_names[which], cache_cell_bytes[which]);
-    std::printf("%llu cellules / %llu octets (%llu Mo)\n",
-                static_cast<unsigned long long>(t.cells), static_cast<unsigned long long>(t.bytes),
+    std::printf("%llu cellules / %llu octets (%llu Mo)\n", static_cast<unsigned long long>(t.cells),
+                static_cast<unsigned long long>(t.bytes),
                 static_cast<unsigned long long>(t.bytes >> 20));
     print_binary_mask(t.mask);
 }

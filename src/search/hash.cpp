@@ -92,7 +92,8 @@ uint32_t hash_probe(Move* move, int* score, int height, uint32_t depth_field)
     }
     if (cell->depth >= depth_field) return bound;
     if (depth_field == ONE_PLY) return (bound & BOUND_LOWER) ? BOUND_LOWER : 0;
-    if (depth_field == TWO_PLIES && cell->depth == ONE_PLY && (bound & BOUND_UPPER)) return BOUND_UPPER;
+    if (depth_field == TWO_PLIES && cell->depth == ONE_PLY && (bound & BOUND_UPPER))
+        return BOUND_UPPER;
     return 0;
 }
 

@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr uint32_t KING_SLOT_BIT = 1;   // slot 0 always holds the king
+constexpr uint32_t KING_SLOT_BIT = 1;  // slot 0 always holds the king
 
 constexpr int CAPTURE_MOVER_BONUS[8] = {0, 10, 1, 7, 0, 7, 5, 3};
 constexpr int EVASION_MOVER_BONUS[8] = {0, 6, 0, 1, 0, 2, 5, 3};

@@ -410,7 +410,8 @@ int Search(int alpha, int beta, int height, int depth, int off_pv)
     n.searched = 0;
     int result = 0;
     if (settled_at_once(n, alpha, beta, depth, &result)) return result;
-    if (depth >= THREE_PLIES && hash_find() == nullptr && deepen_first(alpha, beta, n, depth, &result))
+    if (depth >= THREE_PLIES && hash_find() == nullptr &&
+        deepen_first(alpha, beta, n, depth, &result))
         return result;
 
     ply_info[height].extension = 0;
@@ -423,8 +424,8 @@ int Search(int alpha, int beta, int height, int depth, int off_pv)
     ++search_nodes_by_height[height];
 
     const Move before_last = ply >= 2 ? etats[ply - 2].coup : NULL_MOVE;
-    const bool double_null = n.last == NULL_MOVE && before_last != NULL_MOVE && depth >= TWO_PLIES &&
-                             nombre_pieces[n.side] < 3;
+    const bool double_null = n.last == NULL_MOVE && before_last != NULL_MOVE &&
+                             depth >= TWO_PLIES && nombre_pieces[n.side] < 3;
     if (probe_settles(height, depth, double_null, &alpha, &beta, &result)) return result;
 
     killers[height + 1].move1 = NULL_MOVE;

@@ -73,7 +73,10 @@ inline bool drawn_by_material()
 }
 
 // The move index of a move word: the table entry at its low 14 bits.
-inline int move_index_of(Move m) { return move_index[m & 0x3fff]; }
+inline int move_index_of(Move m)
+{
+    return move_index[m & 0x3fff];
+}
 
 // Nodes between two polls: ten times the start-up speed figure, but never more than
 // MAX_POLL_INTERVAL. The figure measures an arithmetic kernel, not the search: at its usual

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "core/board.h"
-#include "core/repetition.h"
 #include "core/makemove.h"
+#include "core/repetition.h"
 #include "frontend/display.h"
 #include "frontend/gameend.h"
 #include "test_support.h"

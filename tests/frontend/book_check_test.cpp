@@ -13,8 +13,8 @@
 #include <tuple>
 
 #include "book/book.h"
-#include "frontend/book_editor.h"
 #include "core/makemove.h"
+#include "frontend/book_editor.h"
 #include "frontend/startup.h"
 #include "movegen/notation.h"
 #include "search/clock.h"
