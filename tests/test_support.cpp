@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <regex>
 
 #include "caches/caches.h"
@@ -84,4 +86,45 @@ std::string ChildOutput::expect(const std::string& pattern, int seconds)
             return "";
         }
     }
+}
+
+ChildEngine::ChildEngine(const std::vector<std::string>& args, const char* book)
+{
+    static char bookless[] = "/tmp/quarvelin_engine_XXXXXX";
+    static const bool made = mkdtemp(bookless) != nullptr;
+    char with_book[] = "/tmp/quarvelin_engine_book_XXXXXX";
+    const char* dir = bookless;
+    if (book != nullptr) {
+        dir = mkdtemp(with_book);
+        if (dir == nullptr || symlink(book, (std::string(dir) + "/bibli.bok").c_str()) != 0) return;
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+    std::vector<char*> argv{const_cast<char*>(QUARVELIN_BINARY)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    int in[2], o[2];
+    if (!made || pipe(in) != 0 || pipe(o) != 0) return;
+    if ((pid = fork()) == 0) {
+        dup2(in[0], 0), dup2(o[1], 1), dup2(o[1], 2), close(in[1]), close(o[0]);
+        if (chdir(dir) == 0) execv(QUARVELIN_BINARY, argv.data());
+        _exit(127);
+    }
+    close(in[0]), close(o[1]);
+    to = in[1], fd = o[0];
+}
+
+void ChildEngine::send(const std::string& s)
+{
+    EXPECT_EQ(write(to, s.data(), s.size()), ssize_t(s.size()));
+}
+
+int ChildEngine::finish()
+{
+    int status = -1;
+    if (pid <= 0) return status;
+    close(to);
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60); read_some();)
+        if (std::chrono::steady_clock::now() > end) kill(pid, SIGKILL);
+    waitpid(pid, &status, 0), close(fd), pid = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

@@ -2,7 +2,10 @@
 // and position set-up from FEN with the FEN reader's chatter kept off the test output.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
+#include <vector>
 
 #include "core/types.h"
 
@@ -36,6 +39,19 @@ struct ChildOutput {
     // The next text matching `pattern` within `seconds` (a test failure and "" otherwise); the
     // cursor stays before a final newline, so that the next pattern may begin with one.
     std::string expect(const std::string& pattern, int seconds = 20);
+};
+
+// The engine as a child process in a scratch folder that holds no book, or `book` as its
+// bibli.bok; its input is a pipe, its output and errors are collected.
+struct ChildEngine : ChildOutput {
+    pid_t pid = -1;
+    int to = -1;
+
+    explicit ChildEngine(const std::vector<std::string>& args, const char* book = nullptr);
+    ~ChildEngine() { finish(); }
+    void send(const std::string& s);
+    // Closes the input and waits (killing it after a minute): the exit status.
+    int finish();
 };
 
 #include "test_support_impl.h"

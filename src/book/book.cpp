@@ -5,13 +5,16 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "core/board.h"
 #include "core/makemove.h"
 #include "core/run_settings.h"
 #include "movegen/movegen.h"
 #include "movegen/notation.h"
+#include "platform/platform.h"
 
+char book_file_name[BOOK_PATH_SIZE] = "bibli.bok";
 BookRecord* book_table = nullptr;
 int32_t book_count = 0;
 int32_t use_book = 1;
@@ -60,11 +63,24 @@ static int fail_count(std::FILE* f, int32_t count)
     return -1;
 }
 
+// The named book, or, for the default name when the working directory has none, the book
+// installed beside the program.
+static std::FILE* open_book_file()
+{
+    std::FILE* f = std::fopen(book_file_name, "rb");
+    if (f != nullptr || std::strcmp(book_file_name, BOOK_FILE_NAME) != 0) return f;
+    char path[BOOK_PATH_SIZE];
+    if (!executable_directory(path, BOOK_PATH_SIZE)) return nullptr;
+    const size_t used = std::strlen(path);
+    std::snprintf(path + used, sizeof path - used, "%s", INSTALLED_BOOK);
+    return std::fopen(path, "rb");
+}
+
 int load_book()
 {
     release_book();
     if (text_mode()) std::printf("Bibliotheque ... ");
-    std::FILE* f = std::fopen(BOOK_FILE_NAME, "rb");
+    std::FILE* f = open_book_file();
     if (f == nullptr) {
         if (text_mode()) std::printf("Non disponible\n");
         return -1;
@@ -210,7 +226,7 @@ Move choose_book_move()
     int32_t total = 0;
     for (int i = first; i < end && move_stack[i].score >= 1; ++i) total += move_stack[i].score;
 
-    print_book_line(first, end, total);
+    if (!uci_mode()) print_book_line(first, end, total);
     if (best < 0 || total < 1) return 0;
 
     const int32_t r = random_int(1, total);

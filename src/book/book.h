@@ -20,6 +20,14 @@ static_assert(sizeof(BookRecord) == 16);
 constexpr int32_t BOOK_MAX_RECORDS = 0x20000;
 constexpr const char* BOOK_FILE_NAME = "bibli.bok";
 
+// Where an installed engine keeps its default book, relative to the directory of its program.
+constexpr const char* INSTALLED_BOOK = "../share/games/quarvelin/bibli.bok";
+constexpr int BOOK_PATH_SIZE = 4096;
+
+// The file load_book reads: `bibli.bok` of the working directory unless a front end names
+// another. When the default file is not there, the installed book is read instead.
+extern char book_file_name[BOOK_PATH_SIZE];
+
 extern BookRecord* book_table;
 extern int32_t book_count;
 extern int32_t use_book;

@@ -7,11 +7,19 @@
 
 constexpr uint32_t MODE_TEXT = 1;
 constexpr uint32_t MODE_XBOARD = 2;
+constexpr uint32_t MODE_UCI = 4;
 
-extern uint32_t mode_flags;          // MODE_TEXT or MODE_XBOARD once start-up has run
+extern uint32_t mode_flags;          // one of the modes once start-up has run
 extern int32_t estimated_cpu_speed;  // hundredths of kernel blocks per second
 
 inline bool text_mode()
 {
     return mode_flags == MODE_TEXT;
+}
+
+// Under UCI only the protocol's own lines may reach the interface: the lower layers keep their
+// console and xboard lines to themselves, and the search reports through its link.
+inline bool uci_mode()
+{
+    return mode_flags == MODE_UCI;
 }

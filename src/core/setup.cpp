@@ -18,7 +18,6 @@ namespace {
 
 constexpr int BISHOP_STEPS[4] = {-9, 11, -11, 9};
 constexpr int ROOK_STEPS[4] = {1, -1, 10, -10};
-constexpr int BEST_MOVE_CHARS = 7;
 
 // Every table of the position record a set-up writes, but the ply records (saved up to `ply`):
 // the one list that both the saved copy and the copying are made from.
@@ -332,7 +331,7 @@ int init_echiquier(const int32_t* board, int side, uint32_t castling, uint32_t e
     return 0;
 }
 
-int lit_fen(const char* text)
+int parse_fen(const char* text, FenRecord* out)
 {
     const char* p = text;
     // Moves past the current character and the blanks after it; stays put at the end.
@@ -358,45 +357,55 @@ int lit_fen(const char* text)
     }
 
     skip();
-    const int side = (*p == 'w' || *p == 'W') ? 1 : -1;
+    out->side = (*p == 'w' || *p == 'W') ? 1 : -1;
     skip();
 
-    uint32_t castling = 0;
+    out->castling = 0;
     for (; *p != ' ' && *p != 0; ++p) {
-        if (*p == 'K') castling |= WHITE_KING_SIDE;
-        if (*p == 'Q') castling |= WHITE_QUEEN_SIDE;
-        if (*p == 'k') castling |= BLACK_KING_SIDE;
-        if (*p == 'q') castling |= BLACK_QUEEN_SIDE;
+        if (*p == 'K') out->castling |= WHITE_KING_SIDE;
+        if (*p == 'Q') out->castling |= WHITE_QUEEN_SIDE;
+        if (*p == 'k') out->castling |= BLACK_KING_SIDE;
+        if (*p == 'q') out->castling |= BLACK_QUEEN_SIDE;
     }
 
     skip();
-    uint32_t ep_square = 0;
+    out->ep_square = 0;
     if (*p != '-' && *p != 0) {
         const char file = *p++;
         const char rank = *p;
         if (rank != 0) ++p;
         if (file >= 'a' && file <= 'h' && rank >= '1' && rank <= '8')
-            ep_square = static_cast<uint32_t>(square_of(file - 'a' + 1, rank - '0'));
+            out->ep_square = static_cast<uint32_t>(square_of(file - 'a' + 1, rank - '0'));
     }
     skip();
 
+    out->has_best_move = false;
+    out->best_move[0] = '\0';
     if (*p == 'b' && p[1] == 'm') {
         ++p;
         skip();
-        char best[BEST_MOVE_CHARS + 1] = {};
-        for (int n = 0; n < BEST_MOVE_CHARS && *p != ';' && *p != 0; ++n) best[n] = *p++;
-        std::printf("{ Coup : %s }\n", best);
+        int n = 0;
+        for (; n < BEST_MOVE_CHARS && *p != ';' && *p != 0; ++n) out->best_move[n] = *p++;
+        out->best_move[n] = '\0';
+        out->has_best_move = true;
     } else if (*p == 'b') {
         ++p;
     }
 
     skip();
-    std::printf("%s\n", p);
+    out->rest = p;
+    for (int i = 0; i < 64; ++i) out->board[8 * (i % 8) + 7 - i / 8] = fen_board[i];
+    return 0;
+}
 
-    int32_t board[64];
-    for (int i = 0; i < 64; ++i) board[8 * (i % 8) + 7 - i / 8] = fen_board[i];
+int lit_fen(const char* text)
+{
+    FenRecord fen;
+    if (parse_fen(text, &fen) < 0) return -1;
+    if (fen.has_best_move) std::printf("{ Coup : %s }\n", fen.best_move);
+    std::printf("%s\n", fen.rest);
     clear_caches();
-    return init_echiquier(board, side, castling, ep_square);
+    return init_echiquier(fen.board, fen.side, fen.castling, fen.ep_square);
 }
 
 void nouvelle_partie()

@@ -14,6 +14,20 @@ constexpr std::array<int32_t, 64> initial_board = {
     23, 17, 0, 0, 0, 0, 9, 15,  18, 17, 0, 0, 0, 0, 9, 10,  21, 17, 0, 0, 0, 0, 9, 13,
     19, 17, 0, 0, 0, 0, 9, 11,  22, 17, 0, 0, 0, 0, 9, 14};
 
+// The fields of a FEN or EPD record: the board in sq64 order, the side (+1/-1), castling
+// rights, the en-passant square (0 for none), an EPD "bm" move and where the rest begins.
+constexpr int BEST_MOVE_CHARS = 7;
+struct FenRecord {
+    int32_t board[64];
+    int side;
+    uint32_t castling;
+    uint32_t ep_square;
+    bool has_best_move;
+    char best_move[BEST_MOVE_CHARS + 1];
+    const char* rest;  // points into the text
+};
+// Reads a record without setting anything up; -1 when its placement is malformed.
+int parse_fen(const char* text, FenRecord* out);
 int lit_fen(const char* text);
 void nouvelle_partie();
 // board: 64 entries in sq64 order, or nullptr to keep `echiquier` (then castling 15, no ep).

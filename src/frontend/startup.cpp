@@ -16,6 +16,7 @@
 #include "eval/bitbases.h"
 #include "frontend/console.h"
 #include "frontend/display.h"
+#include "frontend/uci.h"
 #include "frontend/xboard.h"
 #include "movegen/notation.h"
 #include "platform/platform.h"
@@ -47,6 +48,8 @@ void parse_command_line(int argc, char** argv)
             mode_flags = MODE_TEXT;
         else if (std::strcmp(argv[i], "xboard") == 0)
             mode_flags = MODE_XBOARD;
+        else if (std::strcmp(argv[i], "uci") == 0)
+            mode_flags = MODE_UCI;
         else
             parse_hash_argument(argv[i], &hash_budget);
     }
@@ -87,14 +90,27 @@ static void fall_back_to_text_mode(const char* expected)
     mode_flags = MODE_TEXT;
 }
 
-static void xboard_handshake()
+// An interface drives the program: unbuffered standard streams, the interrupt signal ignored.
+static void prepare_for_interface()
 {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     std::setvbuf(stdin, nullptr, _IONBF, 0);
     ignore_interrupt_signal();
+}
 
+// Set when the default mode's first word was "uci": the UCI loop answers it first.
+static bool uci_greeted = false;
+
+static void xboard_handshake()
+{
+    prepare_for_interface();
     char word[HANDSHAKE_WORD_SIZE];
     read_handshake_word(word);
+    if (std::strcmp(word, "uci") == 0) {
+        mode_flags = MODE_UCI;
+        uci_greeted = true;
+        return;
+    }
     if (std::strcmp(word, "xboard") != 0) {
         fall_back_to_text_mode("xboard");
         return;
@@ -289,7 +305,10 @@ void install_front_end_links()
 {
     verify_displays = VerifyDisplays{affiche_echiquier, print_search_path};
     search_link.book_move = book_move_for_think;
-    search_link.input = mode_flags == MODE_XBOARD ? xboard_search_input : console_search_input;
+    search_link.input = mode_flags == MODE_XBOARD ? xboard_search_input
+                        : uci_mode()              ? uci_search_input
+                                                  : console_search_input;
+    search_link.report = uci_mode() ? uci_report : nullptr;
 }
 
 // The xboard loop or the console loop, whichever `mode flags` names, runs here.
@@ -297,6 +316,8 @@ void run_front_end()
 {
     if (mode_flags == MODE_XBOARD)
         xboard_loop();
+    else if (mode_flags == MODE_UCI)
+        uci_loop(uci_greeted);
     else
         console_loop();
 }
@@ -304,12 +325,15 @@ void run_front_end()
 int quarvelin_main(int argc, char** argv)
 {
     parse_command_line(argc, argv);
-    if (mode_flags == MODE_XBOARD) xboard_handshake();
+    if (mode_flags == MODE_XBOARD)
+        xboard_handshake();
+    else if (mode_flags == MODE_UCI)
+        prepare_for_interface();
     if (text_mode()) print_banner();
 
     int32_t sink = 0;
     estimated_cpu_speed = mesure_vitesse_cpu(10, &sink);
-    std::printf("Estimated CPU speed: %d\n", estimated_cpu_speed);
+    if (!uci_mode()) std::printf("Estimated CPU speed: %d\n", estimated_cpu_speed);
 
     if (open_caches(hash_budget_bytes(hash_budget)) < 0) return -1;
     init_static_tables();

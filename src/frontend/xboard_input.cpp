@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "frontend/commands.h"
+#include "frontend/line_input.h"
 #include "frontend/settings.h"
 #include "frontend/xboard.h"
 #include "movegen/notation.h"
@@ -34,29 +35,17 @@ int input_available()
 
 // ---- command lines --------------------------------------------------------------------------
 
+// The protocol's line is the line buffer with its `pending input` count: the generic reader
+// works on a view of them.
 int gather_input_line(bool wait)
 {
-    int bytes = 0;
-    while (!line_complete && !input_ended && (wait || input_available())) {
-        const int c = read_input_byte();
-        if (c < 0) {
-            // A last line without its newline is still a line; an empty one is nothing.
-            input_ended = 1;
-            if (pending_input > 0 || discarding) line_complete = 1;
-            discarding = 0;
-            break;
-        }
-        ++bytes;
-        if (c == '\n') {
-            line_complete = 1;
-            discarding = 0;
-        } else if (pending_input < LINE_BUFFER_SIZE - 1) {
-            line_buffer[pending_input++] = static_cast<char>(c);
-        } else {
-            discarding = 1;
-        }
-    }
-    line_buffer[pending_input] = '\0';
+    LineReader r{line_buffer, LINE_BUFFER_SIZE, pending_input, line_complete != 0,
+                 input_ended != 0, discarding != 0};
+    const int bytes = gather_line(r, wait);
+    pending_input = r.length;
+    line_complete = r.complete ? 1 : 0;
+    input_ended = r.ended ? 1 : 0;
+    discarding = r.discarding ? 1 : 0;
     return bytes;
 }
 

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 int64_t now_ms()
@@ -109,4 +110,40 @@ bool read_text_line(std::FILE* in, char* buffer, int size)
         if (length < size - 1) buffer[length++] = static_cast<char>(c);
     buffer[length] = '\0';
     return c != EOF || length > 0;
+}
+
+void capture_output(void (*fn)(void*), void* context, char* out, int size)
+{
+    out[0] = '\0';
+    std::fflush(stdout);
+    std::FILE* scratch = std::tmpfile();
+    const int saved = scratch != nullptr ? dup(STDOUT_FILENO) : -1;
+    if (saved < 0) {
+        if (scratch != nullptr) std::fclose(scratch);
+        fn(context);
+        return;
+    }
+    dup2(fileno(scratch), STDOUT_FILENO);
+    fn(context);
+    std::fflush(stdout);
+    dup2(saved, STDOUT_FILENO);
+    close(saved);
+    std::rewind(scratch);
+    const size_t got = std::fread(out, 1, static_cast<size_t>(size - 1), scratch);
+    out[got] = '\0';
+    std::fclose(scratch);
+}
+
+bool executable_directory(char* out, int size)
+{
+    out[0] = '\0';
+    char path[4096];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return false;
+    path[n] = '\0';
+    char* slash = std::strrchr(path, '/');
+    if (slash == nullptr || slash - path + 2 > size) return false;
+    slash[1] = '\0';
+    std::snprintf(out, static_cast<size_t>(size), "%s", path);
+    return true;
 }

@@ -33,3 +33,12 @@ void ignore_interrupt_signal();
 // next read starts on the next line. A last line without its newline is still a line. False at
 // the end of the input (or on a read error) with an empty buffer.
 bool read_text_line(std::FILE* in, char* buffer, int size);
+
+// Runs fn with the process's standard output going to a scratch file and copies what it wrote
+// into out (size bytes, cut to fit, always terminated). When no scratch file can be made, fn
+// runs with the output where it was and out is left empty.
+void capture_output(void (*fn)(void*), void* context, char* out, int size);
+
+// The directory of the running executable, with a trailing '/', into out (size bytes); false,
+// with out empty, when it cannot be found or does not fit.
+bool executable_directory(char* out, int size);

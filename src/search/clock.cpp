@@ -10,6 +10,7 @@
 
 #include "core/board.h"
 #include "core/repetition.h"
+#include "core/run_settings.h"
 #include "platform/platform.h"
 #include "search/hash.h"
 #include "search/options.h"
@@ -22,6 +23,7 @@ int32_t min_depth = DEFAULT_MIN_DEPTH;
 int32_t max_depth = DEFAULT_MAX_DEPTH;
 uint32_t max_nodes;
 int32_t time_per_move_ms = DEFAULT_TIME_PER_MOVE;
+int32_t moves_to_go = 0;
 
 Pendule pendule[2];
 TimeOperations time_operations;
@@ -133,8 +135,8 @@ int32_t alloc_moves(int side, int game_ply)
 {
     const int64_t r = remaining_of(side);
     const int32_t n = std::max(pendule[colour_index(side)].moves_per_control, 1);
-    const int32_t left = n - (game_ply / 2) % n;
-    std::printf("%d coups restants avant gain de temps\n", left);
+    const int32_t left = moves_to_go > 0 ? moves_to_go : n - (game_ply / 2) % n;
+    if (!uci_mode()) std::printf("%d coups restants avant gain de temps\n", left);
     const int64_t a = left >= 8 ? r / std::min(left + 4, 40) : 2 * r / (3 * left);
     return finish_allocation(a - operator_time, game_ply);
 }
@@ -159,9 +161,9 @@ void allocate_time(int side, int game_ply)
     if (is_clock_mode(time_control_mode) && time_operations.allocate != nullptr) {
         const int32_t r = pendule[colour_index(side)].remaining;
         const int32_t s = r / 1000;
-        std::printf("Temps: %2d:%2d:%2d (%d ms)\n", s / 3600, s / 60 % 60, s % 60, r);
+        if (!uci_mode()) std::printf("Temps: %2d:%2d:%2d (%d ms)\n", s / 3600, s / 60 % 60, s % 60, r);
         move_allocation = time_operations.allocate(side, game_ply);
-        std::printf("Temps de reflexion : %d ms\n", move_allocation);
+        if (!uci_mode()) std::printf("Temps de reflexion : %d ms\n", move_allocation);
     }
     clock_start = clock_now();
 }

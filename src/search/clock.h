@@ -48,6 +48,9 @@ extern int32_t min_depth;         // plies: iterations up to here are never refu
 extern int32_t max_depth;         // plies: no iteration beyond this one
 extern uint32_t max_nodes;        // the fixed-nodes mode's limit
 extern int32_t time_per_move_ms;  // the time-per-move mode's budget
+// Moves left to the next control as a protocol counts them itself; 0 when the clock mode derives
+// them from the control's size and the game ply.
+extern int32_t moves_to_go;
 
 extern Pendule pendule[2];  // [0] Black, [1] White
 extern TimeOperations time_operations;

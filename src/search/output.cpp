@@ -20,6 +20,7 @@
 #include "search/quiescence.h"
 #include "search/root.h"
 #include "search/search.h"
+#include "search/search_link.h"
 #include "search/statictests.h"
 
 namespace {
@@ -66,6 +67,10 @@ int64_t think_elapsed()
 
 void print_first_line()
 {
+    if (search_link.report != nullptr) {
+        search_link.report(SearchEvent::FIRST_MOVE, 0, root_list[0].move);
+        return;
+    }
     const int static_value = evaluation(-30000, 30000) + fight(trait);
     std::printf("0 %d 0 0 ", static_value);
     std::printf("%s", move_to_text(root_list[0].move, false));
@@ -76,6 +81,13 @@ void print_first_line()
 
 void print_search_line(SearchLine kind, int score)
 {
+    if (search_link.report != nullptr) {
+        const SearchEvent event = kind == LINE_ITERATION   ? SearchEvent::ITERATION
+                                  : kind == LINE_FAIL_HIGH ? SearchEvent::FAIL_HIGH
+                                                           : SearchEvent::FAIL_LOW;
+        search_link.report(event, score, NULL_MOVE);
+        return;
+    }
     if (text_mode()) {
         if (!show_thinking) return;
         const char open = kind == LINE_ITERATION ? '[' : '|';
@@ -94,6 +106,10 @@ void print_search_line(SearchLine kind, int score)
 
 void print_root_line(Move m, int score, int researched)
 {
+    if (search_link.report != nullptr) {
+        search_link.report(SearchEvent::NEW_BEST, score, m);
+        return;
+    }
     const int64_t elapsed = think_elapsed();
     if (text_mode()) {
         std::printf("|%2d %6u %8u | ", iteration_depth, static_cast<uint32_t>(elapsed),
@@ -113,6 +129,19 @@ void print_root_line(Move m, int score, int researched)
         std::printf(" (%.0lfK/s)",
                     static_cast<double>(node_total()) / static_cast<double>(elapsed));
     std::printf("\n");
+}
+
+int collect_pv(Move* out, int max)
+{
+    int count = 0;
+    while (count < max && ply < MAX_PLY_RECORDS - 1) {
+        const Move m = hash_best_move();
+        if (m == 0 || !pv_move_fits_board(m)) break;
+        make_move(m);
+        out[count++] = m;
+    }
+    for (int i = count; i > 0; --i) unmake_move(out[i - 1]);
+    return count;
 }
 
 void print_pv()

@@ -28,6 +28,8 @@ int32_t last_score = -MAX_SCORE;
 int32_t show_thinking = 1;
 int32_t root_side;
 int32_t tag_counter;
+Move root_moves_only[ROOT_LIST_SIZE];
+int32_t root_moves_only_count;
 
 namespace {
 
@@ -103,6 +105,18 @@ void note_root_best(int i, int r, bool researched)
     if (show_thinking) print_root_line(root_list[i].move, r, researched ? 1 : 0);
 }
 
+bool root_move_allowed(Move m)
+{
+    if (root_moves_only_count <= 0) return true;
+    for (int i = 0; i < root_moves_only_count && i < ROOT_LIST_SIZE; ++i) {
+        const Move r = root_moves_only[i];
+        if (move_from(r) == move_from(m) && move_to(r) == move_to(m) &&
+            move_promotion(r) == move_promotion(m))
+            return true;
+    }
+    return false;
+}
+
 // Fills the root list from the generators, legal moves only, ordered. The list holds at most
 // 218 moves (the most any legal position has); the copy is still bounded by the array.
 void build_root_list()
@@ -114,8 +128,11 @@ void build_root_list()
         genere_all_moves(0);
     ordonne_precis(0);
     sort_list(0);
-    root_count = std::min(ply_start[1] - ply_start[0], ROOT_LIST_SIZE);
-    for (int i = 0; i < root_count; ++i) root_list[i] = RootEntry{move_stack[i].move, 0};
+    root_count = 0;
+    const int listed = std::min(ply_start[1] - ply_start[0], ROOT_LIST_SIZE);
+    for (int i = 0; i < listed; ++i)
+        if (root_move_allowed(move_stack[i].move))
+            root_list[root_count++] = RootEntry{move_stack[i].move, 0};
 }
 
 // The starting point of the deepening from the position's cell, if any: the depth to start at,

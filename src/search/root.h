@@ -26,6 +26,10 @@ extern int32_t last_score;
 extern int32_t show_thinking;
 extern int32_t root_side;    // `trait` when the think began
 extern int32_t tag_counter;  // best tags handed out in this think (0..5)
+// The root moves a front end restricts the next thinks to (compared by squares and promotion);
+// none means every move. Moves not legal at the root are simply never matched.
+extern Move root_moves_only[ROOT_LIST_SIZE];
+extern int32_t root_moves_only_count;
 
 // The move to play (0 for none); the game position is unchanged on return.
 Move Reflexion();

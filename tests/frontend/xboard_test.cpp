@@ -25,45 +25,11 @@ namespace {
 using Clock = std::chrono::steady_clock;
 const std::string MOVE = "\nmove [a-h][1-8][a-h][1-8][QRBN]?\n";
 
-struct Engine : ChildOutput {
-    pid_t pid = -1;
-    int to = -1;
-
+struct Engine : ChildEngine {
     // Runs in a scratch folder with no book file, or with `book` as its bibli.bok.
-    explicit Engine(const char* book = nullptr)
+    explicit Engine(const char* book = nullptr) : ChildEngine({"H8"}, book)
     {
-        static char bookless[] = "/tmp/quarvelin_xboard_XXXXXX";
-        static const bool made = mkdtemp(bookless) != nullptr;
-        char with_book[] = "/tmp/quarvelin_xboard_book_XXXXXX";
-        const char* dir = bookless;
-        if (book != nullptr) {
-            dir = mkdtemp(with_book);
-            if (dir == nullptr || symlink(book, (std::string(dir) + "/bibli.bok").c_str()) != 0)
-                return;
-        }
-        std::signal(SIGPIPE, SIG_IGN);
-        int in[2], o[2];
-        if (!made || pipe(in) != 0 || pipe(o) != 0) return;
-        if ((pid = fork()) == 0) {
-            dup2(in[0], 0), dup2(o[1], 1), dup2(o[1], 2), close(in[1]), close(o[0]);
-            if (chdir(dir) == 0) execl(QUARVELIN_BINARY, QUARVELIN_BINARY, "H8", nullptr);
-            _exit(127);
-        }
-        close(in[0]), close(o[1]);
-        to = in[1], fd = o[0];
         send("xboard\nprotover 2\n");
-    }
-    ~Engine() { finish(); }
-    void send(const std::string& s) { EXPECT_EQ(write(to, s.data(), s.size()), ssize_t(s.size())); }
-    int finish()  // closes the input: the exit status
-    {
-        int status = -1;
-        if (pid <= 0) return status;
-        close(to);
-        for (auto end = Clock::now() + std::chrono::seconds(60); read_some();)
-            if (Clock::now() > end) kill(pid, SIGKILL);
-        waitpid(pid, &status, 0), close(fd), pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 };
 

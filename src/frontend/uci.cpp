@@ -1,0 +1,352 @@
+// The UCI loop, its options and its positions. The game position is always a legal one: a bad
+// FEN or an illegal move in a "position" command is reported and the position stays the last
+// legal one reached. Lines that arrive while a search runs are answered at once ("isready"),
+// act on the search ("stop", "ponderhit", "quit"), or are kept and performed after it.
+#include "frontend/uci.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "book/book.h"
+#include "caches/caches.h"
+#include "core/board.h"
+#include "core/makemove.h"
+#include "core/setup.h"
+#include "frontend/line_input.h"
+#include "frontend/startup.h"
+#include "frontend/uci_internal.h"
+#include "frontend/xboard.h"
+#include "movegen/notation.h"
+#include "platform/platform.h"
+#include "search/clock.h"
+#include "search/options.h"
+
+bool uci_stop_received = false;
+bool uci_ponderhit_received = false;
+bool uci_quit_received = false;
+
+namespace {
+
+char input_text[UCI_LINE_SIZE];
+LineReader input{input_text, UCI_LINE_SIZE, 0, false, false, false};
+
+// Kept lines, each followed by its terminator, oldest first.
+char deferred[UCI_DEFERRED_BYTES];
+int deferred_used = 0;
+
+constexpr int MESSAGE_SIZE = 4096;
+constexpr int WORD_SIZE = 128;
+
+// The options and what is still to be applied.
+uint32_t hash_megabytes = 128;
+bool hash_changed = false;
+bool ponder_option = false;
+
+bool same_words(const char* a, const char* b)
+{
+    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+        const char x = *a >= 'A' && *a <= 'Z' ? char(*a - 'A' + 'a') : *a;
+        const char y = *b >= 'A' && *b <= 'Z' ? char(*b - 'A' + 'a') : *b;
+        if (x != y) return false;
+    }
+    return *a == *b;
+}
+
+void print_identity()
+{
+    std::printf("id name Quarvelin\n");
+    std::printf("id author Ardoiseaux\n");
+    std::printf("option name Hash type spin default 128 min 0 max %u\n", MAX_HASH_MEGABYTES);
+    std::printf("option name Ponder type check default false\n");
+    std::printf("option name OwnBook type check default true\n");
+    std::printf("option name BookFile type string default %s\n", BOOK_FILE_NAME);
+    std::printf("option name Clear Hash type button\n");
+    std::printf("uciok\n");
+}
+
+// ---- setoption ------------------------------------------------------------------------------
+
+void reload_book(void*)
+{
+    load_book();
+}
+
+void set_book_file(const char* value)
+{
+    std::snprintf(book_file_name, sizeof book_file_name, "%s",
+                  value[0] != '\0' ? value : BOOK_FILE_NAME);
+    run_quietly(reload_book, nullptr);
+    if (book_count == 0) std::printf("info string no opening book in %s\n", book_file_name);
+}
+
+void set_option(const char* name, const char* value)
+{
+    if (same_words(name, "Hash")) {
+        const long long mb = std::atoll(value);
+        hash_megabytes = static_cast<uint32_t>(std::clamp<long long>(mb, 0, MAX_HASH_MEGABYTES));
+        hash_changed = true;
+    } else if (same_words(name, "Ponder")) {
+        ponder_option = same_words(value, "true");
+    } else if (same_words(name, "OwnBook")) {
+        use_book = same_words(value, "true") ? 1 : 0;
+    } else if (same_words(name, "BookFile")) {
+        set_book_file(value);
+    } else if (same_words(name, "Clear Hash")) {
+        clear_caches();
+    }
+}
+
+// "name <id> [value <x>]": the id may hold spaces, the value runs to the end of the line.
+void setoption_command(const char* args)
+{
+    char word[WORD_SIZE];
+    const char* p = args;
+    if (!next_word(&p, word, sizeof word) || !same_words(word, "name")) return;
+    char name[WORD_SIZE] = "";
+    const char* value = "";
+    while (next_word(&p, word, sizeof word)) {
+        if (same_words(word, "value")) {
+            while (*p == ' ' || *p == '\t') ++p;
+            value = p;
+            break;
+        }
+        const size_t used = std::strlen(name);
+        std::snprintf(name + used, sizeof name - used, "%s%s", used > 0 ? " " : "", word);
+    }
+    set_option(name, value);
+}
+
+// ---- position -------------------------------------------------------------------------------
+
+struct SetUp {
+    const FenRecord* fen;  // null: the initial position
+    int result;
+};
+
+void set_up(void* context)
+{
+    auto* s = static_cast<SetUp*>(context);
+    s->result = s->fen == nullptr ? init_echiquier(initial_board.data(), 1, 15, 0)
+                                  : init_echiquier(s->fen->board, s->fen->side, s->fen->castling,
+                                                   s->fen->ep_square);
+}
+
+// The position's first part; false when it was refused (the position is then a legal one kept
+// from before, as set-up leaves it).
+bool set_up_start(const char** p)
+{
+    char word[WORD_SIZE];
+    if (!next_word(p, word, sizeof word)) return false;
+    SetUp s{nullptr, 0};
+    FenRecord fen;
+    if (same_words(word, "fen")) {
+        // The record runs up to "moves" or the end of the line.
+        char text[UCI_LINE_SIZE];
+        while (**p == ' ' || **p == '\t') ++*p;
+        const char* end = std::strstr(*p, " moves");
+        const size_t n = end != nullptr ? size_t(end - *p) : std::strlen(*p);
+        std::snprintf(text, sizeof text, "%.*s", static_cast<int>(n), *p);
+        *p += n;
+        if (parse_fen(text, &fen) < 0) {
+            std::printf("info string invalid FEN (bad placement): %s\n", text);
+            return false;
+        }
+        s.fen = &fen;
+    } else if (!same_words(word, "startpos")) {
+        std::printf("info string position: startpos or fen expected, not %s\n", word);
+        return false;
+    }
+    char message[MESSAGE_SIZE];
+    capture_output(set_up, &s, message, sizeof message);
+    if (s.result < 0) {
+        std::printf("info string position refused, the previous one is kept\n");
+        print_info_strings(message);
+        return false;
+    }
+    return true;
+}
+
+void position_command(const char* args)
+{
+    const char* p = args;
+    if (!set_up_start(&p)) return;
+    char word[WORD_SIZE];
+    if (!next_word(&p, word, sizeof word)) return;
+    if (!same_words(word, "moves")) {
+        std::printf("info string position: unexpected %s\n", word);
+        return;
+    }
+    while (next_word(&p, word, sizeof word)) {
+        const Move m = text_to_move(word);
+        if (m == 0 || is_legal_move(m) == 0) {
+            std::printf("info string illegal move %s: the position before it is kept\n", word);
+            return;
+        }
+        if (ply >= MAX_GAME_PLY) {
+            std::printf("info string game too long: the moves from %s on are ignored\n", word);
+            return;
+        }
+        make_move(m);
+    }
+}
+
+void new_game(void*)
+{
+    clear_caches();
+    init_echiquier(initial_board.data(), 1, 15, 0);
+}
+
+// One command outside a search; false when it ends the loop.
+bool perform(const char* line)
+{
+    const char* p = line;
+    char word[WORD_SIZE];
+    if (!next_word(&p, word, sizeof word)) return true;
+    while (*p == ' ' || *p == '\t') ++p;
+    if (std::strcmp(word, "quit") == 0) return false;
+    if (std::strcmp(word, "uci") == 0) {
+        print_identity();
+    } else if (std::strcmp(word, "isready") == 0) {
+        apply_pending_options();
+        std::printf("readyok\n");
+    } else if (std::strcmp(word, "setoption") == 0) {
+        setoption_command(p);
+    } else if (std::strcmp(word, "ucinewgame") == 0) {
+        run_quietly(new_game, nullptr);
+    } else if (std::strcmp(word, "position") == 0) {
+        position_command(p);
+    } else if (std::strcmp(word, "go") == 0) {
+        uci_go(p);
+        return !uci_quit_received;
+    } else if (std::strcmp(word, "stop") != 0 && std::strcmp(word, "ponderhit") != 0 &&
+               std::strcmp(word, "debug") != 0 && std::strcmp(word, "register") != 0) {
+        std::printf("info string unknown command %s\n", word);
+    }
+    return true;
+}
+
+}  // namespace
+
+// ---- shared with the search half ------------------------------------------------------------
+
+bool defer_line(const char* line)
+{
+    const int n = static_cast<int>(std::strlen(line)) + 1;
+    if (deferred_used + n > UCI_DEFERRED_BYTES) return false;
+    std::memcpy(deferred + deferred_used, line, static_cast<size_t>(n));
+    deferred_used += n;
+    return true;
+}
+
+bool next_word(const char** p, char* out, int size)
+{
+    const char* s = *p;
+    while (*s == ' ' || *s == '\t' || *s == '\r') ++s;
+    int n = 0;
+    for (; *s != '\0' && *s != ' ' && *s != '\t' && *s != '\r'; ++s)
+        if (n < size - 1) out[n++] = *s;
+    out[n] = '\0';
+    *p = s;
+    return n > 0;
+}
+
+void print_info_strings(const char* text)
+{
+    while (*text != '\0') {
+        const char* end = std::strchr(text, '\n');
+        const int n = end != nullptr ? static_cast<int>(end - text) : static_cast<int>(std::strlen(text));
+        if (n > 0) std::printf("info string %.*s\n", n, text);
+        text += n + (end != nullptr ? 1 : 0);
+    }
+}
+
+void run_quietly(void (*fn)(void*), void* context)
+{
+    char message[MESSAGE_SIZE];
+    capture_output(fn, context, message, sizeof message);
+    print_info_strings(message);
+}
+
+bool read_uci_line(char* out)
+{
+    if (deferred_used > 0) {
+        const int n = static_cast<int>(std::strlen(deferred)) + 1;
+        std::memcpy(out, deferred, static_cast<size_t>(n));
+        deferred_used -= n;
+        std::memmove(deferred, deferred + n, static_cast<size_t>(deferred_used));
+        return true;
+    }
+    gather_line(input, true);
+    if (!input.complete) return false;
+    std::snprintf(out, UCI_LINE_SIZE, "%s", input_text);
+    clear_line(input);
+    return true;
+}
+
+namespace {
+
+void reallocate_caches(void*)
+{
+    open_caches(hash_budget_bytes(hash_megabytes));
+}
+
+}  // namespace
+
+void apply_pending_options()
+{
+    if (!hash_changed) return;
+    hash_changed = false;
+    run_quietly(reallocate_caches, nullptr);
+}
+
+InputVerdict uci_search_input()
+{
+    for (;;) {
+        if (!input.complete) {
+            // The end of the input ends the program once the kept lines are performed; a search
+            // with no limit of its own ends at once.
+            if (input.ended) {
+                if (deferred_used > 0 && analyse_mode == 0 && ponder_search == 0)
+                    return InputVerdict::GO_ON;
+                uci_quit_received = true;
+                return InputVerdict::STOP;
+            }
+            if (!input_waiting()) return InputVerdict::GO_ON;
+            gather_line(input, false);
+            if (!input.complete) return InputVerdict::GO_ON;
+        }
+        char word[WORD_SIZE];
+        const char* p = input_text;
+        next_word(&p, word, sizeof word);
+        InputVerdict verdict = InputVerdict::GO_ON;
+        if (std::strcmp(word, "isready") == 0) {
+            std::printf("readyok\n");
+        } else if (std::strcmp(word, "stop") == 0) {
+            uci_stop_received = true;
+            verdict = InputVerdict::STOP;
+        } else if (std::strcmp(word, "quit") == 0 && deferred_used == 0) {
+            // After lines kept for later, "quit" waits its turn like them.
+            uci_quit_received = true;
+            verdict = InputVerdict::STOP;
+        } else if (std::strcmp(word, "ponderhit") == 0) {
+            uci_ponderhit_received = true;
+            if (ponder_search) verdict = InputVerdict::PONDER_HIT;
+        } else if (word[0] != '\0' && std::strcmp(word, "debug") != 0 && !defer_line(input_text)) {
+            return InputVerdict::STOP;  // no room: the line stays, the loop performs it next
+        }
+        clear_line(input);
+        if (verdict != InputVerdict::GO_ON) return verdict;
+    }
+}
+
+int uci_loop(bool greeted)
+{
+    hash_megabytes = hash_budget;
+    if (greeted) print_identity();
+    char line[UCI_LINE_SIZE];
+    while (read_uci_line(line))
+        if (!perform(line)) return 0;
+    return 0;
+}

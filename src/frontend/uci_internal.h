@@ -1,0 +1,37 @@
+// What the two halves of the UCI front end share: the input line and the lines kept for after a
+// search, the words of a command line, and the engine's own messages passed on as info strings.
+#pragma once
+
+#include <cstdint>
+
+// Long enough for "position startpos moves ..." of the longest game the engine can keep.
+constexpr int UCI_LINE_SIZE = 16384;
+
+// Room for the lines that arrive during a search and wait for it to end.
+constexpr int UCI_DEFERRED_BYTES = 1 << 18;
+// Keeps a line for after the search; false when there is no room left for it.
+bool defer_line(const char* line);
+
+// The next word of *p (cut to size - 1 characters) into out; *p moves past it. False, with out
+// empty, when no word is left.
+bool next_word(const char** p, char* out, int size);
+
+// Prints each non-empty line of text as "info string <line>".
+void print_info_strings(const char* text);
+
+// Runs fn with its printed lines passed on as info strings.
+void run_quietly(void (*fn)(void*), void* context);
+
+// Set by the input during a search, read and cleared by the search's driver.
+extern bool uci_stop_received;
+extern bool uci_ponderhit_received;
+extern bool uci_quit_received;
+
+// Blocks for the next line (a kept one first) and copies it into out; false at the end of input.
+bool read_uci_line(char* out);
+
+// Applies an option set since the last search or "isready" (the cache size).
+void apply_pending_options();
+
+// "go" with its arguments; returns after "bestmove" was printed.
+void uci_go(const char* args);
