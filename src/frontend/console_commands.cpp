@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "book/book.h"
 #include "core/board.h"
@@ -28,6 +29,10 @@ char epd_line[LINE_BUFFER_SIZE];
 
 namespace {
 
+// Past this many characters a line is not an EPD record: the file is given up rather than read
+// on and on (a file of one endless line would otherwise never end the read).
+constexpr long EPD_LINE_LIMIT = 65536;
+
 // The next line of the EPD file into `epd_line`, its end of line removed; a longer line keeps
 // its first 255 characters and the rest is dropped, so the next read starts on the next line.
 bool read_epd_line()
@@ -36,8 +41,16 @@ bool read_epd_line()
     int c = std::fgetc(epd_file);
     if (c == EOF) return false;
     int length = 0;
-    for (; c != EOF && c != '\n'; c = std::fgetc(epd_file))
+    long read = 0;
+    for (; c != EOF && c != '\n'; c = std::fgetc(epd_file)) {
         if (length < LINE_BUFFER_SIZE - 1) epd_line[length++] = static_cast<char>(c);
+        if (++read > EPD_LINE_LIMIT) {
+            std::printf("Ligne trop longue (plus de %ld caracteres)\n", EPD_LINE_LIMIT);
+            std::fclose(epd_file);
+            epd_file = nullptr;
+            return false;
+        }
+    }
     while (length > 0 && epd_line[length - 1] == '\r') --length;
     epd_line[length] = '\0';
     return true;
@@ -48,6 +61,13 @@ bool read_epd_line()
 int epd_load(const char* name)
 {
     if (epd_file != nullptr) std::fclose(epd_file);
+    epd_file = nullptr;
+    // A device or a pipe may never end (or never answer): only a regular file is read.
+    std::error_code error;
+    if (std::filesystem::exists(name, error) && !std::filesystem::is_regular_file(name, error)) {
+        std::printf("%s n'est pas un fichier ordinaire\n", name);
+        return -1;
+    }
     epd_file = std::fopen(name, "r");
     if (!read_epd_line()) return -1;
     epd_number = 1;
