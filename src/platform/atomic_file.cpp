@@ -69,6 +69,8 @@ bool atomic_open(AtomicFile* f, const char* path)
         f->stream = std::fopen(f->target.c_str(), "w");
         return f->stream != nullptr;
     }
+    // A file its owner made read-only stays protected, as it would be from a plain write.
+    if (exists && access(f->target.c_str(), W_OK) != 0) return false;
     return open_temp(f, exists ? &st : nullptr);
 }
 

@@ -47,7 +47,8 @@ std::string add_list_line(const std::string& line, BookTally* tally)
     std::string token;
     if (!(words >> token)) return "";
     if (!is_weight(token) || token.size() > 4 || std::stoi(token) > EDITOR_MAX_ATTRAIT)
-        return "'" + token + "': a weight from 0 to 1000 is expected";
+        return "'" + token + "': a weight from 0 to 1000 is expected" +
+               (token[0] == '[' ? " (games in PGN need a file name ending in .pgn)" : "");
     const int weight = std::stoi(token);
     const std::string weight_token = token;
     start_from_initial_position();

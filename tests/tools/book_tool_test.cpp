@@ -204,6 +204,9 @@ TEST(BookBuilder, ErrorsNameFileLineAndTokenAndWriteNothing)
         {"5 e2e4 e2e4\n", "l.txt:1: 'e2e4': illegal move in this position"},
         {"5 e2e4 e7e5 ls\n", "l.txt:1: 'ls': not a move in coordinates (such as e2e4)"},
         {"\n# fine\n7\n", "l.txt:3: '7': no move follows the weight"},
+        {"[Event \"x\"]\n1. e4 *\n",
+         "l.txt:1: '[Event': a weight from 0 to 1000 is expected "
+         "(games in PGN need a file name ending in .pgn)"},
     };
     for (const auto& [list, message] : lists) {
         t.write("l.txt", list);
