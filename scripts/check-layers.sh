@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Fails when a source file includes a header of a higher layer. The layers, lowest first:
-# platform, caches, core, movegen, eval, search, book, frontend. A file may include its own
-# layer and those below; a lower layer reaches up only through what a front end installs.
+# platform, caches, core, movegen, eval, search, book, frontend, tools (programs of their own
+# built from the front end's pieces). A file may include its own layer and those below; a lower
+# layer reaches up only through what a front end installs.
 # Usage: check-layers.sh [SRC_DIR]
 set -u
 src=${1:-$(dirname "$0")/../src}
-layers=(platform caches core movegen eval search book frontend)
+layers=(platform caches core movegen eval search book frontend tools)
 rank_of() {
     local i
     for i in "${!layers[@]}"; do [ "${layers[$i]}" = "$1" ] && { echo "$i"; return; }; done

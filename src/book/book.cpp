@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "book/book_file.h"
 #include "core/board.h"
 #include "core/makemove.h"
 #include "core/run_settings.h"
@@ -20,7 +21,6 @@ int32_t book_count = 0;
 int32_t use_book = 1;
 int32_t show_book = 0;
 
-constexpr size_t RECORD_BYTES = sizeof(BookRecord);
 // Weights travel in the 16-bit ordering scores of the move list; larger attraits are capped
 // there rather than wrapping to negative weights.
 constexpr int32_t MAX_WEIGHT = 32767;
@@ -34,79 +34,43 @@ void release_book()
 
 // ---- loading --------------------------------------------------------------------------------
 
-static uint32_t le32(const unsigned char* b)
-{
-    return uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 | uint32_t{b[3]} << 24;
-}
-
-static uint16_t le16(const unsigned char* b)
-{
-    return static_cast<uint16_t>(b[0] | b[1] << 8);
-}
-
-// Reads count records into table; false when the file ends first.
-static bool read_records(std::FILE* f, BookRecord* table, int32_t count)
-{
-    unsigned char b[RECORD_BYTES];
-    for (int32_t i = 0; i < count; ++i) {
-        if (std::fread(b, 1, RECORD_BYTES, f) != RECORD_BYTES) return false;
-        table[i] = BookRecord{le32(b), le32(b + 4), le32(b + 8), static_cast<int16_t>(le16(b + 12)),
-                              le16(b + 14)};
-    }
-    return true;
-}
-
-static int fail_count(std::FILE* f, int32_t count)
-{
-    if (text_mode()) std::printf("Nombre de positions invalide : %d\n", count);
-    std::fclose(f);
-    return -1;
-}
-
 // The named book, or, for the default name when the working directory has none, the book
-// installed beside the program.
-static std::FILE* open_book_file()
+// installed beside the program; written into path (BOOK_PATH_SIZE bytes).
+static void book_path(char* path)
 {
-    std::FILE* f = std::fopen(book_file_name, "rb");
-    if (f != nullptr || std::strcmp(book_file_name, BOOK_FILE_NAME) != 0) return f;
-    char path[BOOK_PATH_SIZE];
-    if (!executable_directory(path, BOOK_PATH_SIZE)) return nullptr;
-    const size_t used = std::strlen(path);
-    std::snprintf(path + used, sizeof path - used, "%s", INSTALLED_BOOK);
-    return std::fopen(path, "rb");
+    std::snprintf(path, BOOK_PATH_SIZE, "%s", book_file_name);
+    if (std::strcmp(book_file_name, BOOK_FILE_NAME) != 0) return;
+    if (std::FILE* f = std::fopen(book_file_name, "rb")) {
+        std::fclose(f);
+        return;
+    }
+    char dir[BOOK_PATH_SIZE];
+    const size_t room = BOOK_PATH_SIZE - 1 - std::strlen(INSTALLED_BOOK);
+    if (executable_directory(dir, static_cast<int>(room)))
+        std::snprintf(path, BOOK_PATH_SIZE, "%.*s%s", static_cast<int>(room), dir, INSTALLED_BOOK);
 }
 
 int load_book()
 {
     release_book();
     if (text_mode()) std::printf("Bibliotheque ... ");
-    std::FILE* f = open_book_file();
-    if (f == nullptr) {
-        if (text_mode()) std::printf("Non disponible\n");
+    char path[BOOK_PATH_SIZE];
+    book_path(path);
+    const BookFileContents file = read_book_file(path);
+    if (file.status != BookFileStatus::OK) {
+        if (text_mode()) {
+            if (file.status == BookFileStatus::NOT_OPENED)
+                std::printf("Non disponible\n");
+            else
+                print_book_file_error(file);
+        }
         return -1;
     }
-    unsigned char b[4] = {0, 0, 0, 0};
-    const size_t got = std::fread(b, 1, sizeof b, f);
-    const int32_t count = static_cast<int32_t>(le32(b));
-    if (got != sizeof b || count < 1 || count > BOOK_MAX_RECORDS) return fail_count(f, count);
-
-    auto* table = static_cast<BookRecord*>(std::malloc(static_cast<size_t>(count) * RECORD_BYTES));
-    if (table == nullptr) {
-        if (text_mode()) std::printf("Pas assez de memoire\n");
-        std::fclose(f);
-        return -1;
-    }
-    // A file shorter than its count would leave records undefined: it is refused whole.
-    if (!read_records(f, table, count)) {
-        std::free(table);
-        return fail_count(f, count);
-    }
-    std::fclose(f);
-    book_table = table;
-    book_count = count;
+    book_table = file.records;
+    book_count = file.count;
     if (text_mode())
-        std::printf("%d positions (%u Ko)\n", count,
-                    static_cast<unsigned>(static_cast<size_t>(count) * RECORD_BYTES / 1024));
+        std::printf("%d positions (%u Ko)\n", book_count,
+                    static_cast<unsigned>(size_t(book_count) * sizeof(BookRecord) / 1024));
     return 0;
 }
 

@@ -13,6 +13,7 @@
 #include "frontend/xboard.h"
 #include "movegen/movegen.h"
 #include "movegen/notation.h"
+#include "platform/atomic_file.h"
 #include "search/clock.h"
 #include "search/hash.h"
 #include "search/root.h"
@@ -161,12 +162,14 @@ void chkbk(int n)
     const int64_t start = clock_now();
     std::printf("Verification de la bibliotheque d'ouvertures (%d positions)\n", book_count);
     if (!allocate_flags()) return;
-    report = std::fopen(BOOK_REPORT_FILE_NAME, "w");
-    if (report == nullptr) {
+    // The report replaces chkbk.txt only once it is complete and safely written.
+    AtomicFile report_file;
+    if (!atomic_open(&report_file, BOOK_REPORT_FILE_NAME)) {
         std::printf("Impossible d'ouvrir <chkbk.txt>\n");
         release_flags();
         return;
     }
+    report = report_file.stream;
     show_thinking = 0;
     use_book = 0;
     min_depth = max_depth = n;
@@ -189,8 +192,8 @@ void chkbk(int n)
     }
 
     time_control_mode = saved_mode;
-    std::fclose(report);
     report = nullptr;
+    if (!atomic_commit(&report_file)) std::printf("Impossible d'ecrire dans <chkbk.txt>\n");
     release_flags();
     show_thinking = 1;
     print_elapsed(start);

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "book/book.h"
+#include "book/book_file.h"
 #include "core/board.h"
 #include "core/makemove.h"
 #include "core/setup.h"
@@ -123,59 +124,6 @@ void print_prompt()
                 evaluation(-30000, 30000));
 }
 
-// ---- file transfer ---------------------------------------------------------------------------
-
-void put_le32(unsigned char* b, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i) b[i] = static_cast<unsigned char>(v >> (8 * i));
-}
-
-uint32_t get_le32(const unsigned char* b)
-{
-    return uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 | uint32_t{b[3]} << 24;
-}
-
-bool write_book_file(std::FILE* f)
-{
-    unsigned char b[16];
-    put_le32(b, static_cast<uint32_t>(book_count));
-    if (std::fwrite(b, 1, 4, f) != 4) return false;
-    for (int32_t i = 0; i < book_count; ++i) {
-        const BookRecord& r = book_table[i];
-        put_le32(b, r.key0);
-        put_le32(b + 4, r.key1);
-        put_le32(b + 8, r.key2);
-        put_le32(b + 12, static_cast<uint16_t>(r.score) | uint32_t{r.attrait} << 16);
-        if (std::fwrite(b, 1, 16, f) != 16) return false;
-    }
-    return true;
-}
-
-// Reads the count and its records into a scratch block; nullptr (after the message) when the
-// count is out of range or the file ends before its last record.
-BookRecord* read_book_file(std::FILE* f, int32_t* count)
-{
-    unsigned char b[16] = {};
-    const bool have_count = std::fread(b, 1, 4, f) == 4;
-    *count = static_cast<int32_t>(get_le32(b));
-    BookRecord* scratch = nullptr;
-    if (have_count && *count >= 1 && *count <= BOOK_MAX_RECORDS)
-        scratch = static_cast<BookRecord*>(std::malloc(size_t(*count) * sizeof(BookRecord)));
-    for (int32_t i = 0; scratch != nullptr && i < *count; ++i) {
-        if (std::fread(b, 1, 16, f) != 16) {
-            std::free(scratch);
-            scratch = nullptr;
-            break;
-        }
-        const uint32_t last = get_le32(b + 12);
-        scratch[i] =
-            BookRecord{get_le32(b), get_le32(b + 4), get_le32(b + 8),
-                       static_cast<int16_t>(last & 0xffff), static_cast<uint16_t>(last >> 16)};
-    }
-    if (scratch == nullptr) std::printf("Nombre de positions invalide : %d\n", *count);
-    return scratch;
-}
-
 // ---- command handlers --------------------------------------------------------------------------
 
 int cmd_exit()
@@ -228,10 +176,8 @@ int cmd_list()
 int cmd_save()
 {
     if (!book_is_sorted()) return -1;
-    std::FILE* f = std::fopen(BOOK_FILE_NAME, "wb");
-    bool written = f != nullptr && write_book_file(f);
-    if (f != nullptr && std::fclose(f) != 0) written = false;
-    if (!written) {
+    // The book on disk is replaced only once the whole new one is written.
+    if (!write_book_file(BOOK_FILE_NAME, book_table, book_count)) {
         std::printf("Impossible d'ecrire dans <bibli.bok>\n");
         return -1;
     }
@@ -241,19 +187,19 @@ int cmd_save()
 
 int cmd_load()
 {
-    std::FILE* f = std::fopen(BOOK_FILE_NAME, "rb");
-    if (f == nullptr) {
+    const BookFileContents file = read_book_file(BOOK_FILE_NAME);
+    if (file.status == BookFileStatus::NOT_OPENED) {
         std::printf("Impossible de lire <bibli.bok>\n");
         return -1;
     }
-    int32_t count = 0;
-    BookRecord* scratch = read_book_file(f, &count);
-    std::fclose(f);
-    if (scratch == nullptr) return -1;
-    std::memcpy(book_table, scratch, size_t(count) * sizeof(BookRecord));
-    std::free(scratch);
-    book_count = count;
-    std::printf("%d positions chargees\n", count);
+    if (file.status != BookFileStatus::OK) {
+        print_book_file_error(file);
+        return -1;
+    }
+    std::memcpy(book_table, file.records, size_t(file.count) * sizeof(BookRecord));
+    std::free(file.records);
+    book_count = file.count;
+    std::printf("%d positions chargees\n", book_count);
     return book_is_sorted() ? 0 : -1;
 }
 

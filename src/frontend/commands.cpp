@@ -83,7 +83,8 @@ void clock_update(const char* line, const char* word, bool opponent)
     if (engine_colours == ENGINE_WHITE) side = 1;
     if (side == 0) return;
     if (opponent) side = -side;
-    const int32_t ms = clamp32(cs * 10);
+    // Saturated before it is scaled: the product of a huge count would wrap round to a small one.
+    const int32_t ms = clamp32(std::clamp<int64_t>(cs, INT64_MIN / 10, INT64_MAX / 10) * 10);
     std::printf("Mise a jour temps %s : %d ms\n", side > 0 ? "Blancs" : "Noirs", ms);
     pendule[colour_index(side)].remaining = ms;
 }

@@ -186,7 +186,7 @@ bool user_move(const char* word)
     const Move m = text_to_move(word);
     if (m == 0) return false;
     if (ply < MAX_GAME_PLY && is_legal_move(m)) {
-        charge_clock(trait, static_cast<int32_t>(clock_now() - clock_start));
+        charge_clock(trait, clock_now() - clock_start);
         make_move(m);
         affiche_echiquier();
         clock_start = clock_now();

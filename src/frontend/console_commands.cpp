@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "book/book.h"
 #include "caches/caches.h"
@@ -29,11 +30,22 @@ char epd_line[LINE_BUFFER_SIZE];
 
 namespace {
 
+// Past this many characters a line is not an EPD record: the file is given up rather than read
+// on and on (a file of one endless line would otherwise never end the read).
+constexpr long EPD_LINE_LIMIT = 65536;
+
 // The next line of the EPD file into `epd_line`, its end of line removed; a longer line keeps
 // its first 255 characters and the rest is dropped, so the next read starts on the next line.
 bool read_epd_line()
 {
-    if (epd_file == nullptr || !read_text_line(epd_file, epd_line, LINE_BUFFER_SIZE)) return false;
+    if (epd_file == nullptr) return false;
+    const int got = read_bounded_line(epd_file, epd_line, LINE_BUFFER_SIZE, EPD_LINE_LIMIT);
+    if (got < 0) {
+        std::printf("Ligne trop longue (plus de %ld caracteres)\n", EPD_LINE_LIMIT);
+        std::fclose(epd_file);
+        epd_file = nullptr;
+    }
+    if (got <= 0) return false;
     size_t length = std::strlen(epd_line);
     while (length > 0 && epd_line[length - 1] == '\r') --length;
     epd_line[length] = '\0';
@@ -45,6 +57,13 @@ bool read_epd_line()
 int epd_load(const char* name)
 {
     if (epd_file != nullptr) std::fclose(epd_file);
+    epd_file = nullptr;
+    // A device or a pipe may never end (or never answer): only a regular file is read.
+    std::error_code error;
+    if (std::filesystem::exists(name, error) && !std::filesystem::is_regular_file(name, error)) {
+        std::printf("%s n'est pas un fichier ordinaire\n", name);
+        return -1;
+    }
     epd_file = std::fopen(name, "r");
     if (!read_epd_line()) return -1;
     epd_number = 1;

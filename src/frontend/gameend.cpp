@@ -11,6 +11,7 @@
 #include "frontend/settings.h"
 #include "movegen/movegen.h"
 #include "movegen/notation.h"
+#include "platform/atomic_file.h"
 
 namespace {
 
@@ -90,11 +91,14 @@ void print_rule()
 
 int write_pgn()
 {
-    std::FILE* file = std::fopen("game.pgn", "w");
-    if (file == nullptr) {
+    // The game goes to a temporary file that replaces game.pgn only once it is all written: a
+    // full disk leaves the last saved game as it was.
+    AtomicFile out;
+    if (!atomic_open(&out, "game.pgn")) {
         std::printf("Impossible d'ouvrir <game.pgn>\n");
         return -1;
     }
+    std::FILE* file = out.stream;
     std::fputs(
         "[Event \"?\"]\n[Site \"?\"]\n[Date \"?\"]\n[Round  \"?\"]\n[White \"?\"]\n"
         "[Black \"?\"]\n[Result \"?\"]\n[TimeControl \"?\"]\n",
@@ -105,9 +109,7 @@ int write_pgn()
         std::fputs(i % 2 == 1 ? "\n" : "   ", file);
     }
     std::fprintf(file, " %s\n", result_texts[game_state]);
-    const bool written = std::fclose(file) == 0;
-    if (!written) {
-        // A full disk or a failed flush would otherwise be reported as a saved game.
+    if (!atomic_commit(&out)) {
         std::printf("Impossible d'ouvrir <game.pgn>\n");
         return -1;
     }

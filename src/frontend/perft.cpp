@@ -3,6 +3,7 @@
 // the mover's king is safe, and taken back, so the counts are exactly the legal paths.
 #include "frontend/perft.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "core/board.h"
@@ -47,7 +48,12 @@ void perft(int depth, int p)
 
 int perft_driver(int depth)
 {
-    if (depth < 1 || depth > PERFT_MAX_DEPTH || ply + depth >= MAX_PLY_RECORDS - 1) return -1;
+    if (depth < 1) return -1;
+    const int deepest = std::min(PERFT_MAX_DEPTH, MAX_PLY_RECORDS - 2 - ply);
+    if (depth > deepest) {
+        std::printf("Profondeur %d trop grande (au plus %d)\n", depth, deepest);
+        return -1;
+    }
     make_move_calls = 0;
     interior_nodes = 0;
     leaf_nodes = 0;

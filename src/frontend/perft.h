@@ -16,6 +16,6 @@ constexpr int PERFT_MAX_DEPTH = 32;
 void perft(int depth, int p);
 
 // Resets the counters, runs perft from the current position and prints the timed report.
-// -1 without running when the depth is below 1, beyond PERFT_MAX_DEPTH, or would take the game
-// past the last ply record.
+// -1 without running when the depth is below 1, or (saying so) beyond PERFT_MAX_DEPTH or deep
+// enough to take the game past the last ply record.
 int perft_driver(int depth);

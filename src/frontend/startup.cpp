@@ -41,6 +41,12 @@ bool parse_hash_argument(const char* arg, uint32_t* megabytes)
     return true;
 }
 
+// "H" or "h" and a digit: a budget, even one too large to be taken.
+static bool is_hash_budget_word(const char* arg)
+{
+    return (arg[0] == 'H' || arg[0] == 'h') && arg[1] >= '0' && arg[1] <= '9';
+}
+
 void parse_command_line(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
@@ -50,8 +56,9 @@ void parse_command_line(int argc, char** argv)
             mode_flags = MODE_XBOARD;
         else if (std::strcmp(argv[i], "uci") == 0)
             mode_flags = MODE_UCI;
-        else
-            parse_hash_argument(argv[i], &hash_budget);
+        else if (!parse_hash_argument(argv[i], &hash_budget) && is_hash_budget_word(argv[i]))
+            std::printf("%s ignored: the cache budget is at most %u MB\n", argv[i],
+                        MAX_HASH_MEGABYTES);
     }
 }
 

@@ -16,6 +16,7 @@ constexpr uint32_t MAX_HASH_MEGABYTES = 65536;
 // *megabytes alone for any other argument and for a number above MAX_HASH_MEGABYTES.
 bool parse_hash_argument(const char* arg, uint32_t* megabytes);
 // Sets `mode flags` and `hash budget` from the arguments after the program name; last one wins.
+// A budget above the largest is ignored with a line saying so.
 void parse_command_line(int argc, char** argv);
 // The budget in bytes, computed in 64 bits (4096 MB is already 2^32 bytes).
 constexpr uint64_t hash_budget_bytes(uint32_t megabytes)

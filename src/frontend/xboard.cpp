@@ -163,7 +163,7 @@ Move think()
 {
     allocate_time(trait, ply);
     const Move m = Reflexion();
-    charge_clock(trait, static_cast<int32_t>(clock_now() - clock_start) + operator_time);
+    charge_clock(trait, clock_now() - clock_start + operator_time);
     return m;
 }
 
@@ -192,7 +192,7 @@ Move ponder()
     const Move reply = Reflexion();
     ponder_search = 0;
     if (ponder_hit) {
-        charge_clock(trait, static_cast<int32_t>(clock_now() - clock_start) + operator_time);
+        charge_clock(trait, clock_now() - clock_start + operator_time);
         return reply;
     }
     unmake_move(predicted);

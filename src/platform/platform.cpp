@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -102,14 +103,25 @@ void ignore_interrupt_signal()
     std::signal(SIGINT, SIG_IGN);
 }
 
-bool read_text_line(std::FILE* in, char* buffer, int size)
+int read_bounded_line(std::FILE* in, char* buffer, int size, long limit)
 {
     int length = 0;
+    long read = 0;
     int c = std::getc(in);
-    for (; c != EOF && c != '\n'; c = std::getc(in))
+    for (; c != EOF && c != '\n'; c = std::getc(in)) {
+        if (++read > limit) {
+            buffer[length] = '\0';
+            return -1;
+        }
         if (length < size - 1) buffer[length++] = static_cast<char>(c);
+    }
     buffer[length] = '\0';
-    return c != EOF || length > 0;
+    return c != EOF || length > 0 ? 1 : 0;
+}
+
+bool read_text_line(std::FILE* in, char* buffer, int size)
+{
+    return read_bounded_line(in, buffer, size, LONG_MAX) > 0;
 }
 
 void capture_output(void (*fn)(void*), void* context, char* out, int size)

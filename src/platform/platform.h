@@ -33,6 +33,9 @@ void ignore_interrupt_signal();
 // next read starts on the next line. A last line without its newline is still a line. False at
 // the end of the input (or on a read error) with an empty buffer.
 bool read_text_line(std::FILE* in, char* buffer, int size);
+// The same, giving up once a line runs past `limit` characters (an endless stream is not a
+// text): 1 for a line, 0 at the end of the input, -1 for a line too long (the rest unread).
+int read_bounded_line(std::FILE* in, char* buffer, int size, long limit);
 
 // Runs fn with the process's standard output going to a scratch file and copies what it wrote
 // into out (size bytes, cut to fit, always terminated). When no scratch file can be made, fn

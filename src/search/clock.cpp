@@ -120,7 +120,7 @@ void set_level(int32_t moves, int32_t base_seconds, int32_t increment_seconds)
 
 int32_t alloc_game(int side, int game_ply)
 {
-    return finish_allocation(remaining_of(side) / 40 - operator_time, game_ply);
+    return finish_allocation(int64_t{remaining_of(side)} / 40 - operator_time, game_ply);
 }
 
 int32_t alloc_increment(int side, int game_ply)
@@ -169,7 +169,7 @@ void allocate_time(int side, int game_ply)
 }
 
 // The clock arithmetic saturates: an interface may set a clock to the largest number it likes.
-void charge_clock(int side, int32_t elapsed)
+void charge_clock(int side, int64_t elapsed)
 {
     Pendule& p = pendule[colour_index(side)];
     int64_t remaining = p.remaining;

@@ -96,7 +96,8 @@ bool iteration_time_test();
 // The budget of the move about to be thought (clock modes) and, in every mode, the clock start.
 void allocate_time(int side, int game_ply);
 // Charges the time a move took to the side that played it.
-void charge_clock(int side, int32_t elapsed);
+// The elapsed time is 64 bits wide so that the operator time added to it cannot wrap round.
+void charge_clock(int side, int64_t elapsed);
 
 // 1 when the limits of the current mode say the search must end now, else 0.
 int limits_reached();

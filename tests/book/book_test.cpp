@@ -80,8 +80,10 @@ TEST(Book, LoadReportsSizesAndRejectsBadCountsAndShortFiles)
         {image(0, {}), "Nombre de positions invalide : 0\n"},
         {image(-1, {}, 1), "Nombre de positions invalide : -1\n"},
         {image(131073, {}, 1), "Nombre de positions invalide : 131073\n"},
-        {image(3, {}, 2), "Nombre de positions invalide : 3\n"},
-        {image(1, {}, 1).substr(0, 10), "Nombre de positions invalide : 1\n"},
+        // A valid count in a file that ends too soon: the file is said to be short.
+        {image(3, {}, 2), "Fichier <bibli.bok> trop court (36 octets)\n"},
+        {image(1, {}, 1).substr(0, 10), "Fichier <bibli.bok> trop court (10 octets)\n"},
+        {image(1, {}, 1).substr(0, 2), "Fichier <bibli.bok> trop court (2 octets)\n"},
         {"", "Non disponible\n"},
     };
     for (const auto& [img, message] : cases) {

@@ -52,18 +52,20 @@ int score_of(const char* fen, const std::string& moves)
     return book_lookup() < 0 ? -99999 : book_table[book_lookup()].score;
 }
 
-// Runs the check in a scratch directory; returns {stdout, chkbk.txt}.
-std::pair<std::string, std::string> check(int depth)
+// Runs the check in a scratch directory (its chkbk.txt a link to /dev/full, a device that takes
+// no data, when `full_device` is set); returns {stdout, chkbk.txt}.
+std::pair<std::string, std::string> check(int depth, bool full_device = false)
 {
     const fs::path back = fs::current_path();
     const fs::path dir =
         fs::temp_directory_path() / ("quarvelin_chkbk_" + std::to_string(std::random_device{}()));
     fs::create_directories(dir);
     fs::current_path(dir);
+    if (full_device) fs::create_symlink("/dev/full", "chkbk.txt");
     mode_flags = MODE_TEXT;  // as from the console: the searches print nothing
     const std::string out = capture_stdout([&] { chkbk(depth); });
     mode_flags = MODE_XBOARD;
-    std::ifstream f("chkbk.txt");
+    std::ifstream f(full_device ? "/dev/null" : "chkbk.txt");  // /dev/full reads without end
     const std::string report((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
     fs::current_path(back);
     fs::remove_all(dir);
@@ -127,6 +129,11 @@ TEST(BookCheck, ReportsLoopsAndUnbalancedPositionsWithScoresForTheSideToMove)
     const auto [out2, report2] = check(1);
     EXPECT_EQ(report2, header(2, 1));
     EXPECT_NE(out2.find("0 positions verifiees\n"), std::string::npos);
+
+    // A report that cannot be written is said to be lost, before the count of the positions.
+    EXPECT_NE(check(1, true).first.find("Impossible d'ecrire dans <chkbk.txt>\n0 positions "
+                                        "verifiees\n"),
+              std::string::npos);
     use_book = 1;
 }
 

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "test_support.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -261,6 +263,21 @@ TEST(ConsoleSession, EpdSelfPlayAndFailures)
     EXPECT_EQ(got[15], "Impossible d'ouvrir <game.pgn>\n");
     EXPECT_EQ(got[16], "partie nulle pour les blancs = 0\n");
     EXPECT_EQ(got[17], "Fermeture de Quarvelin\n");
+}
+
+// A device or an endless line would keep the reader busy for ever: both are refused, with a
+// message, before a position is touched.
+TEST(ConsoleEpd, DevicesAndEndlessLinesAreRefused)
+{
+    EXPECT_EQ(capture_stdout([] { EXPECT_EQ(epd_load("/dev/zero"), -1); }),
+              "/dev/zero n'est pas un fichier ordinaire\n");
+    const fs::path dir = scratch_dir("endless");
+    std::ofstream(dir / "one.epd") << std::string(200000, 'x');
+    EXPECT_EQ(capture_stdout([&] { EXPECT_EQ(epd_load((dir / "one.epd").c_str()), -1); }),
+              "Ligne trop longue (plus de 65536 caracteres)\n");
+    EXPECT_EQ(epd_file, nullptr);
+    EXPECT_EQ(capture_stdout([] { EXPECT_EQ(epd_next(), -1); }), "");
+    fs::remove_all(dir);
 }
 
 // The argument reader: numbers as a decimal scan reads them, words cut to their buffer, and a

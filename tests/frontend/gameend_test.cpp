@@ -15,6 +15,7 @@
 #include "core/board.h"
 #include "core/makemove.h"
 #include "frontend/settings.h"
+#include "full_disk.h"
 #include "movegen/notation.h"
 #include "test_support.h"
 
@@ -183,4 +184,21 @@ TEST(GamePgn, ExactTextOfAFinishedGameAndAFullDisk)
                          &file),
               "Impossible d'ouvrir <game.pgn>\n");
     EXPECT_EQ(result, -1);
+
+    // On a full disk the game saved before stays whole, and no temporary file is left.
+    SmallDisk disk;
+    if (!disk.mounted) GTEST_SKIP() << "no tmpfs could be mounted (needs root)";
+    const std::filesystem::path home = std::filesystem::current_path();
+    std::filesystem::current_path(disk.dir);
+    std::ofstream("game.pgn") << "the game saved before\n";
+    disk.fill();
+    EXPECT_EQ(capture_stdout([&] { result = write_pgn(); }), "Impossible d'ouvrir <game.pgn>\n");
+    EXPECT_EQ(result, -1);
+    std::ostringstream kept;
+    kept << std::ifstream("game.pgn").rdbuf();
+    EXPECT_EQ(kept.str(), "the game saved before\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."),
+                            std::filesystem::directory_iterator{}),
+              2);
+    std::filesystem::current_path(home);
 }

@@ -74,8 +74,12 @@ TEST(Perft, DriverReportTextRateAndDepthGuard)
         EXPECT_NEAR(std::stod(m[2]), 9322 / (ms * double{0.001f}), 1.0) << out;
     }
     EXPECT_EQ(ply, 0);
-    for (int depth : {0, -3, PERFT_MAX_DEPTH + 1}) {
+    for (int depth : {0, -3}) {
         EXPECT_EQ(capture_stdout([&] { result = perft_driver(depth); }), "");
         EXPECT_EQ(result, -1) << depth;
     }
+    // Too deep a tree is refused with the deepest one allowed.
+    EXPECT_EQ(capture_stdout([&] { result = perft_driver(40); }),
+              "Profondeur 40 trop grande (au plus 32)\n");
+    EXPECT_EQ(result, -1);
 }

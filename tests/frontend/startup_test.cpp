@@ -108,7 +108,10 @@ TEST(StartupProcess, FirstLinesAndExitStatus)
         {"", "xboard" + huge + "\n", concat({expecting("xboard"), BANNER})},
         {"", "xboard " + huge + "\n", concat({expecting("protover N"), BANNER})},
         {"h32 text Hx H", "", TEXT_32},  // lower case; later malformed ones change nothing
-        {"text H32 H18446744073709551648", "", TEXT_32},  // nor does one beyond 64 bits
+        // nor does one beyond the largest budget, which is said to be ignored
+        {"text H32 H18446744073709551648", "",
+         concat(
+             {{"H18446744073709551648 ignored: the cache budget is at most 65536 MB"}, TEXT_32})},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string("arguments \"") + c.args + "\", input " + c.input.substr(0, 20));

@@ -15,9 +15,12 @@
 #include "core/board.h"
 #include "core/makemove.h"
 #include "eval/evaluation.h"
+#include "frontend/commands.h"
 #include "frontend/gameend.h"
+#include "frontend/settings.h"
 #include "movegen/movegen.h"
 #include "movegen/notation.h"
+#include "search/clock.h"
 #include "test_support.h"
 
 namespace {
@@ -186,6 +189,23 @@ TEST(XboardSession, EngineResignsAtItsFourthLostScoreAndSearchesToTheFixedDepth)
         {"\n 2 +-[0-9]+ +[0-9]+ +[0-9]+  ", MOVE, MOVE, MOVE, "\n1-0 \\{Black resigns\\}\n"});
     EXPECT_EQ(count(out, "\nmove "), 3) << out;
     EXPECT_EQ(count(out, "\n *[3-9] +-?[0-9]+ +[0-9]+ +[0-9]+  "), 0) << out;
+}
+
+// "time" and "otim" give centiseconds: a count too large for a clock saturates before it is
+// turned into milliseconds, never wrapping round to a small or negative time.
+TEST(XboardSettings, ClockUpdatesSaturateBeforeScaling)
+{
+    engine_colours = ENGINE_BLACK;
+    const std::pair<const char*, const char*> cases[] = {
+        {"time 9223372036854775807", "Noirs : 2147483647 ms\n"},
+        {"otim -9223372036854775807", "Blancs : -2147483648 ms\n"},
+        {"time 214748365", "Noirs : 2147483647 ms\n"},
+        {"otim 6000", "Blancs : 60000 ms\n"}};
+    for (const auto& [line, printed] : cases)
+        EXPECT_EQ(capture_stdout([&] { settings_command(line); }),
+                  std::string("Mise a jour temps ") + printed);
+    EXPECT_EQ(pendule[BLACK].remaining, INT32_MAX);
+    engine_colours = ENGINE_NONE;
 }
 
 TEST(XboardSession, TheDefaultBookAnswersTheFirstMoves)

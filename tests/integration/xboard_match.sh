@@ -3,10 +3,20 @@
 # another engine. Passes when xboard exits 0 and both games end with a real result (mate, a draw
 # by rule, or a resignation), none by time, forfeit, false claim, illegal move or lost engine.
 # Usage: xboard_match.sh ENGINE_BINARY [FEN]: with a FEN, one game from that position instead.
+#        xboard_match.sh ENGINE_BINARY --pgn-book BUILDER GAMES.pgn: one game with the engine as
+#        White and, in its folder, a book that BUILDER makes from GAMES.pgn; the engine's first
+#        move must then come from that book (its book line and the saved game show it).
 # Exit 77 (skipped) when the tools are not installed.
 set -u
 engine=$1
 fen=${2:-}
+builder=
+games_file=
+if [ "$fen" = "--pgn-book" ]; then
+    fen=
+    builder=$(realpath "$3")
+    games_file=$(realpath "$4")
+fi
 xboard=$(command -v xboard || echo /usr/games/xboard)
 opponent=/usr/games/fairymax
 if [ ! -x "$xboard" ] || [ ! -x "$opponent" ] || ! command -v xvfb-run >/dev/null; then
@@ -27,6 +37,10 @@ SCRIPT
 chmod +x "$work/opponent.sh"
 games=2
 start=()
+if [ -n "$builder" ]; then
+    games=1
+    "$builder" -o "$work/bibli.bok" "$games_file" || { echo "FAILED: no book built"; exit 1; }
+fi
 if [ -n "$fen" ]; then
     games=1
     echo "$fen" >"$work/start.fen"
@@ -47,5 +61,14 @@ bad=$(echo "$endings" | grep -icE 'time|forfeit|false|illegal|error|disconnect|c
 if [ "$status" -ne 0 ] || [ "$results" -ne "$games" ] || [ "$bad" -ne 0 ]; then
     echo "FAILED: see $work/debug.txt and $work/games.pgn"
     exit 1
+fi
+if [ -n "$builder" ]; then
+    # Every game of the file opens 1. b3, so the book offers that move alone.
+    first=$(grep -v '^\[' games.pgn | tr '\n' ' ' | grep -oE '1\. *[^ ]+' | head -1)
+    echo "first move: $first"
+    if ! grep -q '0 0 0 0 ( b3 {100} )' debug.txt || [ "$first" != "1. b3" ]; then
+        echo "FAILED: the first move did not come from the book; see $work/debug.txt"
+        exit 1
+    fi
 fi
 rm -rf "$work"

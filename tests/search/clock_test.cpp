@@ -108,4 +108,12 @@ TEST_F(ClockTest, ExtensionsIterationTestAndCharges)
     pendule[BLACK].remaining = INT32_MAX;
     charge_clock(-1, 700);
     EXPECT_EQ(pendule[BLACK].remaining, INT32_MAX);
+
+    // An operator time as large as a setting allows, added to the time spent, does not wrap
+    // round into a gain of time; nor does it upset the allocation.
+    set_level(0, 60, 0);
+    operator_time = INT32_MAX;
+    charge_clock(1, int64_t{INT32_MAX} + 1000);
+    EXPECT_EQ(pendule[WHITE].remaining, 60000 - 2147484647);
+    EXPECT_EQ(allocate(INT32_MIN, 0), 10);
 }

@@ -1,0 +1,154 @@
+// The book builder's driver: options, then every input read in order into one tally, then the
+// records written in one piece. Errors name the file, the line and the token and stop the run
+// before anything is written; warnings (skipped games) do not.
+#include "tools/book_tool.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "book/book_file.h"
+#include "tools/book_inputs.h"
+
+namespace {
+
+constexpr const char* USAGE =
+    "usage: quarvelin-book -o OUTPUT [options] INPUT...\n"
+    "  INPUT             an opening list (a weight 0-1000, then coordinate moves, per line)\n"
+    "                    or, when its name ends in .pgn, a file of games in PGN\n"
+    "  -o, --output FILE the book to write (bibli.bok format)\n"
+    "  -p, --plies N     moves taken from the start of each game (default 16)\n"
+    "  -m, --min-games N games a position needs to enter from games alone (default 1)\n"
+    "  -w, --weights games|results\n"
+    "                    weigh a game position by the games reaching it (default) or by the\n"
+    "                    wins (2) and draws (1) of the side that moved into it\n";
+
+constexpr int MAX_PLIES = 1000;
+
+struct ToolArguments {
+    std::string output;
+    BuildOptions options;
+    std::vector<std::string> inputs;
+};
+
+int fail(const std::string& message, int status)
+{
+    std::fprintf(stderr, "quarvelin-book: %s\n", message.c_str());
+    if (status == 2) std::fputs(USAGE, stderr);
+    return status;
+}
+
+bool read_count(const char* text, int lo, int hi, int* out)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || errno != 0 || v < lo || v > hi) return false;
+    *out = static_cast<int>(v);
+    return true;
+}
+
+// "" when the command line is good, else what is wrong with it.
+std::string parse_arguments(int argc, char** argv, ToolArguments* a)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string opt = argv[i];
+        const bool takes_value = opt == "-o" || opt == "--output" || opt == "-p" ||
+                                 opt == "--plies" || opt == "-m" || opt == "--min-games" ||
+                                 opt == "-w" || opt == "--weights";
+        if (!takes_value) {
+            if (opt.size() > 1 && opt[0] == '-') return "unknown option " + opt;
+            a->inputs.push_back(opt);
+            continue;
+        }
+        if (i + 1 >= argc) return opt + " needs a value";
+        const char* value = argv[++i];
+        if (opt == "-o" || opt == "--output") {
+            a->output = value;
+        } else if (opt == "-p" || opt == "--plies") {
+            if (!read_count(value, 1, MAX_PLIES, &a->options.plies))
+                return opt + " takes a number from 1 to " + std::to_string(MAX_PLIES);
+        } else if (opt == "-m" || opt == "--min-games") {
+            if (!read_count(value, 1, 1 << 30, &a->options.min_games))
+                return opt + " takes a number of at least 1";
+        } else if (std::strcmp(value, "games") == 0 || std::strcmp(value, "results") == 0) {
+            a->options.weights_from_results = std::strcmp(value, "results") == 0;
+        } else {
+            return opt + " takes games or results";
+        }
+    }
+    if (a->output.empty()) return "no output: give -o OUTPUT";
+    if (a->inputs.empty()) return "no input file";
+    return "";
+}
+
+bool is_pgn_name(const std::string& name)
+{
+    std::string ext = std::filesystem::path(name).extension().string();
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".pgn";
+}
+
+// The whole file, or false with *error set. Only regular files are read: a device or a pipe
+// might never end.
+bool read_file(const std::string& name, std::string* text, std::string* error)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(name, ec)) {
+        *error = name + ": " +
+                 (std::filesystem::exists(name, ec) ? "not a regular file"
+                                                    : "cannot read: no such file");
+        return false;
+    }
+    std::ifstream in(name, std::ios::binary);
+    std::ostringstream all;
+    if (in) all << in.rdbuf();
+    if (!in || in.bad()) {
+        *error = name + ": cannot read: " + std::strerror(errno);
+        return false;
+    }
+    *text = all.str();
+    return true;
+}
+
+}  // namespace
+
+int book_tool_main(int argc, char** argv)
+{
+    ToolArguments args;
+    const std::string bad = parse_arguments(argc, argv, &args);
+    if (!bad.empty()) return fail(bad, 2);
+
+    BookTally tally;
+    for (const std::string& input : args.inputs) {
+        std::string text, error;
+        if (!read_file(input, &text, &error)) return fail(error, 1);
+        if (!is_pgn_name(input)) {
+            if (!add_opening_list(input, text, &tally, &error)) return fail(error, 1);
+            continue;
+        }
+        std::vector<std::string> warnings;
+        add_pgn_games(input, text, args.options, &tally, &warnings);
+        for (const std::string& w : warnings)
+            std::fprintf(stderr, "quarvelin-book: warning: %s\n", w.c_str());
+    }
+    if (tally.lines == 0 && tally.games == 0)
+        return fail("nothing to build: no opening line and no readable game", 1);
+
+    const std::vector<BookRecord> records = tally_records(tally, args.options);
+    if (records.size() > size_t{BOOK_MAX_RECORDS})
+        return fail(std::to_string(records.size()) + " positions: a book holds at most " +
+                        std::to_string(BOOK_MAX_RECORDS),
+                    1);
+    if (!write_book_file(args.output.c_str(), records.data(), static_cast<int32_t>(records.size())))
+        return fail(args.output + ": cannot write: " + std::strerror(errno), 1);
+    std::printf("quarvelin-book: %zu positions written to %s (%d lines, %d games, %d skipped)\n",
+                records.size(), args.output.c_str(), tally.lines, tally.games, tally.games_skipped);
+    return 0;
+}

@@ -1,0 +1,97 @@
+// Whole-file replacement: a good write replaces the target (keeping its permissions, and its
+// link when the target is a symbolic link), a failed one leaves it byte for byte as it was and
+// leaves no temporary file behind.
+#include "platform/atomic_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "full_disk.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string contents(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool write_whole(const std::string& path, const std::string& text)
+{
+    AtomicFile f;
+    if (!atomic_open(&f, path.c_str())) return false;
+    std::fwrite(text.data(), 1, text.size(), f.stream);
+    return atomic_commit(&f);
+}
+
+size_t entries_in(const fs::path& dir)
+{
+    return static_cast<size_t>(
+        std::distance(fs::directory_iterator(dir), fs::directory_iterator{}));
+}
+
+struct ScratchDir {
+    fs::path dir =
+        fs::temp_directory_path() / ("quarvelin_atomic_" + std::to_string(std::random_device{}()));
+    ScratchDir() { fs::create_directories(dir); }
+    ~ScratchDir() { fs::remove_all(dir); }
+};
+
+TEST(AtomicFile, ReplacesWholeKeepsModeAndFollowsLinks)
+{
+    ScratchDir s;
+    const fs::path target = s.dir / "book";
+    ASSERT_TRUE(write_whole(target, "first"));
+    EXPECT_EQ(contents(target), "first");
+    chmod(target.c_str(), 0640);
+    ASSERT_TRUE(write_whole(target, "second, longer"));
+    EXPECT_EQ(contents(target), "second, longer");
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640));
+    EXPECT_EQ(entries_in(s.dir), 1u);  // no temporary file left
+
+    // Through a link the linked file is replaced and the link stays a link.
+    fs::create_symlink(target, s.dir / "link");
+    ASSERT_TRUE(write_whole(s.dir / "link", "third"));
+    EXPECT_TRUE(fs::is_symlink(s.dir / "link"));
+    EXPECT_EQ(contents(target), "third");
+
+    // Discarding leaves the target and no temporary file.
+    AtomicFile f;
+    ASSERT_TRUE(atomic_open(&f, target.c_str()));
+    std::fputs("never", f.stream);
+    atomic_discard(&f);
+    EXPECT_EQ(contents(target), "third");
+    EXPECT_EQ(entries_in(s.dir), 2u);
+
+    // A directory that does not exist cannot be written to.
+    EXPECT_FALSE(atomic_open(&f, (s.dir / "none" / "file").c_str()));
+}
+
+TEST(AtomicFile, FullDeviceReportsFailure)
+{
+    // A device cannot be renamed over: it is written directly, and its error is reported.
+    ScratchDir s;
+    fs::create_symlink("/dev/full", s.dir / "out");
+    EXPECT_FALSE(write_whole(s.dir / "out", "data"));
+    EXPECT_TRUE(fs::is_symlink(s.dir / "out"));
+}
+
+TEST(AtomicFile, FullDiskLeavesTheOldFileUntouched)
+{
+    SmallDisk disk;
+    if (!disk.mounted) GTEST_SKIP() << "no tmpfs could be mounted (needs root)";
+    const std::string old(3000, 'o');
+    ASSERT_TRUE(write_whole(disk.path("file"), old));
+    disk.fill();
+    EXPECT_FALSE(write_whole(disk.path("file"), std::string(20000, 'n')));
+    EXPECT_EQ(contents(disk.path("file")), old);
+    EXPECT_EQ(entries_in(disk.dir), 2u);  // the file and the padding, no temporary file
+}
+
+}  // namespace

@@ -1,0 +1,80 @@
+// The PGN reader over texts with every construct of the format: what it keeps of each game
+// (tags, main-line moves with their lines, the result) and the problems it finds, game by game.
+#include "tools/pgn_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+std::vector<PgnGame> games_of(const std::string& text, int max_moves = 100)
+{
+    std::vector<PgnGame> games;
+    read_pgn(text, max_moves, [&](PgnGame& g) { games.push_back(g); });
+    return games;
+}
+
+std::string moves_of(const PgnGame& g)
+{
+    std::string s;
+    for (const PgnMove& m : g.moves) s += m.text + "@" + std::to_string(m.line) + " ";
+    return s;
+}
+
+TEST(PgnReader, TagsMovetextCommentsVariationsAndSeveralGames)
+{
+    const auto games = games_of(
+        "% [Event \"an escaped line\"] {\n"
+        "[Event \"First\"]\n[White \"Alpha\"]\n[Black \"Beta \\\"B\\\"\"]\n[Result \"1-0\"]\n\n"
+        "1. e4 {a comment (with a parenthesis}\n e5 2. Nf3 $1 Nc6 (2... d6 3. d4 ; note )\n"
+        "exd4 (3... Nf6)) 3.Bb5 a6!? 4. Ba4 ?? 1-0\n"
+        "1.d4 d5 2.c4 12...Nf6 *\n"
+        "[Result \"0-1\"]\n1. f3 e5 2. g4\n[White \"Next\"]\n1. e4 1/2-1/2\n");
+    ASSERT_EQ(games.size(), 4u);
+    const PgnGame& g = games[0];
+    EXPECT_EQ(g.number, 1);
+    EXPECT_EQ(g.first_line, 2);
+    EXPECT_EQ(g.event, "First");
+    EXPECT_EQ(g.black, "Beta \"B\"");
+    EXPECT_EQ(moves_of(g), "e4@7 e5@8 Nf3@8 Nc6@8 Bb5@9 a6!?@9 Ba4@9 ");
+    EXPECT_EQ(g.result, "1-0");
+    EXPECT_EQ(g.problem, "");
+    EXPECT_EQ(pgn_game_name(g), "game 1 (Alpha - Beta \"B\")");
+    // A game without tags; a move glued to its number.
+    EXPECT_EQ(moves_of(games[1]), "d4@10 d5@10 c4@10 Nf6@10 ");
+    EXPECT_EQ(games[1].result, "*");
+    EXPECT_EQ(pgn_game_name(games[1]), "game 2");
+    // A game without a result ends where the next one's tags begin; its tag stands in.
+    EXPECT_EQ(moves_of(games[2]), "f3@12 e5@12 g4@12 ");
+    EXPECT_EQ(games[2].result, "0-1");
+    EXPECT_EQ(games[3].white, "Next");
+    EXPECT_EQ(games[3].result, "1/2-1/2");
+
+    // Only the first moves are kept when a limit is given.
+    EXPECT_EQ(moves_of(games_of("1. e4 e5 2. Nf3 Nc6 *", 3)[0]), "e4@1 e5@1 Nf3@1 ");
+}
+
+TEST(PgnReader, MalformedGamesCarryTheirProblem)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"[Event \"open\n1. e4 *", "malformed tag"},
+        {"1. e4 ) e5 *", "')' without '('"},
+        {"1. e4 -- 2. d4 *", "null move"},
+        {"1. e4 (1. d4 d5 *", "variation not closed"},
+        {"1. e4 { never closed\n*", "comment not closed"},
+    };
+    for (const auto& [text, problem] : cases) {
+        const auto games = games_of(text);
+        ASSERT_EQ(games.size(), 1u) << text;
+        EXPECT_EQ(games[0].problem, problem) << text;
+    }
+    // The next game is read as usual after a malformed one.
+    const auto games = games_of("[White \"A\"\n1. e4 *\n[White \"B\"]\n1. d4 *");
+    ASSERT_EQ(games.size(), 2u);
+    EXPECT_EQ(games[0].problem_line, 1);
+    EXPECT_EQ(games[1].problem, "");
+    EXPECT_EQ(games[1].white, "B");
+}
+
+}  // namespace
