@@ -2,8 +2,9 @@
 # Installs, through apt-get, the build tools a fresh Debian machine lacks (cmake, g++, make,
 # GoogleTest); does nothing, and needs no network, when they are all there. Never prompts, so
 # it also runs unattended with no standard input. With --integration it also installs the
-# optional tools of the real-interface match test (xboard, xvfb-run, fairymax); without them
-# that test is skipped, so their installation may fail without failing this script.
+# optional tools of the real-interface match tests (xboard, xvfb-run, fairymax, the polyglot
+# UCI adapter) and man for the install test; without them those tests are skipped, so their
+# installation may fail without failing this script.
 set -euo pipefail
 
 missing=()
@@ -13,7 +14,7 @@ command -v make >/dev/null 2>&1 || missing+=(make)
 dpkg -s libgtest-dev >/dev/null 2>&1 || missing+=(libgtest-dev)
 optional=()
 if [ "${1:-}" = "--integration" ]; then
-    for package in xboard xvfb xauth fairymax; do
+    for package in xboard xvfb xauth fairymax polyglot man-db; do
         dpkg -s "$package" >/dev/null 2>&1 || optional+=("$package")
     done
 fi

@@ -6,12 +6,21 @@
 #        xboard_match.sh ENGINE_BINARY --pgn-book BUILDER GAMES.pgn: one game with the engine as
 #        White and, in its folder, a book that BUILDER makes from GAMES.pgn; the engine's first
 #        move must then come from that book (its book line and the saved game show it).
+#        xboard_match.sh ENGINE_BINARY --uci: the two games with the engine in UCI mode, through
+#        the interface's UCI adapter (polyglot).
 # Exit 77 (skipped) when the tools are not installed.
 set -u
+export PATH="$PATH:/usr/games"  # where Debian puts the interface, its UCI adapter and engines
 engine=$1
 fen=${2:-}
 builder=
 games_file=
+first_engine=(-fcp "$engine H32")
+if [ "$fen" = "--uci" ]; then
+    fen=
+    first_engine=(-fUCI -fcp "$engine uci H32")
+    command -v polyglot >/dev/null || { echo "SKIPPED: polyglot is missing"; exit 77; }
+fi
 if [ "$fen" = "--pgn-book" ]; then
     fen=
     builder=$(realpath "$3")
@@ -48,7 +57,7 @@ if [ -n "$fen" ]; then
     start=(-lpf "$work/start.fen" -materialDraws false)
 fi
 timeout 115 xvfb-run -a "$xboard" -noGUI -xexit -mg $games "${start[@]}" -tc 0:10 -inc 0.1 \
-    -fcp "$engine H32" -fd "$work" -scp "$work/opponent.sh" -sd "$work" \
+    "${first_engine[@]}" -fd "$work" -scp "$work/opponent.sh" -sd "$work" \
     -autoCallFlag true -testClaims true -saveGameFile "$work/games.pgn" \
     -debug -nameOfDebugFile "$work/debug.txt" >"$work/xboard.out" 2>&1
 status=$?

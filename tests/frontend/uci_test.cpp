@@ -1,0 +1,207 @@
+// The UCI protocol as an interface sees it: the program as a child with its input a pipe, driven
+// line by line while it thinks. Patterns are matched in order, each after the previous match;
+// timings allow for a loaded machine, so only gross delays fail.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <regex>
+#include <string>
+#include <thread>
+
+#include "test_support.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Uci : ChildEngine {
+    explicit Uci(const char* book = nullptr, const char* first = "uci")
+        : ChildEngine({first, "H8"}, book)
+    {
+    }
+    // Sends the handshake and waits for its end.
+    void ready()
+    {
+        send("uci\nisready\n");
+        expect("uciok");
+        expect("readyok");
+    }
+    // Milliseconds until `pattern` appears.
+    long long wait_ms(const std::string& pattern, int seconds = 20)
+    {
+        const auto start = Clock::now();
+        expect(pattern, seconds);
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    }
+};
+
+const std::string BESTMOVE = "bestmove [a-h][1-8][a-h][1-8][qrbn]?( ponder [a-h][1-8][a-h][1-8][qrbn]?)?\n";
+
+}  // namespace
+
+TEST(UciSession, HandshakeOptionsAndNoOtherOutput)
+{
+    Uci e;
+    e.ready();
+    e.send("quit\n");
+    EXPECT_EQ(e.finish(), 0);
+    EXPECT_EQ(e.out,
+              "id name Quarvelin\nid author Ardoiseaux\n"
+              "option name Hash type spin default 128 min 0 max 65536\n"
+              "option name Ponder type check default false\n"
+              "option name OwnBook type check default true\n"
+              "option name BookFile type string default bibli.bok\n"
+              "option name Clear Hash type button\nuciok\nreadyok\n");
+}
+
+TEST(UciSession, BareProgramEntersUciOnItsFirstWord)
+{
+    ChildEngine e({"H8"});
+    e.send("uci\nisready\nquit\n");
+    EXPECT_EQ(e.finish(), 0);
+    EXPECT_TRUE(e.out.rfind("id name Quarvelin\n", 0) == 0) << e.out;
+    EXPECT_NE(e.out.find("uciok\nreadyok\n"), std::string::npos) << e.out;
+}
+
+TEST(UciSession, DepthSearchReportsEveryIterationAndAMoveWithItsReply)
+{
+    Uci e;
+    e.ready();
+    e.send("setoption name OwnBook value false\nucinewgame\nposition startpos moves e2e4 e7e5\n"
+           "go depth 5\n");
+    e.expect("info depth 1 seldepth \\d+ score cp -?\\d+ nodes \\d+ nps \\d+ time \\d+ hashfull \\d+ pv");
+    e.expect("info depth 5 seldepth \\d+ score cp -?\\d+ nodes \\d+ nps \\d+ time \\d+ hashfull \\d+ pv( [a-h][1-8][a-h][1-8])+\n");
+    e.expect("\n" + BESTMOVE);
+    e.send("quit\n");
+    EXPECT_EQ(e.finish(), 0);
+    EXPECT_EQ(e.out.find("info depth 6"), std::string::npos);
+    // Nothing but the protocol's lines.
+    EXPECT_FALSE(std::regex_search(e.out, std::regex("(^|\n)(move |feature|Temps|Estimated|[A-Z][a-z]+ :)")))
+        << e.out;
+}
+
+TEST(UciSession, MateInOneIsScoredAsAMate)
+{
+    Uci e;
+    e.ready();
+    e.send("position fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1\ngo depth 3\n");
+    e.expect("score mate 1 ");
+    e.expect("bestmove a1a8\n");
+    // Whatever White plays, the queen mates next to the black king.
+    e.send("position fen 8/8/8/8/8/6k1/P4q2/7K w - - 0 1\ngo depth 3\n");
+    e.expect("score mate -1 ");
+    e.expect("bestmove a2a[34]");
+    e.send("quit\n");
+    EXPECT_EQ(e.finish(), 0);
+}
+
+TEST(UciSession, ReadyDuringASearchAndStopAtOnce)
+{
+    Uci e;
+    e.ready();
+    e.send("setoption name OwnBook value false\nposition startpos\ngo infinite\n");
+    e.expect("info depth 3 ");
+    e.send("isready\n");
+    EXPECT_LT(e.wait_ms("readyok"), 1000);
+    // An infinite search ends only when told.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(e.out.find("bestmove"), std::string::npos);
+    e.send("stop\n");
+    EXPECT_LT(e.wait_ms(BESTMOVE), 1000);
+    e.send("quit\n");
+    EXPECT_EQ(e.finish(), 0);
+}
+
+TEST(UciSession, MoveTimeAndAClockWithLittleTimeLeft)
+{
+    Uci e;
+    e.ready();
+    e.send("setoption name OwnBook value false\nposition startpos moves d2d4 d7d5 c2c4\n"
+           "go movetime 500\n");
+    const long long spent = e.wait_ms(BESTMOVE);
+    EXPECT_GT(spent, 300);
+    EXPECT_LT(spent, 2500);
+    e.send("position startpos moves d2d4 d7d5 c2c4 e7e6\ngo wtime 150 btime 60000 winc 0 binc 0\n");
+    EXPECT_LT(e.wait_ms(BESTMOVE), 1000);
+    // One move to the control: two thirds of the time left go to it.
+    e.send("position startpos moves d2d4\ngo wtime 60000 btime 1500 movestogo 1\n");
+    const long long last = e.wait_ms(BESTMOVE, 30);
+    EXPECT_GT(last, 600);
+    EXPECT_LT(last, 4000);
+    e.send("quit\n");
+    EXPECT_EQ(e.finish(), 0);
+}
+
+TEST(UciSession, PonderHitTurnsThePonderSearchIntoTheEnginesOwn)
+{
+    Uci e;
+    e.ready();
+    e.send("setoption name Ponder value true\nsetoption name OwnBook value false\n"
+           "position startpos moves e2e4 c7c5 g1f3\ngo ponder wtime 2000 btime 2000\n");
+    e.expect("info depth 2 ");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(e.out.find("bestmove"), std::string::npos);  // pondering until told
+    e.send("ponderhit\n");
+    // With two seconds left the engine's own search takes a fraction of them.
+    EXPECT_LT(e.wait_ms(BESTMOVE, 10), 3000);
+    // A ponder search stopped by the interface still names a move. (It starts from the depth
+    // the last search stored for its position.)
+    e.send("position startpos moves e2e4 c7c5 g1f3 d7d6\ngo ponder wtime 60000 btime 60000\n");
+    e.expect("info depth \\d+ ");
+    e.send("stop\n");
+    EXPECT_LT(e.wait_ms(BESTMOVE), 1000);
+    e.send("quit\n");
+    EXPECT_EQ(e.finish(), 0);
+}
+
+TEST(UciSession, BadInputIsReportedAndThePositionStaysLegal)
+{
+    Uci e;
+    e.ready();
+    e.send("position fen 8/8/8/8/8/8/8/8 w - - 0 1\n"
+           "position fen this is not a fen\n"
+           "position startpos moves e2e4 e7e5 e1e3 g1f3\n"
+           "position\nposition sideways\nsetoption name Hash value -5\nsetoption\n"
+           "setoption name Nonsense value 3\nfrobnicate\ngo depth\n");
+    e.expect("info string position refused");
+    e.expect("info string invalid FEN");
+    e.expect("info string illegal move e1e3");
+    e.expect("info string position: startpos or fen expected, not sideways");
+    e.expect("info string unknown command frobnicate");
+    // The search runs on the position before the illegal move: Black to move after e2e4 e7e5
+    // would be wrong, White's move after 1. e4 e5 is right.
+    e.expect("bestmove [a-h][1-8][a-h][1-8]");
+    e.send("position startpos moves e2e4 e7e5\ngo depth 2\n");
+    e.expect(BESTMOVE);
+    e.send("position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1\ngo depth 2\n");  // stalemate
+    e.expect("bestmove 0000\n");
+    e.send("isready\n");
+    e.expect("readyok");
+    EXPECT_EQ(e.finish(), 0);  // the end of the input ends the program
+}
+
+TEST(UciSession, EndOfInputDuringAnInfiniteSearchEndsTheProgram)
+{
+    Uci e;
+    e.ready();
+    e.send("position startpos\ngo infinite\n");
+    e.expect("info depth 2 ");
+    const auto start = Clock::now();
+    EXPECT_EQ(e.finish(), 0);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST(UciSession, TheBookAnswersAtOnceUnlessSwitchedOff)
+{
+    Uci e(QUARVELIN_BOOK_FILE);
+    e.ready();
+    e.send("position startpos\ngo wtime 60000 btime 60000\n");
+    e.expect("\nbestmove (e2e4|d2d4|c2c4|g1f3)");
+    EXPECT_EQ(e.out.find("info depth"), std::string::npos) << e.out;
+    e.send("setoption name OwnBook value false\nposition startpos\ngo depth 2\n");
+    e.expect("info depth 2 ");
+    e.send("setoption name BookFile value missing.bok\n");
+    e.expect("info string no opening book in missing.bok");
+    e.send("quit\n");
+    EXPECT_EQ(e.finish(), 0);
+}
