@@ -22,7 +22,11 @@ define quiet_ctest
 	|| { grep -v -E "^ *Start +[0-9]+:|Passed +[0-9.]+ sec" test.log; exit 1; }
 endef
 
-.PHONY: all deps configure build run test test-slow test-integration asan bench bench-wac clean
+PREFIX ?= /usr/local
+DESTDIR ?=
+
+.PHONY: all deps configure build run test test-slow test-integration asan bench bench-wac clean \
+	install uninstall
 
 all: build
 
@@ -68,6 +72,14 @@ bench-wac: configure
 	@cmake --build $(BUILD_DIR) --target quarvelin_bench -j $(JOBS) > $(BUILD_DIR)/bench.log 2>&1 \
 	|| { cat $(BUILD_DIR)/bench.log; echo "Build failed"; exit 1; }
 	@./$(BUILD_DIR)/quarvelin_bench wac tests/data/wac.epd 1000
+
+# The engine, the book builder, the default book, the manual page and xboard's engine list
+# entry under $(DESTDIR)$(PREFIX); uninstall removes exactly what the install put there.
+install: build
+	@bash scripts/install.sh install $(BUILD_DIR) $(PREFIX) $(DESTDIR)
+
+uninstall:
+	@bash scripts/install.sh uninstall $(PREFIX) $(DESTDIR)
 
 clean:
 	@rm -rf $(BUILD_DIR) $(ASAN_DIR)
