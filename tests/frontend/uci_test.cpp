@@ -72,9 +72,12 @@ TEST(UciSession, DepthSearchReportsEveryIterationAndAMoveWithItsReply)
     e.expect("info depth 1 seldepth \\d+ score cp -?\\d+ nodes \\d+ nps \\d+ time \\d+ hashfull \\d+ pv");
     e.expect("info depth 5 seldepth \\d+ score cp -?\\d+ nodes \\d+ nps \\d+ time \\d+ hashfull \\d+ pv( [a-h][1-8][a-h][1-8])+\n");
     e.expect("\n" + BESTMOVE);
+    EXPECT_EQ(e.out.find("info depth 6"), std::string::npos);
+    // searchmoves: only the listed moves are searched, here a poor one.
+    e.send("position startpos\ngo depth 3 searchmoves a2a3 h2h3\n");
+    e.expect("\nbestmove (a2a3|h2h3)");
     e.send("quit\n");
     EXPECT_EQ(e.finish(), 0);
-    EXPECT_EQ(e.out.find("info depth 6"), std::string::npos);
     // Nothing but the protocol's lines.
     EXPECT_FALSE(std::regex_search(e.out, std::regex("(^|\n)(move |feature|Temps|Estimated|[A-Z][a-z]+ :)")))
         << e.out;
