@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 
 #include <poll.h>
+#include <sys/mman.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -99,4 +100,14 @@ int read_key()
 void ignore_interrupt_signal()
 {
     std::signal(SIGINT, SIG_IGN);
+}
+
+void advise_huge_pages(void* block, uint64_t bytes)
+{
+#ifdef MADV_HUGEPAGE
+    madvise(block, static_cast<size_t>(bytes), MADV_HUGEPAGE);
+#else
+    (void)block;
+    (void)bytes;
+#endif
 }

@@ -1,7 +1,7 @@
 // The few operating-system services the engine needs: a millisecond monotonic clock, the
 // calendar time, a non-blocking test for waiting input on stdin, raw unechoed key reads on a
-// terminal and SIGINT ignored. When stdin is not a terminal the key functions never block and
-// never consume input.
+// terminal, SIGINT ignored and the advice to back large blocks with huge pages. When stdin is not a
+// terminal the key functions never block and never consume input.
 #pragma once
 
 #include <cstdint>
@@ -26,3 +26,9 @@ bool key_pressed();
 int read_key();
 
 void ignore_interrupt_signal();
+
+// Memory page size of the huge pages asked for large blocks.
+constexpr uint64_t HUGE_PAGE_BYTES = uint64_t{2} << 20;
+// Advises the kernel to back [block, block + bytes) with huge pages (block aligned on
+// HUGE_PAGE_BYTES). Only advice: where the system cannot, nothing changes and nothing is said.
+void advise_huge_pages(void* block, uint64_t bytes);
