@@ -1,9 +1,11 @@
 // Speed of the move machinery: perft from two fixed positions, reported as make_move calls, leaf
 // nodes and nodes per second; and the entry of the benchmark program. Sets up the engine the way
 // start-up does (default cache budget), without the console.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "core/makemove.h"
 #include "core/setup.h"
@@ -27,7 +29,8 @@ constexpr BenchCase CASES[] = {
      "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -", 4},
 };
 
-void run_case(const BenchCase& c)
+// Runs c at its depth less `shallower` plies.
+void run_case(const BenchCase& c, int shallower)
 {
     if (lit_fen(c.fen) != 0) {
         std::printf("%s: position rejected\n", c.name);
@@ -37,15 +40,21 @@ void run_case(const BenchCase& c)
     interior_nodes = 0;
     leaf_nodes = 0;
     const int64_t start = now_ms();
-    perft(c.depth, 0);
+    const std::clock_t cpu_start = std::clock();
+    const int depth = c.depth - shallower;
+    perft(depth, 0);
     const int64_t elapsed = now_ms() - start;
+    const double cpu_seconds = static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC;
     const double seconds = elapsed > 0 ? static_cast<double>(elapsed) / 1000.0 : 0.001;
     const double nodes = static_cast<double>(interior_nodes) + static_cast<double>(leaf_nodes);
-    std::printf("%s, depth %d: %u leaves in %lld ms\n", c.name, c.depth, leaf_nodes,
+    std::printf("%s, depth %d: %u leaves in %lld ms\n", c.name, depth, leaf_nodes,
                 static_cast<long long>(elapsed));
     std::printf("  %12.0f make_move calls / s\n  %12.0f leaf nodes / s\n  %12.0f nodes / s\n",
                 static_cast<double>(make_move_calls) / seconds,
                 static_cast<double>(leaf_nodes) / seconds, nodes / seconds);
+    if (cpu_seconds > 0)
+        std::printf("  %12.0f leaf nodes / s of processor time\n",
+                    static_cast<double>(leaf_nodes) / cpu_seconds);
 }
 
 }  // namespace
@@ -57,7 +66,8 @@ int run_wac_bench(const char* path, int ms);  // search_bench.cpp
 // The depth of the search benchmark: two to four million nodes per position.
 constexpr int SEARCH_BENCH_DEPTH = 10;
 
-// No argument: every speed benchmark. "perft", "eval" or "search [DEPTH]": one of them alone.
+// No argument: every speed benchmark. "perft [DEPTH]", "eval" or "search [DEPTH]": one of them
+// alone (perft from the initial position at DEPTH, the second position two plies less).
 // "wac FILE [MS]": the tactical run over an EPD file.
 int main(int argc, char** argv)
 {
@@ -72,7 +82,8 @@ int main(int argc, char** argv)
         return run_wac_bench(argv[2], argc >= 4 ? std::atoi(argv[3]) : 1000);
     const bool all = only[0] == 0;
     if (all || std::strcmp(only, "perft") == 0)
-        for (const BenchCase& c : CASES) run_case(c);
+        for (const BenchCase& c : CASES)
+            run_case(c, argc >= 3 ? std::max(0, CASES[0].depth - std::atoi(argv[2])) : 0);
     if (all || std::strcmp(only, "eval") == 0) run_eval_bench();
     if (all || std::strcmp(only, "search") == 0)
         run_search_bench(argc >= 3 ? std::atoi(argv[2]) : SEARCH_BENCH_DEPTH);

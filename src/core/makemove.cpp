@@ -52,8 +52,9 @@ MoveFields decode(Move m, int side, int from_ply)
 // ---- captures -----------------------------------------------------------------------------------
 
 // The victim of type t and colour o on sq (still on the board) leaves the board-side state and
-// next's keys and material; its pawns advance by `forward`.
-void take_out(int t, int sq, int o, uint32_t* table, int q, int forward, Etat& cur, Etat& next)
+// next's material (next's keys are written before, with the whole move's); its pawns advance by
+// `forward`.
+void take_out(int t, int sq, int o, uint32_t* table, int forward, Etat& cur, Etat& next)
 {
     Ficha* victim = case_ficha[sq];
     const uint32_t bit = victim->mask;
@@ -65,7 +66,6 @@ void take_out(int t, int sq, int o, uint32_t* table, int q, int forward, Etat& c
         --nombre_pions[o];
         mk[o] -= 1;
         mk3 ^= material_keys[6 * o][nombre_pions[o]];
-        next.pawn_key ^= psq_keys[6 * o][q];
         toggle_pawn(table, sq, forward, bit);
         pawn_leaves_file(o, sq);
         return;
@@ -74,7 +74,6 @@ void take_out(int t, int sq, int o, uint32_t* table, int q, int forward, Etat& c
     --nombre_pieces[o];
     mk[o] -= count_increment[t];
     mk3 ^= material_keys[kind + 6 * o][bit_count[piece_type[o][t]]];
-    next.piece_key ^= psq_keys[kind + 6 * o][q];
     if (t == KNIGHT) {
         toggle_knight(table, sq, bit);
         return;
@@ -187,12 +186,11 @@ void make_piece(const MoveFields& mv)
     const uint32_t bit = slot->mask;
     const int line = T == SLIDER_BIT ? direction[mv.from * 100 + mv.to] : 0;
 
-    next.case_ep = 0;
     next.materiel[mv.c] = cur.materiel[mv.c];
     toggle_own<T>(mv.type, mv.from, own, bit, line);
     if (mv.captured != 0) {
         next.irreversible = mv.next_ply;
-        take_out(mv.captured, mv.to, mv.o, attaques[mv.o], case64[mv.to], -mv.side, cur, next);
+        take_out(mv.captured, mv.to, mv.o, attaques[mv.o], -mv.side, cur, next);
     } else {
         carry_over(mv);
         // No enemy slider reaches a square a king may step to.
@@ -207,15 +205,6 @@ void make_piece(const MoveFields& mv)
     if constexpr (T == SLIDER_BIT) slide_along(own, mv.from, mv.to, line, bit, mv.captured);
     slot->square = static_cast<uint32_t>(mv.to);
     case_ficha[mv.to] = slot;
-
-    const int q_from = case64[mv.from];
-    const int q_to = case64[mv.to];
-    if constexpr (T == KNIGHT)
-        next.roque = cur.roque & castle_mask[q_to];
-    else
-        next.roque = cur.roque & castle_mask[q_from] & castle_mask[q_to];
-    const auto& keys = psq_keys[kind_of_type[mv.type] + 6 * mv.c];
-    next.piece_key ^= keys[q_from] ^ keys[q_to];
 }
 
 template <int T>
@@ -249,7 +238,6 @@ void make_castling(const MoveFields& mv, int rook_from, int rook_to)
     Ficha* king = case_ficha[mv.from];
     Ficha* rook = case_ficha[rook_from];
 
-    next.case_ep = 0;
     next.materiel[0] = cur.materiel[0];
     next.materiel[1] = cur.materiel[1];
     next.irreversible = cur.irreversible;
@@ -264,12 +252,6 @@ void make_castling(const MoveFields& mv, int rook_from, int rook_to)
     toggle_king(attaques[c], mv.to);
     king->square = static_cast<uint32_t>(mv.to);
     case_ficha[mv.to] = king;
-
-    next.roque = cur.roque & castle_mask[case64[mv.from]];
-    const auto& king_keys = psq_keys[KIND_KING + 6 * c];
-    const auto& rook_keys = psq_keys[KIND_ROOK + 6 * c];
-    next.piece_key ^= king_keys[case64[mv.from]] ^ king_keys[case64[mv.to]] ^
-                      rook_keys[case64[rook_from]] ^ rook_keys[case64[rook_to]];
 }
 
 void unmake_castling(const MoveFields& mv, int rook_from, int rook_to)
@@ -305,7 +287,7 @@ void make_pawn(const MoveFields& mv)
     next.materiel[c] = cur.materiel[c];
     toggle_pawn(own, mv.from, mv.side, bit);
     if (mv.captured != 0) {
-        take_out(mv.captured, mv.to, mv.o, attaques[mv.o], case64[mv.to], -mv.side, cur, next);
+        take_out(mv.captured, mv.to, mv.o, attaques[mv.o], -mv.side, cur, next);
         pawn_leaves_file(c, mv.from);
         pawn_enters_file(c, mv.to);
     } else {
@@ -319,10 +301,6 @@ void make_pawn(const MoveFields& mv)
     toggle_pawn(own, mv.to, mv.side, bit);
     slot->square = static_cast<uint32_t>(mv.to);
     case_ficha[mv.to] = slot;
-
-    next.roque = cur.roque & castle_mask[case64[mv.to]];
-    next.pawn_key ^= psq_keys[6 * c][case64[mv.from]] ^ psq_keys[6 * c][case64[mv.to]];
-    next.case_ep = en_passant_target(mv);
 }
 
 void unmake_pawn(const MoveFields& mv)
@@ -394,13 +372,12 @@ void make_promotion(const MoveFields& mv)
     Ficha* slot = case_ficha[mv.from];
     const uint32_t bit = slot->mask;
 
-    next.case_ep = 0;
     next.irreversible = mv.next_ply;
     next.materiel[c] = cur.materiel[c] + valeur_piece[mv.promotion] - valeur_piece[PAWN];
     toggle_pawn(attaques[c], mv.from, mv.side, bit);
     pawn_leaves_file(c, mv.from);
     if (mv.captured != 0) {
-        take_out(mv.captured, mv.to, mv.o, attaques[mv.o], case64[mv.to], -mv.side, cur, next);
+        take_out(mv.captured, mv.to, mv.o, attaques[mv.o], -mv.side, cur, next);
     } else {
         next.materiel[mv.o] = cur.materiel[mv.o];
         toggle_beyond_both(mv.to);
@@ -410,12 +387,8 @@ void make_promotion(const MoveFields& mv)
     echiquier[mv.from] = EMPTY;
     toggle_beyond_both(mv.from);
     toggle_promoted(c, mv.promotion, mv.to, bit);
-
-    next.pawn_key ^= psq_keys[6 * c][case64[mv.from]];
-    next.piece_key ^= psq_keys[kind_of_type[mv.promotion] + 6 * c][case64[mv.to]];
     slot->square = static_cast<uint32_t>(mv.to);
     case_ficha[mv.to] = slot;
-    next.roque = cur.roque & castle_mask[case64[mv.to]];
 }
 
 void unmake_promotion(const MoveFields& mv)
@@ -449,7 +422,6 @@ void make_en_passant(const MoveFields& mv)
     const uint32_t victim_bit = victim->mask;
 
     cur.ficha_prise = slot_of(victim);
-    next.case_ep = 0;
     next.irreversible = mv.next_ply;
     next.materiel[c] = cur.materiel[c];
     next.materiel[o] = cur.materiel[o] - valeur_piece[PAWN];
@@ -468,12 +440,8 @@ void make_en_passant(const MoveFields& mv)
     echiquier[victim_sq] = EMPTY;
     toggle_beyond_both(victim_sq);
     toggle_pawn(attaques[c], mv.to, mv.side, bit);
-
-    next.pawn_key ^= psq_keys[6 * c][case64[mv.from]] ^ psq_keys[6 * c][case64[mv.to]] ^
-                     psq_keys[6 * o][case64[victim_sq]];
     slot->square = static_cast<uint32_t>(mv.to);
     case_ficha[mv.to] = slot;
-    next.roque = cur.roque;
 }
 
 void unmake_en_passant(const MoveFields& mv)
@@ -513,37 +481,73 @@ bool is_en_passant(const MoveFields& mv)
     return mv.to == static_cast<int>(mv.cur->case_ep) && colonne[mv.to] != colonne[mv.from];
 }
 
-}  // namespace
-
-// ---- captures -----------------------------------------------------------------------------------
-
-void retire_prise(int t, int sq, int o, uint32_t* table, int q)
+bool is_castling(const MoveFields& mv)
 {
-    take_out(t, sq, o, table, q, -trait, etats[ply], etats[ply + 1]);
+    return mv.type == KING && (mv.to - mv.from == 20 || mv.to - mv.from == -20);
 }
 
-void remet_prise(int t, int sq, int o, uint32_t* table)
+// Everything the position after the move is known by: its keys, castling rights and en-passant
+// square, read from the move word and the board before the move (the squares beside a double
+// step's destination do not change with it). The board-side steps read none of these fields,
+// so a caller can have them before the board changes.
+void write_next_keys(const MoveFields& mv)
 {
-    put_back(t, sq, o, table, -trait, etats[ply]);
-}
-
-void bascule_rayons(int type, int sq, uint32_t* table, uint32_t mask)
-{
-    toggle_slider(type, sq, table, mask);
-}
-
-// ---- frames -------------------------------------------------------------------------------------
-
-void make_move(Move m)
-{
-    ++make_move_calls;
-    const MoveFields mv = decode(m, trait, ply);
-    Etat& cur = *mv.cur;
+    const Etat& cur = *mv.cur;
     Etat& next = *mv.next;
-    cur.coup = m;
-    next.pawn_key = cur.pawn_key;
-    next.piece_key = cur.piece_key;
+    const int c = mv.c;
+    const int o = mv.o;
+    const int q_from = case64[mv.from];
+    const int q_to = case64[mv.to];
+    Key96 pawn = cur.pawn_key;
+    Key96 piece = cur.piece_key;
+    uint32_t roque = cur.roque;
+    uint32_t ep = 0;
+    bool victim_on_to = mv.captured != 0;
+    if (mv.type == PAWN) {
+        if (is_en_passant(mv)) {
+            victim_on_to = false;
+            pawn ^= psq_keys[6 * c][q_from] ^ psq_keys[6 * c][q_to] ^
+                    psq_keys[6 * o][case64[mv.to - mv.side]];
+        } else if (mv.promotion != 0) {
+            pawn ^= psq_keys[6 * c][q_from];
+            piece ^= psq_keys[kind_of_type[mv.promotion] + 6 * c][q_to];
+            roque &= castle_mask[q_to];
+        } else {
+            pawn ^= psq_keys[6 * c][q_from] ^ psq_keys[6 * c][q_to];
+            roque &= castle_mask[q_to];
+            ep = en_passant_target(mv);
+        }
+    } else if (is_castling(mv)) {
+        const int rook_from = mv.to > mv.from ? mv.from + 30 : mv.from - 40;
+        const int rook_to = mv.to > mv.from ? mv.from + 10 : mv.from - 10;
+        const auto& rook_keys = psq_keys[KIND_ROOK + 6 * c];
+        piece ^= psq_keys[KIND_KING + 6 * c][q_from] ^ psq_keys[KIND_KING + 6 * c][q_to] ^
+                 rook_keys[case64[rook_from]] ^ rook_keys[case64[rook_to]];
+        roque &= castle_mask[q_from];
+    } else {
+        const auto& keys = psq_keys[kind_of_type[mv.type] + 6 * c];
+        piece ^= keys[q_from] ^ keys[q_to];
+        roque &= mv.type == KNIGHT ? castle_mask[q_to] : castle_mask[q_from] & castle_mask[q_to];
+    }
+    if (victim_on_to) {
+        if (mv.captured == PAWN)
+            pawn ^= psq_keys[6 * o][q_to];
+        else
+            piece ^= psq_keys[kind_of_type[mv.captured] + 6 * o][q_to];
+    }
+    next.pawn_key = pawn;
+    next.piece_key = piece;
+    next.roque = roque;
+    next.case_ep = ep;
+    Key96 hash = pawn ^ piece;
+    if (roque != 0) hash ^= castle_keys[roque];
+    if (ep != 0) hash ^= ep_keys[case64[ep]];
+    next.hash_key = hash;
+}
 
+// The board-side half of make_move: every table but the keys, for the routine of the move.
+void play_move(const MoveFields& mv)
+{
     bool material_changed = mv.captured != 0 || mv.promotion != 0;
     if (is_slider(mv.type)) {
         make_piece<SLIDER_BIT>(mv);
@@ -565,13 +569,57 @@ void make_move(Move m)
     } else {
         make_piece<KING>(mv);
     }
-
-    next.hash_key = next.pawn_key ^ next.piece_key;
-    if (next.roque != 0) next.hash_key ^= castle_keys[next.roque];
-    if (next.case_ep != 0) next.hash_key ^= ep_keys[case64[next.case_ep]];
     ply = mv.next_ply;
     trait = -mv.side;
-    next.score_materiel = material_changed ? evalue_materiel() : -cur.score_materiel;
+    mv.next->score_materiel = material_changed ? evalue_materiel() : -mv.cur->score_materiel;
+}
+
+}  // namespace
+
+// ---- captures -----------------------------------------------------------------------------------
+
+void retire_prise(int t, int sq, int o, uint32_t* table, int q)
+{
+    Etat& next = etats[ply + 1];
+    if (t == PAWN)
+        next.pawn_key ^= psq_keys[6 * o][q];
+    else
+        next.piece_key ^= psq_keys[kind_of_type[t] + 6 * o][q];
+    take_out(t, sq, o, table, -trait, etats[ply], next);
+}
+
+void remet_prise(int t, int sq, int o, uint32_t* table)
+{
+    put_back(t, sq, o, table, -trait, etats[ply]);
+}
+
+void bascule_rayons(int type, int sq, uint32_t* table, uint32_t mask)
+{
+    toggle_slider(type, sq, table, mask);
+}
+
+// ---- frames -------------------------------------------------------------------------------------
+
+void make_move(Move m)
+{
+    ++make_move_calls;
+    const MoveFields mv = decode(m, trait, ply);
+    mv.cur->coup = m;
+    write_next_keys(mv);
+    play_move(mv);
+}
+
+void begin_move(Move m)
+{
+    ++make_move_calls;
+    const MoveFields mv = decode(m, trait, ply);
+    mv.cur->coup = m;
+    write_next_keys(mv);
+}
+
+void finish_move(Move m)
+{
+    play_move(decode(m, trait, ply));
 }
 
 void unmake_move(Move m)

@@ -11,6 +11,12 @@ extern uint64_t make_move_calls;  // statistics: every call of make_move
 
 // Plays a pseudo-legal move into etats[ply + 1]; ply must be below 1023.
 void make_move(Move m);
+// make_move in two halves: begin_move writes what the next record is known by (keys, castling
+// rights, en-passant square; and cur's `coup`) without touching the board, so that a caller can
+// fetch the cache cells of the position to come while finish_move does the rest. The pair is
+// exactly make_move; nothing may come between them but reads.
+void begin_move(Move m);
+void finish_move(Move m);
 // Takes back the move just made (last in, first out).
 void unmake_move(Move m);
 void make_null_move();

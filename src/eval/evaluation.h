@@ -33,5 +33,5 @@ inline int material_phase(int c)
 // the two cells that share the key's index, so the two sides never overwrite each other.
 inline EvalCell* eval_cell()
 {
-    return &Eval_hash_table[(pos()->hash_key.w[2] & eval_hash_mask) | colour_index(trait)];
+    return &Eval_hash_table[eval_cell_index(pos()->hash_key, trait)];
 }

@@ -27,6 +27,12 @@ int read_key();
 
 void ignore_interrupt_signal();
 
+// Starts loading the memory line holding p into the processor's caches without waiting for it.
+inline void prefetch_line(const void* p)
+{
+    __builtin_prefetch(p);
+}
+
 // Memory page size of the huge pages asked for large blocks.
 constexpr uint64_t HUGE_PAGE_BYTES = uint64_t{2} << 20;
 // Advises the kernel to back [block, block + bytes) with huge pages (block aligned on

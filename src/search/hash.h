@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/makemove.h"
 #include "core/types.h"
 
 // Transposition cell: locks are words 0 and 1 of `hash_key`; packed holds the move (bits 0-22),
@@ -78,6 +79,18 @@ extern size_t hash_bytes, eval_hash_bytes, pawn_hash_bytes, materiel_hash_bytes,
 
 extern uint32_t hash_age;  // bits 25-27, written into every store
 
+// Where the main and evaluation caches keep a position, from its `hash_key` and side to move
+// (`trait`): every probe and every early fetch of a cell computes its index here, so a fetch
+// always names the cell probed later.
+inline uint32_t main_bucket_index(const Key96& hash_key, int side)
+{
+    return (hash_key.w[2] & hash_mask) | static_cast<uint32_t>(side + 1);
+}
+inline uint32_t eval_cell_index(const Key96& hash_key, int side)
+{
+    return (hash_key.w[2] & eval_hash_mask) | static_cast<uint32_t>(colour_index(side));
+}
+
 // Counters for the search statistics (cleared by the think driver).
 extern uint32_t hash_probes, hash_hits, hash_stores, hash_collisions;
 
@@ -115,3 +128,17 @@ HashCell* hash_find();
 Move hash_best_move();
 // A new generation for the stores of the next search (eight generations, then round again).
 void advance_hash_age();
+
+// Between begin_move and finish_move: starts loading the main bucket and the evaluation cell of
+// the position to come, from the next record's key, so that the loads overlap the rest of the
+// move's work. (The pawn and king-safety caches are small enough to stay mostly in the
+// processor's caches; fetching them early gained nothing measurable.)
+void prefetch_next_cells();
+
+// make_move(m) for a search that probes the position after m: its cells are fetched early.
+inline void make_move_prefetching(Move m)
+{
+    begin_move(m);
+    prefetch_next_cells();
+    finish_move(m);
+}
