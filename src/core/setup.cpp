@@ -24,10 +24,11 @@ constexpr int BEST_MOVE_CHARS = 7;
 
 // Every table of the position record a set-up writes, but the ply records (saved up to `ply`):
 // the one list that both the saved copy and the copying are made from.
-#define QV_SETUP_TABLES(X)                                                                         \
-    X(echiquier) X(ficha) X(case_ficha) X(piece_type) X(pieces_glissantes_mask) X(attaques)        \
-    X(nombre_pions) X(nombre_pieces) X(mk) X(mk3) X(cf) X(pions_colonne) X(pion_plus_avance)       \
-    X(pion_moins_avance) X(trait) X(ply)
+#define QV_SETUP_TABLES(X)                                                                     \
+    X(echiquier)                                                                               \
+    X(ficha) X(case_ficha) X(piece_type) X(pieces_glissantes_mask) X(attaques) X(nombre_pions) \
+        X(nombre_pieces) X(mk) X(mk3) X(cf) X(pions_colonne) X(pion_plus_avance)               \
+            X(pion_moins_avance) X(trait) X(ply)
 
 // Everything a set-up writes, copied before the attempt so that a rejection can put it back.
 struct SavedRecord {
