@@ -20,6 +20,9 @@ uint32_t attack_undo_start[MAX_PLY_RECORDS + 1];
 
 namespace {
 
+static_assert(castle_keys[0] == Key96{} && ep_keys[0] == Key96{} && case64[0] == 0,
+              "no rights and no en-passant square must add nothing to a key");
+
 // A pawn move onto the record's en-passant square is a capture only when it changes file: a
 // set-up may name any square, and a push onto it must stay a push.
 bool is_en_passant(Move m, const Etat& cur)
@@ -115,10 +118,9 @@ inline void write_next_keys(Move m, int side, bool en_passant, const Etat& cur, 
     store(next.piece_key, piece);
     next.roque = roque;
     next.case_ep = ep;
-    WideKey hash{pawn.lo ^ piece.lo, pawn.hi ^ piece.hi};
-    if (roque != 0) hash = hash ^ castle_keys[roque];
-    if (ep != 0) hash = hash ^ ep_keys[case64[ep]];
-    store(next.hash_key, hash);
+    // No rights and no en-passant square add nothing (asserted above).
+    const WideKey hash{pawn.lo ^ piece.lo, pawn.hi ^ piece.hi};
+    store(next.hash_key, hash ^ castle_keys[roque] ^ ep_keys[case64[ep]]);
 }
 
 // The second half of make_move, from the record at `ply`.
