@@ -4,6 +4,7 @@
 // and takes the rest back. Nothing is copied back: every change is undone by its inverse.
 #include "core/makemove.h"
 
+#include <cassert>
 #include <cstring>
 
 #include "core/attack_log.h"
@@ -130,8 +131,9 @@ inline void play_move(Move m, bool en_passant)
     const int side = trait;
     Etat& cur = etats[p];
     Etat& next = etats[p + 1];
-    AttackUndo* end = play_on_board(m, colour_index(side), en_passant, cur,
-                                    &attack_undo_log[attack_undo_start[p]]);
+    AttackUndo* start = &attack_undo_log[attack_undo_start[p]];
+    AttackUndo* end = play_on_board(m, colour_index(side), en_passant, cur, start);
+    assert(end - start <= ATTACK_UNDO_PER_MOVE);
     attack_undo_start[p + 1] = static_cast<uint32_t>(end - attack_undo_log);
     ply = p + 1;
     trait = -side;
