@@ -323,47 +323,12 @@ void hash_store(Move move, int score, int height, uint32_t depth_field, uint32_t
     }
 }
 
-ProbedCells next_position_cells()
+void prefetch_next_cells()
 {
     const Etat& next = etats[ply + 1];
     const int side = -trait;
-    ProbedCells cells{};
-    cells.at[0] = &Hash_table[main_bucket_index(next.hash_key, side)];
-    cells.at[1] = &Eval_hash_table[eval_cell_index(next.hash_key, side)];
-    cells.at[2] = &Pawn_hash_table[pawn_cell_index(next.pawn_key)];
-    const Move m = etats[ply].coup;  // the move begun
-    const int mover = colour_index(trait);
-    for (int c = BLACK; c <= WHITE; ++c) {
-        const int king = c == mover && move_piece(m) == KING ? move_to(m) : king_square(c);
-        const Key96 key = king_cell_key(next.pawn_key, king, castling_rights_of(next.roque, c));
-        cells.at[3 + c] = &King_hash_table[king_cell_index(key, c)];
-    }
-    return cells;
-}
-
-ProbedCells position_cells()
-{
-    const Etat& here = *pos();
-    ProbedCells cells{};
-    cells.at[0] = &Hash_table[main_bucket_index(here.hash_key, trait)];
-    cells.at[1] = &Eval_hash_table[eval_cell_index(here.hash_key, trait)];
-    cells.at[2] = &Pawn_hash_table[pawn_cell_index(here.pawn_key)];
-    for (int c = BLACK; c <= WHITE; ++c) {
-        const Key96 key =
-            king_cell_key(here.pawn_key, king_square(c), castling_rights_of(here.roque, c));
-        cells.at[3 + c] = &King_hash_table[king_cell_index(key, c)];
-    }
-    return cells;
-}
-
-void prefetch_next_cells()
-{
-    const ProbedCells cells = next_position_cells();
-    prefetch_line(cells.at[0]);  // a bucket never straddles two lines
-    prefetch_cell(static_cast<const EvalCell*>(cells.at[1]));
-    prefetch_cell(static_cast<const PawnCell*>(cells.at[2]));
-    prefetch_cell(static_cast<const KingCell*>(cells.at[3]));
-    prefetch_cell(static_cast<const KingCell*>(cells.at[4]));
+    prefetch_line(&Hash_table[main_bucket_index(next.hash_key, side)]);
+    prefetch_cell(&Eval_hash_table[eval_cell_index(next.hash_key, side)]);
 }
 
 void advance_hash_age()

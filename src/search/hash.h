@@ -6,9 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/keys.h"
 #include "core/makemove.h"
-#include "core/tables.h"
 #include "core/types.h"
 
 // Transposition cell: locks are words 0 and 1 of `hash_key`; packed holds the move (bits 0-22),
@@ -81,9 +79,9 @@ extern size_t hash_bytes, eval_hash_bytes, pawn_hash_bytes, materiel_hash_bytes,
 
 extern uint32_t hash_age;  // bits 25-27, written into every store
 
-// Where each cache keeps a position, from the keys of its record: every probe and every early
-// fetch of a cell computes its index here, so a fetch always names the cell probed later.
-// side is `trait` of the position (+1 White, -1 Black).
+// Where the main and evaluation caches keep a position, from its `hash_key` and side to move
+// (`trait`): every probe and every early fetch of a cell computes its index here, so a fetch
+// always names the cell probed later.
 inline uint32_t main_bucket_index(const Key96& hash_key, int side)
 {
     return (hash_key.w[2] & hash_mask) | static_cast<uint32_t>(side + 1);
@@ -91,26 +89,6 @@ inline uint32_t main_bucket_index(const Key96& hash_key, int side)
 inline uint32_t eval_cell_index(const Key96& hash_key, int side)
 {
     return (hash_key.w[2] & eval_hash_mask) | static_cast<uint32_t>(colour_index(side));
-}
-inline uint32_t pawn_cell_index(const Key96& pawn_key)
-{
-    return pawn_key.w[2] & pawn_hash_mask;
-}
-// The king-safety key of colour c's king on `king` with its two castling-right bits `rights`.
-inline Key96 king_cell_key(const Key96& pawn_key, int king, int rights)
-{
-    Key96 key = pawn_key ^ king_square_keys[case64[king]];
-    if (rights != 0) key ^= king_castle_keys[rights];
-    return key;
-}
-inline uint32_t king_cell_index(const Key96& king_key, int c)
-{
-    return (king_key.w[2] & king_hash_mask) | static_cast<uint32_t>(c);
-}
-// The two castling-right bits of colour index c in `roque`.
-inline int castling_rights_of(uint32_t roque, int c)
-{
-    return static_cast<int>(c == WHITE ? (roque >> 2) & 3 : roque & 3);
 }
 
 // Counters for the search statistics (cleared by the think driver).
@@ -151,20 +129,11 @@ Move hash_best_move();
 // A new generation for the stores of the next search (eight generations, then round again).
 void advance_hash_age();
 
-// Between begin_move and finish_move: starts loading the cells that the position to come will
-// probe (the main bucket, the evaluation, pawn and both king-safety cells), from the next
-// record's keys and rights and the move begun, so that the loads overlap each other and the
-// rest of the move's work.
+// Between begin_move and finish_move: starts loading the main bucket and the evaluation cell of
+// the position to come, from the next record's key, so that the loads overlap the rest of the
+// move's work. (The pawn and king-safety caches are small enough to stay mostly in the
+// processor's caches; fetching them early gained nothing measurable.)
 void prefetch_next_cells();
-
-// The cells a position probes: main bucket, evaluation, pawn, Black's and White's king-safety.
-struct ProbedCells {
-    const void* at[5];
-};
-// Between begin_move and finish_move: the cells prefetch_next_cells fetches.
-ProbedCells next_position_cells();
-// The cells the current position's probes read.
-ProbedCells position_cells();
 
 // make_move(m) for a search that probes the position after m: its cells are fetched early.
 inline void make_move_prefetching(Move m)

@@ -11,12 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <random>
-#include <vector>
 
 #include "core/board.h"
-#include "core/makemove.h"
-#include "movegen/random_play.h"
 #include "test_support.h"
 
 namespace {
@@ -224,34 +220,3 @@ TEST_F(HashTable, QuiescenceDepthsAndTheFullWidthMark)
 }
 
 }  // namespace
-
-// The cells fetched early, between begin_move and finish_move, must be the very cells the
-// position after the move probes: every move of random games from positions with castling,
-// en passant and promotions, the king's own moves and castlings included.
-TEST(HashPrefetch, FetchedCellsAreTheCellsProbedAfterTheMove)
-{
-    std::mt19937 rng(7);
-    int compared = 0;
-    for (const char* fen : movegen_test::START_POSITIONS) {
-        ASSERT_EQ(setup_fen(fen), 0);
-        for (int plies = 0; plies < 40; ++plies) {
-            genere_all_moves(0);
-            std::vector<Move> legal;
-            for (int i = ply_start[0]; i < ply_start[1]; ++i) {
-                const Move m = move_stack[i].move;
-                begin_move(m);
-                const ProbedCells fetched = next_position_cells();
-                finish_move(m);
-                const ProbedCells probed = position_cells();
-                for (int k = 0; k < 5; ++k)
-                    ASSERT_EQ(fetched.at[k], probed.at[k]) << describe_move(m) << " cell " << k;
-                ++compared;
-                if (!own_king_attacked_after_move()) legal.push_back(m);
-                unmake_move(m);
-            }
-            if (legal.empty()) break;
-            make_move(legal[rng() % legal.size()]);
-        }
-    }
-    EXPECT_GT(compared, 5000);
-}
