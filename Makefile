@@ -60,8 +60,8 @@ asan: deps
 	$(call quiet_build,$(ASAN_DIR))
 	$(call quiet_ctest,$(ASAN_DIR),-LE "slow|integration")
 
-# Speed of the move machinery in a Release build: perft from fixed positions, in make_move calls
-# and nodes per second.
+# Speed in a Release build: perft, evaluation and fixed-depth searches of middle-game positions
+# (with their node total, which must not move when only the speed changes).
 bench: configure
 	@cmake --build $(BUILD_DIR) --target quarvelin_bench -j $(JOBS) > $(BUILD_DIR)/bench.log 2>&1 \
 	|| { cat $(BUILD_DIR)/bench.log; echo "Build failed"; exit 1; }

@@ -47,13 +47,22 @@ extern int32_t ply;
 extern Etat etats[MAX_PLY_RECORDS];
 
 // The record of the current position.
-inline Etat* pos() { return &etats[ply]; }
+inline Etat* pos()
+{
+    return &etats[ply];
+}
 
 // The slot number of a Ficha reference (0..15).
-inline uint32_t slot_of(const Ficha* f) { return static_cast<uint32_t>(f - &ficha[0][0]) & 15; }
+inline uint32_t slot_of(const Ficha* f)
+{
+    return static_cast<uint32_t>(f - &ficha[0][0]) & 15;
+}
 
 // The king square of colour c.
-inline int king_square(int c) { return static_cast<int>(ficha[c][0].square); }
+inline int king_square(int c)
+{
+    return static_cast<int>(ficha[c][0].square);
+}
 
 // True when the side that just moved left its own king attacked (the move was illegal).
 inline bool own_king_attacked_after_move()

@@ -84,8 +84,8 @@ constexpr auto bishop_class_keys = [] {
 // [black set * 4 + white set]: ORed into check word 0 of a material cache entry (bits 29-31).
 constexpr auto bishop_class_flags = [] {
     constexpr uint32_t B29 = 1u << 29, B30 = 1u << 30, B31 = 1u << 31;
-    constexpr std::array<uint32_t, 10> per_class = {
-        0, B29, 0, B30, B30 | B31, B29 | B31, B29 | B30, 0, B31, 0};
+    constexpr std::array<uint32_t, 10> per_class = {0,         B29,       0, B30, B30 | B31,
+                                                    B29 | B31, B29 | B30, 0, B31, 0};
     std::array<uint32_t, 16> t{};
     for (int i = 0; i < 16; ++i) t[i] = per_class[keys_detail::BISHOP_CLASS[i]];
     return t;

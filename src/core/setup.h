@@ -10,9 +10,9 @@
 
 // The initial board in sq64 order (a1, a2, .., a8, b1, ..), board codes.
 constexpr std::array<int32_t, 64> initial_board = {
-    22, 17, 0, 0, 0, 0, 9, 14,  19, 17, 0, 0, 0, 0, 9, 11,  21, 17, 0, 0, 0, 0, 9, 13,
-    23, 17, 0, 0, 0, 0, 9, 15,  18, 17, 0, 0, 0, 0, 9, 10,  21, 17, 0, 0, 0, 0, 9, 13,
-    19, 17, 0, 0, 0, 0, 9, 11,  22, 17, 0, 0, 0, 0, 9, 14};
+    22, 17, 0,  0,  0,  0,  9, 14, 19, 17, 0,  0,  0,  0,  9, 11, 21, 17, 0,  0,  0, 0,
+    9,  13, 23, 17, 0,  0,  0, 0,  9,  15, 18, 17, 0,  0,  0, 0,  9,  10, 21, 17, 0, 0,
+    0,  0,  9,  13, 19, 17, 0, 0,  0,  0,  9,  11, 22, 17, 0, 0,  0,  0,  9,  14};
 
 // The fields of a FEN or EPD record: the board in sq64 order, the side (+1/-1), castling
 // rights, the en-passant square (0 for none), an EPD "bm" move and where the rest begins.

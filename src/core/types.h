@@ -63,18 +63,33 @@ constexpr bool is_border(uint8_t code) { return code == BORDER; }
 constexpr bool is_occupied(uint8_t code) { return (code & OCCUPIED_BITS) != 0; }
 constexpr int colour_of(uint8_t code) { return (code >> 4) & 1; }
 constexpr int type_of(uint8_t code) { return code & 7; }
-constexpr int colour_index(int side) { return (side + 1) / 2; }
+constexpr int colour_index(int side) { return (side + 1) >> 1; }  // side is +1 or -1
 // Rank r (1..8) counted from colour index c's own side: White's as it is, Black's mirrored.
 constexpr int relative_rank(int c, int r) { return c == WHITE ? r : 9 - r; }
 constexpr uint8_t colour_bit(int side) { return side > 0 ? WHITE_BIT : BLACK_BIT; }
 constexpr uint8_t colour_bit_of_index(int c) { return c == WHITE ? WHITE_BIT : BLACK_BIT; }
 constexpr bool is_slider(int type) { return (type & SLIDER_BIT) != 0; }
 
-constexpr int move_from(Move m) { return m & 127; }
-constexpr int move_to(Move m) { return (m >> 7) & 127; }
-constexpr int move_piece(Move m) { return (m >> 14) & 7; }
-constexpr int move_captured(Move m) { return (m >> 17) & 7; }
-constexpr int move_promotion(Move m) { return (m >> 20) & 7; }
+constexpr int move_from(Move m)
+{
+    return m & 127;
+}
+constexpr int move_to(Move m)
+{
+    return (m >> 7) & 127;
+}
+constexpr int move_piece(Move m)
+{
+    return (m >> 14) & 7;
+}
+constexpr int move_captured(Move m)
+{
+    return (m >> 17) & 7;
+}
+constexpr int move_promotion(Move m)
+{
+    return (m >> 20) & 7;
+}
 constexpr Move make_move_word(int from, int to, int piece, int captured = 0, int promotion = 0)
 {
     return Move(from) | Move(to) << 7 | Move(piece) << 14 | Move(captured) << 17 |

@@ -23,9 +23,16 @@ int endgame_king_shelter(int s);
 // 8 up, the endgame king terms up to 4, both between (the endgame part scaled by (8 - phase) / 4).
 int king_terms(int s, int opponent_phase);
 
+// Where the evaluation cache keeps a position, from its `hash_key` and side to move: every probe
+// and every early fetch computes its index here, so a fetch always names the cell probed.
+inline uint32_t eval_cell_index(const Key96& hash_key, int side)
+{
+    return (hash_key.w[2] & eval_hash_mask) | static_cast<uint32_t>(colour_index(side));
+}
+
 // The evaluation cache cell of the current position: the colour of the side to move picks one of
 // the two cells that share the key's index, so the two sides never overwrite each other.
 inline EvalCell* eval_cell()
 {
-    return &Eval_hash_table[(pos()->hash_key.w[2] & eval_hash_mask) | colour_index(trait)];
+    return &Eval_hash_table[eval_cell_index(pos()->hash_key, trait)];
 }

@@ -38,7 +38,18 @@ void perft(int depth, int p)
         genere_evasions(p);
     else
         genere_all_moves(p);
-    for (int i = ply_start[p]; i < ply_start[p + 1]; ++i) {
+    const int end = ply_start[p + 1];
+    if (depth == 1) {
+        // The children are leaves: counted here rather than by a call each.
+        for (int i = ply_start[p]; i < end; ++i) {
+            const Move m = move_stack[i].move;
+            make_move(m);
+            if (!own_king_attacked_after_move()) ++leaf_nodes;
+            unmake_move(m);
+        }
+        return;
+    }
+    for (int i = ply_start[p]; i < end; ++i) {
         const Move m = move_stack[i].move;
         make_move(m);
         if (!own_king_attacked_after_move()) perft(depth - 1, p + 1);

@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 
 #include <poll.h>
+#include <sys/mman.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -158,4 +159,14 @@ bool executable_directory(char* out, int size)
     slash[1] = '\0';
     std::snprintf(out, static_cast<size_t>(size), "%s", path);
     return true;
+}
+
+void advise_huge_pages(void* block, uint64_t bytes)
+{
+#ifdef MADV_HUGEPAGE
+    madvise(block, static_cast<size_t>(bytes), MADV_HUGEPAGE);
+#else
+    (void)block;
+    (void)bytes;
+#endif
 }

@@ -1,7 +1,7 @@
 // The few operating-system services the engine needs: a millisecond monotonic clock, the
 // calendar time, a non-blocking test for waiting input on stdin, raw unechoed key reads on a
-// terminal and SIGINT ignored. When stdin is not a terminal the key functions never block and
-// never consume input.
+// terminal, SIGINT ignored and the advice to back large blocks with huge pages. When stdin is not a
+// terminal the key functions never block and never consume input.
 #pragma once
 
 #include <cstdint>
@@ -45,3 +45,15 @@ void capture_output(void (*fn)(void*), void* context, char* out, int size);
 // The directory of the running executable, with a trailing '/', into out (size bytes); false,
 // with out empty, when it cannot be found or does not fit.
 bool executable_directory(char* out, int size);
+
+// Starts loading the memory line holding p into the processor's caches without waiting for it.
+inline void prefetch_line(const void* p)
+{
+    __builtin_prefetch(p);
+}
+
+// Memory page size of the huge pages asked for large blocks.
+constexpr uint64_t HUGE_PAGE_BYTES = uint64_t{2} << 20;
+// Advises the kernel to back [block, block + bytes) with huge pages (block aligned on
+// HUGE_PAGE_BYTES). Only advice: where the system cannot, nothing changes and nothing is said.
+void advise_huge_pages(void* block, uint64_t bytes);

@@ -6,6 +6,8 @@
 #include <cstdint>
 
 #include "core/board.h"
+#include "eval/evaluation.h"
+#include "platform/platform.h"
 #include "search/search.h"
 
 uint32_t hash_probes, hash_hits, hash_stores, hash_collisions;
@@ -14,8 +16,15 @@ namespace {
 
 HashCell* bucket_of_position()
 {
-    const uint32_t index = (pos()->hash_key.w[2] & hash_mask) | static_cast<uint32_t>(trait + 1);
-    return &Hash_table[index];
+    return &Hash_table[main_bucket_index(pos()->hash_key, trait)];
+}
+
+// Both lines of a cell that may straddle two.
+template <typename Cell>
+void prefetch_cell(const Cell* cell)
+{
+    prefetch_line(cell);
+    prefetch_line(reinterpret_cast<const char*>(cell) + sizeof(Cell) - 1);
 }
 
 bool locks_match(const HashCell& cell)
@@ -120,4 +129,12 @@ void hash_store(Move move, int score, int height, uint32_t depth_field, uint32_t
         bucket[1] = bucket[0];
         write_cell(&bucket[0], move, s, depth_field, bound);
     }
+}
+
+void prefetch_next_cells()
+{
+    const Etat& next = etats[ply + 1];
+    const int side = -trait;
+    prefetch_line(&Hash_table[main_bucket_index(next.hash_key, side)]);
+    prefetch_cell(&Eval_hash_table[eval_cell_index(next.hash_key, side)]);
 }

@@ -12,6 +12,7 @@
 #include "eval/evaluation.h"
 #include "eval/exchange.h"
 #include "movegen/movegen.h"
+#include "search/hash.h"
 #include "search/search.h"
 
 namespace {
@@ -270,7 +271,7 @@ void ordonne_precis(int height)
             move_stack[i++].score = HASH_MOVE_SCORE;
             continue;
         }
-        make_move(m);
+        make_move_prefetching(m);
         if (own_king_attacked_after_move()) {
             unmake_move(m);
             remove_entry(height, i);  // the moved-in entry is examined at the same place

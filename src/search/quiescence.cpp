@@ -120,7 +120,7 @@ int search_list(int alpha, int beta, int alpha0, int best, int height, uint32_t 
     killers[height + 1].move2 = NULL_MOVE;
     while (ply_start[height + 1] > ply_start[height]) {
         const Move m = next_move(height);
-        make_move(m);
+        make_move_prefetching(m);
         if (own_king_attacked_after_move()) {
             unmake_move(m);
             continue;

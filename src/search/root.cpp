@@ -70,7 +70,7 @@ int search_root_move(int i, int alpha, int beta, int depth, int off_pv)
 {
     const Move m = root_list[i].move;
     const uint32_t before = node_total();
-    make_move(m);
+    make_move_prefetching(m);
     const int r = -Search(-beta, -alpha, 1, depth - ONE_PLY, off_pv);
     unmake_move(m);
     root_list[i].weight += node_total() - before;

@@ -296,7 +296,7 @@ int search_moves(Node& n, int alpha, int beta, int depth)
     int reducible = 0;
     while (!list_empty(h)) {
         const Move m = next_move(h);
-        make_move(m);
+        make_move_prefetching(m);
         if (own_king_attacked_after_move()) {
             unmake_move(m);
             continue;

@@ -48,6 +48,13 @@ inline const char* const START_POSITIONS[] = {
     "4k3/pppppppp/8/8/8/8/PPPPPPPP/4K3 w - - 0 1",
 };
 
+// Keys, castling rights and en-passant square: what a position is known by in the caches.
+inline bool same_identity(const Etat& a, const Etat& b)
+{
+    return a.hash_key == b.hash_key && a.pawn_key == b.pawn_key && a.piece_key == b.piece_key &&
+           a.roque == b.roque && a.case_ep == b.case_ep;
+}
+
 // How often the walk met the cases it is meant to check.
 struct PlayCounts {
     int in_check = 0, promotions = 0, direct_checks = 0, en_passant = 0;
@@ -61,8 +68,14 @@ inline std::vector<Move> checked_legal_moves(std::string& fault)
     std::vector<Move> legal;
     in_check() ? genere_evasions(0) : genere_all_moves(0);  // the list as the search builds it
     for (Move m : stack_range(ply_start[0], ply_start[1])) {
-        make_move(m);
+        // Made as the search makes it: what begin_move writes (and the cells fetched from it
+        // name) must be what the position holds once the move is complete.
+        begin_move(m);
+        const Etat early = etats[ply + 1];
+        finish_move(m);
         std::string error = consistency_errors();
+        if (error.empty() && !same_identity(early, *pos()))
+            error = "the keys, rights or en-passant square changed after begin_move";
         if (!own_king_attacked_after_move()) legal.push_back(m);
         unmake_move(m);
         if (error.empty()) error = consistency_errors();
