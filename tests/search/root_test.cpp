@@ -15,6 +15,7 @@
 #include "search/output.h"
 #include "search/quiescence.h"
 #include "search/search.h"
+#include "search/search_link.h"
 #include "think_support.h"
 
 namespace {
@@ -129,6 +130,7 @@ TEST(Mates, FoundAtFixedDepthWithExactScoreAndMove)
             ThinkSettings::fixed_depth(c.plies + 3);
             ASSERT_EQ(setup_fen(fen), 0) << fen;
             const PositionSnapshot before = take_snapshot();
+            clear_statistics();
             const Move m = think(fen);
             EXPECT_EQ(last_score, MAX_SCORE - c.plies) << fen;
             EXPECT_EQ(iteration_depth, c.plies) << fen;
@@ -171,6 +173,7 @@ TEST(Think, LeavesPositionIntactAlsoWhenStopped)
             ASSERT_EQ(setup_fen(fen), 0);
             const PositionSnapshot before = take_snapshot();
             allocate_time(trait, ply);
+            clear_statistics();
             const Move m = think(fen);
             EXPECT_NE(m, 0u) << fen << " kind " << kind;
             EXPECT_EQ(search_stopped, kind > 0 ? 1 : 0) << fen << " kind " << kind;
@@ -216,22 +219,229 @@ TEST(Think, SingleLegalMoveInAClockModeIsPlayedWithoutSearch)
     EXPECT_TRUE(std::regex_match(out, std::regex(R"(0 -?\d+ 0 0 Ka1xb2 \{-950 -?\d+ -?\d+\}\n)")));
 }
 
-// Stops by nodes and time are covered by the stopped thinks above; here what they leave out.
-TEST(Clock, AnalysisIgnoresLimitsButKeepsTheMinimumDepth)
+// Every window of the thinks below, read whenever a root move reports a new best: ±30 around
+// the last score, then after each fail the window grows four times towards the failing side
+// (30, 120, then the score bound past 200); a new iteration starts again at ±30. The fail-low
+// flag is up exactly while the driver re-searches after a fail low.
+struct WindowRule {
+    int last = -MAX_SCORE, delta = 30, lo = -MAX_SCORE, hi = MAX_SCORE;
+    bool failing_low = false;
+    int windows = 0, second_highs = 0, second_lows = 0;
+    std::string errors;  // the thinks' output is captured: failures are kept for later
+    void start(int score)
+    {
+        last = score, delta = 30, failing_low = false;
+        lo = last == -MAX_SCORE ? -MAX_SCORE : last - 30;
+        hi = last == -MAX_SCORE ? MAX_SCORE : last + 30;
+    }
+    void on(SearchEvent e, int score)
+    {
+        if (e == SearchEvent::NEW_BEST) {
+            ++windows;
+            if (root_alpha != lo || root_beta != hi || ((root_fail_flags & 1) != 0) != failing_low)
+                errors += std::to_string(iteration_depth) + ": (" + std::to_string(root_alpha) +
+                          ", " + std::to_string(root_beta) + ") flags " +
+                          std::to_string(root_fail_flags) + ", expected (" + std::to_string(lo) +
+                          ", " + std::to_string(hi) + ")\n";
+        } else if (e == SearchEvent::ITERATION) {
+            start(score);
+        } else if (e != SearchEvent::FIRST_MOVE) {
+            second_highs += e == SearchEvent::FAIL_HIGH && delta == 120;
+            second_lows += e == SearchEvent::FAIL_LOW && delta == 120;
+            delta *= 4;
+            failing_low = e == SearchEvent::FAIL_LOW;
+            lo = failing_low ? (delta > 200 ? -MAX_SCORE : score - delta) : score;
+            hi = failing_low ? score : (delta > 200 ? MAX_SCORE : score + delta);
+        }
+    }
+};
+WindowRule* window_rule;
+
+TEST(Think, AspirationWindowsWidenFourfoldThenToTheBound)
 {
     ThinkSettings settings;
-    min_depth = 3, max_depth = 6, iteration_depth = 7;
-    EXPECT_FALSE(may_start_iteration());
-    analyse_mode = 1, min_depth = 7;
-    EXPECT_TRUE(may_start_iteration());
-    time_control_mode = TC_TIME_PER_MOVE, time_per_move_ms = 0;
-    allocate_time(1, 0);
-    EXPECT_EQ(limits_reached(), 0);
-    analyse_mode = 0;
-    EXPECT_EQ(limits_reached(), 1);
-    pendule[WHITE].remaining = 100;  // the fixed-limit modes add up the time spent
-    charge_clock(1, 250);
-    EXPECT_EQ(pendule[WHITE].remaining, 350);
+    WindowRule rule;
+    window_rule = &rule;
+    search_link.report = [](SearchEvent e, int score, Move) { window_rule->on(e, score); };
+    const char* wac[] = {"2rr3k/pp3pp1/1nnqbN1p/3pN3/2pP4/2P3Q1/PPB4P/R4RK1 w - -",
+                         "r1b1kb1r/3q1ppp/pBp1pn2/8/Np3P2/5B2/PPP3PP/R2Q1RK1 w kq -"};
+    for (const char* fen : wac) {
+        ThinkSettings::fixed_depth(5);
+        rule.start(-MAX_SCORE);
+        think(fen);
+    }
+    // A stored exact score far from the truth makes the first iteration fail at once.
+    for (int stored : {600, -600}) {
+        ThinkSettings::fixed_depth(3);
+        ASSERT_EQ(setup_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"), 0);
+        clear_caches();
+        hash_store(make_move_word(SQ_G1, SQ_G1 + 19, KNIGHT), stored, 0, 60 | DEPTH_FULL_WIDTH,
+                   BOUND_EXACT);
+        rule.start(stored);
+        capture_stdout([] { Reflexion(); });
+    }
+    EXPECT_EQ(rule.errors, "");
+    EXPECT_GT(rule.windows, 20);
+    EXPECT_GT(rule.second_highs, 0);
+    EXPECT_GT(rule.second_lows, 0);
+    EXPECT_EQ(root_fail_flags & 1, 0u);
+}
+
+// RootSearch over a root list of our own, each move's reply position holding an exact cell
+// (from the replying side's view) that answers at once.
+struct RootCase {
+    const char* move;
+    int score;  // from the root's view
+    int tag;    // before the search
+};
+int search_root(const std::vector<RootCase>& moves, int alpha, int beta, Move* best)
+{
+    EXPECT_EQ(setup_fen("4k3/pppp4/8/8/8/8/PPPP4/4K3 w - - 0 1"), 0);
+    clear_caches();
+    clear_statistics();
+    root_count = 0;
+    for (const RootCase& c : moves) {
+        const Move m = text_to_move(c.move);
+        make_move(m);
+        hash_store(0, -c.score, 0, DEPTH_FULL_WIDTH | 600, BOUND_EXACT);
+        unmake_move(m);
+        root_list[root_count++] = RootEntry{m, uint32_t(c.tag) << TAG_SHIFT};
+    }
+    root_fail_flags = 0;
+    int r = 0;
+    capture_stdout([&] { r = RootSearch(best, alpha, beta, 60); });
+    return r;
+}
+
+std::vector<int> tags()
+{
+    std::vector<int> out;
+    for (int i = 0; i < root_count; ++i) out.push_back(int(root_list[i].weight >> TAG_SHIFT));
+    return out;
+}
+
+// The first move takes tag 1 (the count starts again) when it has none; a later new best takes
+// the next tag while fewer than five were given, else the newest, and the tags of the moves
+// before it step back one.
+TEST(RootSearchRules, TagsFollowTheNewBestMoves)
+{
+    ThinkSettings settings;
+    const struct {
+        std::vector<RootCase> moves;
+        int counter_before, counter_after;
+        std::vector<int> after;
+    } cases[] = {
+        {{{"a2a3", 10, 0}, {"b2b3", 20, 0}, {"c2c3", 30, 0}, {"d2d3", 5, 0}}, 4, 3, {1, 2, 3, 0}},
+        {{{"a2a3", 10, 2}, {"b2b3", 20, 1}, {"c2c3", 5, 0}}, 2, 2, {1, 2, 0}},
+        {{{"a2a3", 10, 5}, {"b2b3", 20, 3}, {"c2c3", 30, 4}, {"d2d3", 5, 0}}, 5, 5, {3, 4, 5, 0}},
+        {{{"a2a3", 10, 5}, {"b2b3", 5, 0}, {"c2c3", 20, 0}}, 5, 5, {4, 0, 5}},
+    };
+    for (const auto& c : cases) {
+        tag_counter = c.counter_before;
+        Move best = 0;
+        const int r = search_root(c.moves, -MAX_SCORE, MAX_SCORE, &best);
+        EXPECT_EQ(tags(), c.after);
+        EXPECT_EQ(tag_counter, c.counter_after);
+        int top = -MAX_SCORE;
+        for (const RootCase& m : c.moves) top = std::max(top, m.score);
+        EXPECT_EQ(r, top);
+    }
+}
+
+// Bit 1 of the fail flags is up while the best score is at or below root alpha; the exact store
+// of the root is made only above it, a fail high stores a lower bound at once.
+TEST(RootSearchRules, FailFlagAndTheRootsStore)
+{
+    ThinkSettings settings;
+    const struct {
+        int alpha, beta, second, result;
+        bool flag;
+        uint32_t bound;  // 0: no store
+    } cases[] = {{100, 200, 50, 50, true, 0},
+                 {100, 200, 150, 150, false, BOUND_EXACT},
+                 {100, 200, 250, 250, false, BOUND_LOWER},
+                 {-100, 50, 100, 100, false, BOUND_LOWER}};
+    for (const auto& c : cases) {
+        Move best = 0;
+        const std::vector<RootCase> moves = {
+            {"a2a3", 30, 0}, {"b2b3", c.second, 0}, {"c2c3", 0, 0}};
+        EXPECT_EQ(search_root(moves, c.alpha, c.beta, &best), c.result);
+        EXPECT_EQ((root_fail_flags & 2) != 0, c.flag) << c.second;
+        EXPECT_EQ(best, c.flag ? 0u : text_to_move("b2b3")) << c.second;
+        const HashCell* cell = hash_find();
+        EXPECT_EQ(cell ? cell->packed & BOUND_EXACT : 0u, c.bound) << c.second;
+    }
+}
+
+// A later root move that beats alpha in its null window is searched again from its score up to
+// beta: here its reply holds only an upper bound, so the null window learns no more than that
+// bound, and the re-search finds the move's real value (a rook up).
+TEST(RootSearchRules, ReSearchFromTheNullWindowScoreUpToBeta)
+{
+    ThinkSettings settings;
+    ASSERT_EQ(setup_fen("4k3/pppp4/8/8/8/8/PPPP4/R3K3 w - - 0 1"), 0);
+    clear_caches();
+    clear_statistics();
+    const Move a3 = text_to_move("a2a3"), b3 = text_to_move("b2b3");
+    make_move(a3);
+    hash_store(0, 0, 0, DEPTH_FULL_WIDTH | 600, BOUND_EXACT);
+    unmake_move(a3);
+    make_move(b3);
+    hash_store(0, -100, 0, DEPTH_FULL_WIDTH | 600, BOUND_UPPER);
+    unmake_move(b3);
+    root_list[0] = RootEntry{a3, 0}, root_list[1] = RootEntry{b3, 0}, root_count = 2;
+    Move best = 0;
+    int r = 0;
+    capture_stdout([&] { r = RootSearch(&best, -MAX_SCORE, MAX_SCORE, 60); });
+    EXPECT_GT(r, 300);
+    EXPECT_EQ(best, b3);
+}
+
+// A ponder search starts from the position's cell whatever its bound, at its depth and around
+// its score; the engine's own think starts there only from an exact cell.
+TEST(Think, PonderSearchStartsFromAnyStoredCell)
+{
+    ThinkSettings settings;
+    struct First {
+        int depth = 0, alpha = 0, beta = 0;
+    } static first;
+    search_link.report = [](SearchEvent e, int, Move) {
+        if (e == SearchEvent::NEW_BEST && first.depth == 0)
+            first = First{iteration_depth, root_alpha, root_beta};
+    };
+    for (const int ponder : {1, 0}) {
+        ThinkSettings::fixed_depth(3);
+        ASSERT_EQ(setup_fen("4k3/pppp4/8/8/8/8/PPPP4/4K3 w - - 0 1"), 0);
+        clear_caches();
+        hash_store(text_to_move("d2d4"), 40, 0, DEPTH_FULL_WIDTH | 180, BOUND_LOWER);
+        first = First{};
+        ponder_search = ponder;
+        capture_stdout([] { Reflexion(); });
+        ponder_search = 0;
+        EXPECT_EQ(first.depth, ponder ? 3 : 1);
+        EXPECT_EQ(first.alpha, ponder ? 10 : -MAX_SCORE);
+        EXPECT_EQ(first.beta, ponder ? 70 : MAX_SCORE);
+    }
+}
+
+// The book answers the engine's own thinks with score 0 and no search; analysis never asks it.
+TEST(Think, BookAnsweredOutsideAnalysisOnly)
+{
+    ThinkSettings settings;
+    static int asked;
+    search_link.book_move = [] { return ++asked, text_to_move("h2h4"); };
+    for (const int analysis : {0, 1}) {
+        asked = 0;
+        analyse_mode = analysis;
+        last_score = 123;
+        clear_statistics();
+        const Move m = think("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+        analyse_mode = 0;
+        EXPECT_EQ(asked, analysis ? 0 : 1);
+        EXPECT_EQ(m == text_to_move("h2h4"), !analysis);
+        EXPECT_EQ(node_total() > 0, analysis == 1);
+        EXPECT_TRUE(analysis || last_score == 0);
+    }
 }
 
 }  // namespace
