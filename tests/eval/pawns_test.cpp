@@ -114,19 +114,22 @@ TEST(PawnCache, HitsRestoreFlagsAndPlacementIsFilledInWhenFirstNeeded)
     EXPECT_EQ(pawn_hits - hits, 3u);
 }
 
+// Placement counts once each side has five pawns and the pieces weigh more than 6 (N + B + 2R
+// + 4Q, both sides). White a2 b2 d3 f2 g2 h2 against a7 b7 d5 f7 g7 h7: structure -13 (d3
+// isolated 24, advance 58 / 5) less -10 (d5 isolated, 72 / 5) = -3; placement White d3 8, f2 4
+// and 4 beside g2 = 16, Black d5 12, f7 4 + 4 = 20: -4. Without a2, b2 is isolated too: 10 - 43
+// against -10; without b2 as well White keeps four pawns: 9 - 24 against -10.
 TEST(PawnCache, PlacementNeedsFivePawnsEachAndPieces)
 {
-    const std::pair<const char*, bool> cases[] = {
-        {"rnbqkbnr/pppppppp/8/8/8/8/PPPP4/RNBQKBNR w - - 0 1", false},  // four White pawns
-        {"r1b1k3/ppppp3/8/8/8/8/PPPP3P/R1B1K3 w - - 0 1", false},       // N + B + 2R + 4Q = 6
-        {"r1b1k3/ppppp3/8/8/8/8/PPPP3P/RNB1K3 w - - 0 1", true},        // 7
+    const std::pair<const char*, int> cases[] = {
+        {"r1b1k3/pp3ppp/8/3p4/8/3P4/PP3PPP/RN2K1N1 w - - 0 1", -3 - 4},  // phases 4 + 3
+        {"r1b1k3/pp3ppp/8/3p4/8/3P4/PP3PPP/RN2K3 w - - 0 1", -3},        // 3 + 3
+        {"r1b1k3/pp3ppp/8/3p4/8/3P4/1P3PPP/RN2K1N1 w - - 0 1", -23 - 4},
+        {"r1b1k3/pp3ppp/8/3p4/8/3P4/5PPP/RN2K1N1 w - - 0 1", -5},  // four White pawns
     };
-    for (const auto& [fen, middle] : cases) {
+    for (const auto& [fen, value] : cases) {
         ASSERT_EQ(setup_fen(fen), 0);
-        uint8_t flags[2][8];
-        const int pawns = pawn_structure_value(flags), placement = pawn_placement_value();
-        EXPECT_NE(placement, 0) << fen;
-        EXPECT_EQ(evaluation_pions(), middle ? pawns + placement : pawns) << fen;
+        EXPECT_EQ(evaluation_pions(), value) << fen;
     }
 }
 

@@ -1,6 +1,6 @@
 // Exact lists of the generators on small positions: the fixed orders (types, slots, steps,
-// promotions, en passant), castling rules, victim classes by threshold and the evasion cases,
-// which leave `attaques` unchanged. Random play checks the same generators as sets.
+// promotions, en passant, direct checks), castling rules, victim classes by threshold and the
+// evasion cases, which leave `attaques` unchanged. Random play checks the same generators as sets.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -126,4 +126,13 @@ TEST(MovegenLists, PromotionsPushThenLowerThenHigherFile)
               "Pg7g8=Q Pg7g8=N Pg7g8=R Pg7g8=B");
     EXPECT_EQ(listed(0, genere_promotions_dame(0)),
               "Pa7b8xR=Q Pc7c8=Q Pc7b8xR=Q Pc7d8xN=Q Pg7g8=Q");
+}
+
+// Direct checks in their fixed order: the king's orthogonal lines (+1, -1, +10, -10; the e-file
+// ends at the knight), its diagonals (the d7 pawn is taken), its knight squares (f6 is White's
+// own), then the pawn squares d7 and f7.
+TEST(MovegenLists, ChecksByLineDiagonalKnightThenPawn)
+{
+    ASSERT_EQ(setup_fen("4k3/3p4/5P2/8/Q3N3/8/8/K6R w - - 0 1"), 0);
+    EXPECT_EQ(listed(0, genere_echecs(0)), "Rh1h8 Qa4a8 Qa4d7xP Ne4d6 Pf6f7");
 }
