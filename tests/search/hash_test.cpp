@@ -153,6 +153,18 @@ TEST_F(HashTable, MateScoresCountFromTheStoredPosition)
     EXPECT_EQ(score, -29992);
 }
 
+// A mate stored exact answers exact only when the stored depth reaches it: mate in nine plies
+// from the stored position (29990), read at height 2 (29988), needs depth + 29988 >= 29997.
+TEST_F(HashTable, StoredMateIsExactOnlyWithinItsDepth)
+{
+    for (uint32_t depth : {9u, 8u}) {
+        key(depth, 13);
+        hash_store(M1, 29990, 0, FULL | depth, BOUND_EXACT);
+        EXPECT_EQ(probe(FULL | 600, 2), depth == 9 ? BOUND_EXACT : BOUND_LOWER) << depth;
+        EXPECT_EQ(score, 29988);
+    }
+}
+
 TEST_F(HashTable, StoresOverTheSamePosition)
 {
     hash_store(M1, 50, 0, FULL | 600, BOUND_LOWER);
