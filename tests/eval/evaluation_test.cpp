@@ -1,6 +1,7 @@
 // The evaluation driver on hand-computed positions: special endings answered before the cache,
-// the lazy exits and their margins, the cache's store and hit of 16-bit values, the tempo, the
-// king-term blend, whole evaluations, the lazy bound and the endgame king shelter.
+// the lazy exits and their margins, the cache's store and hit of 16-bit values, the king-term
+// blend, whole evaluations (the tempo among their terms), the lazy bound and the endgame king
+// shelter.
 #include "eval/evaluation.h"
 
 #include <gtest/gtest.h>
@@ -76,23 +77,6 @@ TEST(EvaluationDriver, LazyExitsSkipTheCacheAndFullValuesAreStoredAsSixteenBits)
     pos()->score_materiel -= 40000;
     ASSERT_GT(huge, 32767);
     EXPECT_EQ(evaluation(-INF, INF), static_cast<int16_t>(huge));
-}
-
-// The middle-game tempo is the only side-to-move term here, so the values with White and with
-// Black to move add up to twice the tempo or to nothing.
-TEST(EvaluationDriver, TempoOnlyInTheMiddleGame)
-{
-    const std::pair<const char*, int> cases[] = {
-        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR", 10},
-        {"4k3/8/8/3p4/3P4/8/8/4K3", 0},    // pawns only
-        {"4k3/p7/3r4/8/8/3R4/P7/4K3", 0},  // endgame
-    };
-    for (const auto& [board, sum] : cases) {
-        setup(std::string(board) + " w - -");
-        const int white = evaluation(-INF, INF);
-        setup(std::string(board) + " b - -");
-        EXPECT_EQ(white + evaluation(-INF, INF), sum) << board;
-    }
 }
 
 // White's king on g1 behind f2, g3, h2 (king safety -6, hand-counted in the king-safety tests);
