@@ -1,7 +1,7 @@
 // The think driver: its printed lines byte for byte under a stub clock, mates found with their
 // exact score and an early end, draws and roots without moves, the position left intact by every
-// kind of think (also stopped ones), the start from a stored cell, the single-move answer and the
-// limits of the poll.
+// kind of think (also stopped ones), the start from a stored cell, the single-move answer, the
+// book, the aspiration windows, and RootSearch's tags, fail flag, stores and re-search.
 #include "search/root.h"
 
 #include <gtest/gtest.h>
@@ -182,30 +182,6 @@ TEST(Think, LeavesPositionIntactAlsoWhenStopped)
             sort_root_list();  // the move found last holds the newest tag: it sorts first
             EXPECT_TRUE(kind > 0 || root_list[0].move == m) << fen;
         }
-}
-
-std::string think_from_cell(const char* fen, Move m, int score, int depth_field)
-{
-    clock_source = stub_clock;
-    EXPECT_EQ(setup_fen(fen), 0);
-    clear_caches();
-    hash_store(m, score, 0, depth_field | DEPTH_FULL_WIDTH, BOUND_EXACT);
-    return capture_stdout([] { Reflexion(); });
-}
-
-TEST(Think, StartsFromAnExactCellAtItsDepth)
-{
-    ThinkSettings settings;
-    const char* fen = "8/8/8/3k4/8/8/3P4/3K4 w - - 0 1";
-    const Move d2d3 = make_move_word(SQ_D1 + 1, SQ_D1 + 2, PAWN);
-    ThinkSettings::fixed_depth(9);  // the stored depth is beyond the limit: no search at all
-    think_from_cell(fen, d2d3, 77, 600);
-    EXPECT_EQ(last_score, 77);
-    EXPECT_EQ(node_total(), 0u);
-    ThinkSettings::fixed_depth(10);  // one iteration, at depth 10
-    const std::string out = think_from_cell(fen, d2d3, 77, 600);
-    EXPECT_NE(out.find("\n10 "), std::string::npos) << out;
-    EXPECT_EQ(out.find("\n 9 "), std::string::npos) << out;
 }
 
 TEST(Think, SingleLegalMoveInAClockModeIsPlayedWithoutSearch)
@@ -397,9 +373,10 @@ TEST(RootSearchRules, ReSearchFromTheNullWindowScoreUpToBeta)
     EXPECT_EQ(best, b3);
 }
 
-// A ponder search starts from the position's cell whatever its bound, at its depth and around
-// its score; the engine's own think starts there only from an exact cell.
-TEST(Think, PonderSearchStartsFromAnyStoredCell)
+// A think starts from the position's cell, at its depth around its score, when the cell is
+// exact or the search ponders; otherwise at depth 1 with the full window. A stored depth beyond
+// the maximum leaves the stored move and score without any search.
+TEST(Think, StartsFromAStoredCell)
 {
     ThinkSettings settings;
     struct First {
@@ -409,18 +386,30 @@ TEST(Think, PonderSearchStartsFromAnyStoredCell)
         if (e == SearchEvent::NEW_BEST && first.depth == 0)
             first = First{iteration_depth, root_alpha, root_beta};
     };
-    for (const int ponder : {1, 0}) {
-        ThinkSettings::fixed_depth(3);
+    const Move d4 = text_to_move("d2d4");
+    const struct {
+        uint32_t bound;
+        int ponder, max_depth, depth, alpha, beta;
+    } cases[] = {{BOUND_EXACT, 0, 3, 3, 10, 70},
+                 {BOUND_LOWER, 1, 3, 3, 10, 70},
+                 {BOUND_LOWER, 0, 3, 1, -MAX_SCORE, MAX_SCORE},
+                 {BOUND_EXACT, 0, 2, 0, 0, 0}};
+    for (const auto& c : cases) {
+        ThinkSettings::fixed_depth(c.max_depth);
         ASSERT_EQ(setup_fen("4k3/pppp4/8/8/8/8/PPPP4/4K3 w - - 0 1"), 0);
         clear_caches();
-        hash_store(text_to_move("d2d4"), 40, 0, DEPTH_FULL_WIDTH | 180, BOUND_LOWER);
+        hash_store(d4, 40, 0, DEPTH_FULL_WIDTH | 180, c.bound);
         first = First{};
-        ponder_search = ponder;
-        capture_stdout([] { Reflexion(); });
+        ponder_search = c.ponder;
+        Move m = 0;
+        capture_stdout([&] { m = Reflexion(); });
         ponder_search = 0;
-        EXPECT_EQ(first.depth, ponder ? 3 : 1);
-        EXPECT_EQ(first.alpha, ponder ? 10 : -MAX_SCORE);
-        EXPECT_EQ(first.beta, ponder ? 70 : MAX_SCORE);
+        EXPECT_EQ(first.depth, c.depth);
+        EXPECT_EQ(first.alpha, c.alpha);
+        EXPECT_EQ(first.beta, c.beta);
+        if (c.depth == 0) {
+            EXPECT_TRUE(m == d4 && last_score == 40 && node_total() == 0);
+        }
     }
 }
 
