@@ -12,6 +12,7 @@
 #include <map>
 #include <random>
 #include <sstream>
+#include <tuple>
 
 #include "core/makemove.h"
 #include "frontend/startup.h"
@@ -112,10 +113,8 @@ TEST(Book, LookupAndListingReadEachSuccessorsRecord)
 
 TEST(Book, MoveChoiceDrawsAmongTheBestScoredSuccessorsByWeight)
 {
-    const struct {
-        const char *at, *line, *shares;  // shares: each move drawn and its percent of the draws
-        std::vector<Entry> book;
-    } cases[] = {
+    // {position, its book line, each move drawn with its share of the draws in percent, book}
+    const std::tuple<const char*, const char*, const char*, std::vector<Entry>> cases[] = {
         {"",
          "e4 {75} d4 {25} c4? ",
          "e2e4 75 d2d4 25",
@@ -126,26 +125,26 @@ TEST(Book, MoveChoiceDrawsAmongTheBestScoredSuccessorsByWeight)
         {"", "e4? d4? ", "- 100", {{"e2e4", -50, 4}, {"d2d4", -60, 4}}},
         {"", nullptr, "- 100", {{"e2e4 e7e5", 0, 1}}},  // no successor: no line
     };
-    for (const auto& c : cases) {
-        load(c.book);
-        play(c.at);  // each choice leaves the position as it found it
+    for (const auto& [at, line, share_text, book] : cases) {
+        load(book);
+        play(at);  // each choice leaves the position as it found it
         seed_random(7);
         std::map<Move, int> drawn;
         std::string expected;
         EXPECT_EQ(capture_stdout([&] {
                       for (int i = 0; i < 400; ++i)
                           ++drawn[choose_book_move()],
-                              expected += c.line ? std::string("0 0 0 0 ( ") + c.line + ")\n" : "";
+                              expected += line ? std::string("0 0 0 0 ( ") + line + ")\n" : "";
                   }),
                   expected);
-        std::istringstream shares(c.shares);
+        std::istringstream shares(share_text);
         size_t moves = 0;
         for (std::string coord; shares >> coord; ++moves) {
             double share;
             shares >> share;
-            EXPECT_NEAR(drawn[text_to_move(coord.c_str())] / 4.0, share, 8) << c.line << coord;
+            EXPECT_NEAR(drawn[text_to_move(coord.c_str())] / 4.0, share, 8) << line << coord;
         }
-        EXPECT_EQ(drawn.size(), moves) << c.line;
+        EXPECT_EQ(drawn.size(), moves) << line;
     }
     release_book();
 }

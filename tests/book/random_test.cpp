@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -15,11 +16,8 @@ TEST(BookRandom, OutputsAndIntegersOfSeveralSeeds)
     int32_t s = 1;
     for (int i = 0; i < 10000; ++i) s = random_step(s);
     EXPECT_EQ(s, 1043618065);
-    const struct {
-        int32_t seed;
-        std::vector<int32_t> outputs;  // the 1st, 2nd, 3rd and 1000th
-        std::vector<int32_t> integers;
-    } cases[] = {
+    // {seed, the 1st, 2nd, 3rd and 1000th outputs, the first integers}
+    const std::tuple<int32_t, std::vector<int32_t>, std::vector<int32_t>> cases[] = {
         {1, {893351816, 197493099, 1624379149, 1237874120}, {1, -3, 4, 2, 6, 0, 3, -3}},
         {0, {1978234897, 1358237425, 161652028, 571221021}, {6, 3, -3, 1, 3, -2, 1, 0}},
         {-5, {371215210, 1461168109, 1969410553, 1551217054}, {-2, 3, 6, 6, 4, 3, 0, 2}},
@@ -29,18 +27,18 @@ TEST(BookRandom, OutputsAndIntegersOfSeveralSeeds)
         {INT32_MIN, {893351816, 197493099, 1624379149, 1237874120}, {1, -3, 4, 2, 6, 0, 3, -3}},
         {INT32_MAX, {1978234897, 1358237425, 161652028, 571221021}, {6, 3, -3, 1, 3, -2, 1, 0}},
     };
-    for (const auto& c : cases) {
-        seed_random(c.seed);
+    for (const auto& [seed, outputs, integers] : cases) {
+        seed_random(seed);
         std::vector<int32_t> got;
         for (int i = 1; i <= 1000; ++i) {
             const int32_t out = random_next();
             if (i <= 3 || i == 1000) got.push_back(out);
         }
-        EXPECT_EQ(got, c.outputs) << c.seed;
-        seed_random(c.seed);
+        EXPECT_EQ(got, outputs) << seed;
+        seed_random(seed);
         got.clear();
         for (int i = 0; i < 8; ++i) got.push_back(random_int(-3, 6));
-        EXPECT_EQ(got, c.integers) << c.seed;
+        EXPECT_EQ(got, integers) << seed;
     }
 }
 

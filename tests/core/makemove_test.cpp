@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/board.h"
@@ -101,21 +102,18 @@ TEST(MakeMove, EnPassantSquareOnlyWhenAPawnCanTakeThere)
 
 TEST(MakeMove, CastlingRightsFollowTheSquaresTouched)
 {
-    const struct {
-        const char* fen;
-        const char* move;
-        uint32_t roque;
-    } cases[] = {{ROOKS, "h1h8", 10},
-                 {ROOKS, "e1g1", 3},
-                 {ROOKS, "a1a7", 7},
-                 {ROOKS_B, "e8c8", 12},
-                 {ROOKS_B, "a8a1", 5},
-                 {ROOKS_B, "h8h5", 14},
-                 {"r3k2r/5N2/8/8/8/8/8/R3K2R w KQkq - 0 1", "f7h8", 14}};
-    for (const auto& c : cases) {
-        ASSERT_EQ(setup_fen(c.fen), 0);
-        make_move(move_on(c.move));
-        EXPECT_EQ(pos()->roque, c.roque) << c.fen << " " << c.move;
+    const std::tuple<const char*, const char*, uint32_t> cases[] = {
+        {ROOKS, "h1h8", 10},
+        {ROOKS, "e1g1", 3},
+        {ROOKS, "a1a7", 7},
+        {ROOKS_B, "e8c8", 12},
+        {ROOKS_B, "a8a1", 5},
+        {ROOKS_B, "h8h5", 14},
+        {"r3k2r/5N2/8/8/8/8/8/R3K2R w KQkq - 0 1", "f7h8", 14}};
+    for (const auto& [fen, move, roque] : cases) {
+        ASSERT_EQ(setup_fen(fen), 0);
+        make_move(move_on(move));
+        EXPECT_EQ(pos()->roque, roque) << fen << " " << move;
         EXPECT_EQ(etats[0].roque, 15u);
     }
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "core/board.h"
 #include "test_support.h"
@@ -20,10 +21,7 @@ int rules(const std::string& fen)
 }
 
 // Comments give the rule that decides; bp = black pawns.
-const struct {
-    const char* board;
-    int white_view;
-} CASES[] = {
+const std::tuple<const char*, int> CASES[] = {
     {"4k3/pp6/8/8/8/8/8/4K1N1", 0},  // lone minor, bp < 3
     {"4k3/ppp5/8/8/8/8/8/4K1N1", -50},
     {"4k3/pppp4/8/8/8/8/8/4K1B1", -150},
@@ -68,10 +66,10 @@ const struct {
 
 TEST(Material, RulesForBothColours)
 {
-    for (const auto& c : CASES) {
-        const std::string fen = std::string(c.board) + " w - - 0 1";
-        EXPECT_EQ(rules(fen), c.white_view) << fen;
-        EXPECT_EQ(rules(colour_mirrored_fen(fen)), -c.white_view) << colour_mirrored_fen(fen);
+    for (const auto& [board, white_view] : CASES) {
+        const std::string fen = std::string(board) + " w - - 0 1";
+        EXPECT_EQ(rules(fen), white_view) << fen;
+        EXPECT_EQ(rules(colour_mirrored_fen(fen)), -white_view) << colour_mirrored_fen(fen);
     }
 }
 

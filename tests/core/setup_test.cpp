@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "core/board.h"
 #include "core/position_snapshot.h"
@@ -52,19 +53,16 @@ TEST(SetupInitial, NewGameAndItsFenGiveTheSameRecord)
 TEST(SetupFen, OutputOfTheTrailingFields)
 {
     const std::string start = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
-    const struct {
-        std::string fen;
-        const char* printed;
-    } cases[] = {
+    const std::tuple<std::string, const char*> cases[] = {
         {start + " 12 40", "2 40\n"},
         {start + " bm Nf3; id \"t1\";", "{ Coup : Nf3 }\nid \"t1\";\n"},
         {start + "\tbm  Nf3xe5+abc", "{ Coup : Nf3xe5+ }\nbc\n"},  // at most seven characters
         {start + " bx; id", "; id\n"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [fen, printed] : cases) {
         int result = -1;
-        EXPECT_EQ(fen_output(c.fen.c_str(), &result), c.printed) << c.fen;
-        EXPECT_EQ(result, 0) << c.fen;
+        EXPECT_EQ(fen_output(fen.c_str(), &result), printed) << fen;
+        EXPECT_EQ(result, 0) << fen;
     }
 }
 
@@ -101,10 +99,7 @@ TEST(SetupFen, CastlingRightsTrimmedByTheBoardAndEnPassantKeyed)
 // rejected boards print their message and mark the position illegal.
 TEST(SetupReject, MessagesAndTheLastAcceptedPositionKept)
 {
-    const struct {
-        const char* fen;
-        const char* printed;
-    } cases[] = {
+    const std::tuple<const char*, const char*> cases[] = {
         {"8/8/8 w - -", "\nNombre de rois incorrect: 0 roi(s) blanc(s) / 0 roi(s) noir(s)\n"},
         {"4kk2/8/8/8/8/8/8/4K3 b - - 0 1",
          "1\nNombre de rois incorrect: 1 roi(s) blanc(s) / 2 roi(s) noir(s)\n"},
@@ -127,14 +122,14 @@ TEST(SetupReject, MessagesAndTheLastAcceptedPositionKept)
     etats[1].coup = 0x1234;
     etats[2].irreversible = 1;
     const PositionSnapshot before = take_snapshot();
-    for (const auto& c : cases) {
+    for (const auto& [fen, printed] : cases) {
         game_state = GAME_REPETITION;
         int result = 0;
-        EXPECT_EQ(fen_output(c.fen, &result), c.printed) << c.fen;
-        EXPECT_EQ(result, -1) << c.fen;
-        EXPECT_EQ(game_state, *c.printed ? GAME_ILLEGAL_POSITION : GAME_REPETITION) << c.fen;
-        EXPECT_EQ(first_difference(before, take_snapshot()), "") << c.fen;
-        EXPECT_EQ(consistency_errors(), "") << c.fen;
+        EXPECT_EQ(fen_output(fen, &result), printed) << fen;
+        EXPECT_EQ(result, -1) << fen;
+        EXPECT_EQ(game_state, *printed ? GAME_ILLEGAL_POSITION : GAME_REPETITION) << fen;
+        EXPECT_EQ(first_difference(before, take_snapshot()), "") << fen;
+        EXPECT_EQ(consistency_errors(), "") << fen;
     }
     ply = 0;
 }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <tuple>
 #include <utility>
 
 #include "core/board.h"
@@ -35,11 +36,7 @@ TEST(PawnPenaltyScale, EasesThenTurnsLinear)
 
 TEST(PawnStructure, HandCountedValuesAndFlags)
 {
-    const struct {
-        const char* fen;
-        int value;
-        FileFlags white, black;
-    } cases[] = {
+    const std::tuple<const char*, int, FileFlags, FileFlags> cases[] = {
         // Four isolated pawns: penalty 100, advancement 34 / 5.
         {"4k3/8/8/8/8/8/P1P1P1P1/4K3 w - - 0 1", -65, {I | P, 0, I | P, 0, I | P, 0, I | P}, {}},
         // Tripled isolated a-pawns 95, d2 and g2 behind both neighbours 3 each: penalty 101.
@@ -56,13 +53,13 @@ TEST(PawnStructure, HandCountedValuesAndFlags)
         // e3 covers d4 as often as c5 attacks it: not weak.
         {"4k3/8/8/2p5/2P1P3/3PP3/8/4K3 w - - 0 1", 6, {0, 0, 0, 0, D | P}, {0, 0, I}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.fen);
+    for (const auto& [fen, value, white, black] : cases) {
+        SCOPED_TRACE(fen);
         uint8_t flags[2][8];
-        ASSERT_EQ(setup_fen(c.fen), 0);
-        EXPECT_EQ(pawn_structure_value(flags), c.value);
-        EXPECT_EQ(std::to_array(flags[WHITE]), c.white);
-        EXPECT_EQ(std::to_array(flags[BLACK]), c.black);
+        ASSERT_EQ(setup_fen(fen), 0);
+        EXPECT_EQ(pawn_structure_value(flags), value);
+        EXPECT_EQ(std::to_array(flags[WHITE]), white);
+        EXPECT_EQ(std::to_array(flags[BLACK]), black);
     }
 }
 

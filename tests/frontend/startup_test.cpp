@@ -14,6 +14,7 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -95,11 +96,7 @@ const Lines TEXT_32 =
 TEST(StartupProcess, FirstLinesAndExitStatus)
 {
     const std::string huge(200000, 'x');
-    const struct {
-        const char* args;
-        std::string input;
-        Lines expected;
-    } cases[] = {
+    const std::tuple<const char*, std::string, Lines> cases[] = {
         {"text", "", TEXT_128},
         {"text xboard", "xboard\nprotover 2\n", HANDSHAKE},  // the last argument wins
         {"", "help\n", concat({expecting("xboard"), TEXT_128})},
@@ -114,19 +111,19 @@ TEST(StartupProcess, FirstLinesAndExitStatus)
          concat(
              {{"H18446744073709551648 ignored: the cache budget is at most 65536 MB"}, TEXT_32})},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string("arguments \"") + c.args + "\", input " + c.input.substr(0, 20));
-        const RunResult run = run_engine(c.args, c.input);
+    for (const auto& [args, input, expected] : cases) {
+        SCOPED_TRACE(std::string("arguments \"") + args + "\", input " + input.substr(0, 20));
+        const RunResult run = run_engine(args, input);
         EXPECT_EQ(run.status, 0);
-        ASSERT_GE(run.lines.size(), c.expected.size());
-        for (size_t i = 0; i < c.expected.size(); ++i) {
-            if (c.expected[i] == SPEED)
+        ASSERT_GE(run.lines.size(), expected.size());
+        for (size_t i = 0; i < expected.size(); ++i) {
+            if (expected[i] == SPEED)
                 EXPECT_TRUE(std::regex_match(run.lines[i], std::regex(SPEED))) << run.lines[i];
             else
-                EXPECT_EQ(run.lines[i], c.expected[i]) << "line " << i;
+                EXPECT_EQ(run.lines[i], expected[i]) << "line " << i;
         }
         for (const std::string& line : run.lines)
-            EXPECT_TRUE(c.expected != HANDSHAKE || line != BANNER[1]) << "banner in xboard mode";
+            EXPECT_TRUE(expected != HANDSHAKE || line != BANNER[1]) << "banner in xboard mode";
     }
 }
 

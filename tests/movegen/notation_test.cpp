@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "core/board.h"
 #include "test_support.h"
 
@@ -27,12 +29,8 @@ TEST(Notation, MoveTexts)
     const char* one_file = "4k3/8/8/8/8/1N6/8/1N2K3 w - - 0 1";
     const char* three_queens = "4k3/8/8/8/8/Q7/8/Q1Q1K3 w - - 0 1";
     const char* pinned = "4k3/8/8/3b4/8/5N2/3n2K1/1N6 w - - 0 1";  // f3 pinned to g2
-    const struct {
-        const char* fen;  // nullptr: the texts do not depend on the position
-        Move move;
-        const char* short_text;
-        const char* long_text;
-    } cases[] = {
+    // {position (none when the texts do not depend on it), move, short text, long text}
+    const std::tuple<const char*, Move, const char*, const char*> cases[] = {
         {two_files, mv("b1", "d2", KNIGHT), "Nbd2", "Nb1d2"},
         {two_files, mv("b1", "a3", KNIGHT), "Na3", "Nb1a3"},
         {one_file, mv("b1", "d2", KNIGHT), "N1d2", "Nb1d2"},
@@ -49,12 +47,12 @@ TEST(Notation, MoveTexts)
         {nullptr, mv("e1", "d2", KING, PAWN), "Kxd2", "Ke1xd2"},
         {nullptr, NULL_MOVE, "//", "//"},
     };
-    for (const auto& c : cases) {
-        if (c.fen != nullptr) {
-            ASSERT_EQ(setup_fen(c.fen), 0) << c.fen;
+    for (const auto& [fen, move, short_text, long_text] : cases) {
+        if (fen != nullptr) {
+            ASSERT_EQ(setup_fen(fen), 0) << fen;
         }
-        EXPECT_STREQ(move_to_text(c.move, true), c.short_text) << c.long_text;
-        EXPECT_STREQ(move_to_text(c.move, false), c.long_text);
+        EXPECT_STREQ(move_to_text(move, true), short_text) << long_text;
+        EXPECT_STREQ(move_to_text(move, false), long_text);
     }
 }
 

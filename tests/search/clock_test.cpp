@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "core/board.h"
 #include "core/makemove.h"
 #include "core/repetition.h"
@@ -221,16 +223,13 @@ TEST_F(ClockTest, IterationTestAfterTheMinimumDepthOnly)
     set_level(0, 300, 0);
     budget(120000, 0);  // 3000 ms: no new iteration once two thirds are spent
     min_depth = 5, max_depth = 9;
-    const struct {
-        int depth;
-        int64_t elapsed;
-        bool may;
-    } cases[] = {{6, 2000, true},  {6, 2001, false}, {5, 2001, true},
-                 {5, 99999, true}, {10, 0, false},   {9, 0, true}};
-    for (const auto& c : cases) {
-        iteration_depth = c.depth;
-        stub_now = clock_start + c.elapsed;
-        EXPECT_EQ(may_start_iteration(), c.may) << c.depth << " " << c.elapsed;
+    const std::tuple<int, int64_t, bool> cases[] = {{6, 2000, true}, {6, 2001, false},
+                                                    {5, 2001, true}, {5, 99999, true},
+                                                    {10, 0, false},  {9, 0, true}};
+    for (const auto& [depth, elapsed, may] : cases) {
+        iteration_depth = depth;
+        stub_now = clock_start + elapsed;
+        EXPECT_EQ(may_start_iteration(), may) << depth << " " << elapsed;
     }
     ponder_search = 1;  // only the maximum depth
     iteration_depth = 9, stub_now = clock_start + 99999;
@@ -293,27 +292,24 @@ TEST_F(ClockTest, PonderHitAllocatesAfreshAndStopsPastOneAndAHalfBudgets)
     search_link.input = scripted_input;
     set_level(0, 300, 0);
     root_ply = ply;
-    const struct {
-        int mode;
-        int64_t searched;
-        bool stops;
-    } cases[] = {{TC_GAME, 11250, false}, {TC_GAME, 11251, true}, {TC_TIME_PER_MOVE, 99999, false}};
-    for (const auto& c : cases) {
-        time_control_mode = c.mode, time_per_move_ms = 1;
+    const std::tuple<int, int64_t, bool> cases[] = {
+        {TC_GAME, 11250, false}, {TC_GAME, 11251, true}, {TC_TIME_PER_MOVE, 99999, false}};
+    for (const auto& [mode, searched, stops] : cases) {
+        time_control_mode = mode, time_per_move_ms = 1;
         pendule[WHITE].remaining = 300000;
         move_allocation = 1, clock_start = 0;
-        search_start = stub_now - c.searched;
+        search_start = stub_now - searched;
         ponder_search = 1, ponder_hit = 0, search_stopped = 0;
         answer = InputVerdict::GO_ON;
         poll();  // pondering: no limit, whatever the time
         EXPECT_EQ(search_stopped, 0);
         answer = InputVerdict::PONDER_HIT;
         capture_stdout(poll);
-        EXPECT_EQ(search_stopped, c.stops ? 1 : 0) << c.searched;
+        EXPECT_EQ(search_stopped, stops ? 1 : 0) << searched;
         EXPECT_EQ(ponder_hit, 1);
         EXPECT_EQ(ponder_search, 0);
         EXPECT_EQ(clock_start, stub_now);
-        EXPECT_EQ(move_allocation, c.mode == TC_GAME ? 7500 : 1);
+        EXPECT_EQ(move_allocation, mode == TC_GAME ? 7500 : 1);
     }
     answer = InputVerdict::STOP;
     search_stopped = 0;

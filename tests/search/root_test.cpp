@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <tuple>
 
 #include "core/position_snapshot.h"
 #include "eval/evaluation.h"
@@ -43,12 +44,8 @@ TEST(RootOutput, LinesOfBothModesByteForByte)
 {
     ThinkSettings settings;
     printing_state();
-    const struct {
-        uint32_t mode;
-        int line;  // a SearchLine, or 3 a root line, 4 a re-searched root line
-        int score;
-        const char* expected;
-    } cases[] = {
+    // {mode, a SearchLine (3: a root line, 4: a re-searched root line), score, text}
+    const std::tuple<uint32_t, int, int, const char*> cases[] = {
         {MODE_TEXT, LINE_ITERATION, 35, "[ 7   2456   123456 ]   35 = Ra8+ Kd7 \n"},
         {MODE_TEXT, LINE_FAIL_HIGH, 35, "| 7   2456   123456 |   35 ^ Ra8+ Kd7 \n"},
         {MODE_TEXT, LINE_FAIL_LOW, -35, "| 7   2456   123456 |  -35 V Ra8+ Kd7 \n"},
@@ -63,15 +60,15 @@ TEST(RootOutput, LinesOfBothModesByteForByte)
         {MODE_XBOARD, 4, -20, " 7 -20   245   123456  -- Ra1a8 3/14 (50K/s)\n"},
     };
     const PositionSnapshot before = take_snapshot();
-    for (const auto& c : cases) {
-        mode_flags = c.mode;
+    for (const auto& [mode, line, score, expected] : cases) {
+        mode_flags = mode;
         EXPECT_EQ(capture_stdout([&] {
-                      if (c.line <= LINE_FAIL_LOW)
-                          print_search_line(static_cast<SearchLine>(c.line), c.score);
+                      if (line <= LINE_FAIL_LOW)
+                          print_search_line(static_cast<SearchLine>(line), score);
                       else
-                          print_root_line(RA8, c.score, c.line == 4);
+                          print_root_line(RA8, score, line == 4);
                   }),
-                  c.expected);
+                  expected);
     }
     EXPECT_EQ(first_difference(before, take_snapshot()), "");
     // Without show_thinking the text lines go and the xboard ones stay; no rate up to 100 ms.
@@ -113,29 +110,24 @@ TEST(RootOutput, StatisticsBlock)
 TEST(Mates, FoundAtFixedDepthWithExactScoreAndMove)
 {
     ThinkSettings settings;
-    const struct {
-        const char* fen;
-        int plies;
-        const char* move;
-    } cases[] = {
+    const std::tuple<const char*, int, const char*> cases[] = {
         {"r1bqkb1r/pppp1ppp/2n2n2/4p2Q/2B1P3/8/PPPP1PPP/RNB1K1NR w KQkq - 4 4", 1, "h5f7"},
         {"7k/8/5K2/8/8/8/8/6R1 w - - 0 1", 3, "f6f7"},
         {"r2qkb1r/pp2nppp/3p4/2pNN1B1/2BnP3/3P4/PPP2PPP/R2bK2R w KQkq - 1 1", 3, "d5f6"},
         {"1rb4r/pkPp3p/1b1P3n/1Q6/N3Pp2/8/P1P3PP/7K w - - 1 1", 3, "b5d5"},
         {"r1b1kb1r/pppp1ppp/5q2/4n3/3KP3/2N3PN/PPP4P/R1BQ1B1R b kq - 0 1", 5, "f8c5"},
     };
-    for (const auto& c : cases)
-        for (const std::string& fen : {std::string(c.fen), colour_mirrored_fen(c.fen)}) {
+    for (const auto& [fen, plies, move] : cases)
+        for (const std::string& f : {std::string(fen), colour_mirrored_fen(fen)}) {
             // A deeper limit than needed: the think ends with the iteration that found the mate.
-            ThinkSettings::fixed_depth(c.plies + 3);
-            ASSERT_EQ(setup_fen(fen), 0) << fen;
+            ThinkSettings::fixed_depth(plies + 3);
+            ASSERT_EQ(setup_fen(f), 0) << f;
             const PositionSnapshot before = take_snapshot();
-            clear_statistics();
-            const Move m = think(fen);
-            EXPECT_EQ(last_score, MAX_SCORE - c.plies) << fen;
-            EXPECT_EQ(iteration_depth, c.plies) << fen;
-            EXPECT_TRUE(fen != c.fen || m == text_to_move(c.move)) << fen;
-            EXPECT_EQ(first_difference(before, take_snapshot()), "") << fen;
+            const Move m = think(f);
+            EXPECT_EQ(last_score, MAX_SCORE - plies) << f;
+            EXPECT_EQ(iteration_depth, plies) << f;
+            EXPECT_TRUE(f != fen || m == text_to_move(move)) << f;
+            EXPECT_EQ(first_difference(before, take_snapshot()), "") << f;
         }
 }
 
@@ -144,19 +136,16 @@ TEST(Mates, DrawsAndRootsWithoutMovesScoreFromTheSideToMove)
     ThinkSettings settings;
     ThinkSettings::fixed_depth(2);
     draw_value = 25;  // for White
-    const struct {
-        const char* fen;
-        bool has_move;
-        int score;  // from the side to move's view
-    } cases[] = {
+    // {position, a move to play, the score from the side to move's view}
+    const std::tuple<const char*, bool, int> cases[] = {
         {"4k3/8/8/8/8/8/1q6/K7 w - - 0 1", true, 25},  // Kxb2 leaves two bare kings
         {"4K3/8/8/8/8/8/1Q6/k7 b - - 0 1", true, -25},
         {"7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", false, -25},         // stalemate at the root
         {"7k/6Q1/6K1/8/8/8/8/8 b - - 0 1", false, -MAX_SCORE},  // mated at the root
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(think(c.fen) != 0, c.has_move) << c.fen;
-        EXPECT_EQ(last_score, c.score) << c.fen;
+    for (const auto& [fen, has_move, score] : cases) {
+        EXPECT_EQ(think(fen) != 0, has_move) << fen;
+        EXPECT_EQ(last_score, score) << fen;
     }
 }
 
@@ -173,7 +162,6 @@ TEST(Think, LeavesPositionIntactAlsoWhenStopped)
             ASSERT_EQ(setup_fen(fen), 0);
             const PositionSnapshot before = take_snapshot();
             allocate_time(trait, ply);
-            clear_statistics();
             const Move m = think(fen);
             EXPECT_NE(m, 0u) << fen << " kind " << kind;
             EXPECT_EQ(search_stopped, kind > 0 ? 1 : 0) << fen << " kind " << kind;
@@ -302,24 +290,21 @@ std::vector<int> tags()
 TEST(RootSearchRules, TagsFollowTheNewBestMoves)
 {
     ThinkSettings settings;
-    const struct {
-        std::vector<RootCase> moves;
-        int counter_before, counter_after;
-        std::vector<int> after;
-    } cases[] = {
+    // {root list, tag counter before and after, tags after}
+    const std::tuple<std::vector<RootCase>, int, int, std::vector<int>> cases[] = {
         {{{"a2a3", 10, 0}, {"b2b3", 20, 0}, {"c2c3", 30, 0}, {"d2d3", 5, 0}}, 4, 3, {1, 2, 3, 0}},
         {{{"a2a3", 10, 2}, {"b2b3", 20, 1}, {"c2c3", 5, 0}}, 2, 2, {1, 2, 0}},
         {{{"a2a3", 10, 5}, {"b2b3", 20, 3}, {"c2c3", 30, 4}, {"d2d3", 5, 0}}, 5, 5, {3, 4, 5, 0}},
         {{{"a2a3", 10, 5}, {"b2b3", 5, 0}, {"c2c3", 20, 0}}, 5, 5, {4, 0, 5}},
     };
-    for (const auto& c : cases) {
-        tag_counter = c.counter_before;
+    for (const auto& [moves, counter_before, counter_after, after] : cases) {
+        tag_counter = counter_before;
         Move best = 0;
-        const int r = search_root(c.moves, -MAX_SCORE, MAX_SCORE, &best);
-        EXPECT_EQ(tags(), c.after);
-        EXPECT_EQ(tag_counter, c.counter_after);
+        const int r = search_root(moves, -MAX_SCORE, MAX_SCORE, &best);
+        EXPECT_EQ(tags(), after);
+        EXPECT_EQ(tag_counter, counter_after);
         int top = -MAX_SCORE;
-        for (const RootCase& m : c.moves) top = std::max(top, m.score);
+        for (const RootCase& m : moves) top = std::max(top, m.score);
         EXPECT_EQ(r, top);
     }
 }
@@ -329,23 +314,20 @@ TEST(RootSearchRules, TagsFollowTheNewBestMoves)
 TEST(RootSearchRules, FailFlagAndTheRootsStore)
 {
     ThinkSettings settings;
-    const struct {
-        int alpha, beta, second, result;
-        bool flag;
-        uint32_t bound;  // 0: no store
-    } cases[] = {{100, 200, 50, 50, true, 0},
-                 {100, 200, 150, 150, false, BOUND_EXACT},
-                 {100, 200, 250, 250, false, BOUND_LOWER},
-                 {-100, 50, 100, 100, false, BOUND_LOWER}};
-    for (const auto& c : cases) {
+    // {alpha, beta, the second move's score, result, flag, the bound stored (0: none)}
+    const std::tuple<int, int, int, int, bool, uint32_t> cases[] = {
+        {100, 200, 50, 50, true, 0},
+        {100, 200, 150, 150, false, BOUND_EXACT},
+        {100, 200, 250, 250, false, BOUND_LOWER},
+        {-100, 50, 100, 100, false, BOUND_LOWER}};
+    for (const auto& [alpha, beta, second, result, flag, bound] : cases) {
         Move best = 0;
-        const std::vector<RootCase> moves = {
-            {"a2a3", 30, 0}, {"b2b3", c.second, 0}, {"c2c3", 0, 0}};
-        EXPECT_EQ(search_root(moves, c.alpha, c.beta, &best), c.result);
-        EXPECT_EQ((root_fail_flags & 2) != 0, c.flag) << c.second;
-        EXPECT_EQ(best, c.flag ? 0u : text_to_move("b2b3")) << c.second;
+        const std::vector<RootCase> moves = {{"a2a3", 30, 0}, {"b2b3", second, 0}, {"c2c3", 0, 0}};
+        EXPECT_EQ(search_root(moves, alpha, beta, &best), result);
+        EXPECT_EQ((root_fail_flags & 2) != 0, flag) << second;
+        EXPECT_EQ(best, flag ? 0u : text_to_move("b2b3")) << second;
         const HashCell* cell = hash_find();
-        EXPECT_EQ(cell ? cell->packed & BOUND_EXACT : 0u, c.bound) << c.second;
+        EXPECT_EQ(cell ? cell->packed & BOUND_EXACT : 0u, bound) << second;
     }
 }
 
@@ -387,27 +369,26 @@ TEST(Think, StartsFromAStoredCell)
             first = First{iteration_depth, root_alpha, root_beta};
     };
     const Move d4 = text_to_move("d2d4");
-    const struct {
-        uint32_t bound;
-        int ponder, max_depth, depth, alpha, beta;
-    } cases[] = {{BOUND_EXACT, 0, 3, 3, 10, 70},
-                 {BOUND_LOWER, 1, 3, 3, 10, 70},
-                 {BOUND_LOWER, 0, 3, 1, -MAX_SCORE, MAX_SCORE},
-                 {BOUND_EXACT, 0, 2, 0, 0, 0}};
-    for (const auto& c : cases) {
-        ThinkSettings::fixed_depth(c.max_depth);
+    // {bound, ponder, maximum depth, then the first window: depth (0: none), alpha, beta}
+    const std::tuple<uint32_t, int, int, int, int, int> cases[] = {
+        {BOUND_EXACT, 0, 3, 3, 10, 70},
+        {BOUND_LOWER, 1, 3, 3, 10, 70},
+        {BOUND_LOWER, 0, 3, 1, -MAX_SCORE, MAX_SCORE},
+        {BOUND_EXACT, 0, 2, 0, 0, 0}};
+    for (const auto& [bound, ponder, max_depth, depth, alpha, beta] : cases) {
+        ThinkSettings::fixed_depth(max_depth);
         ASSERT_EQ(setup_fen("4k3/pppp4/8/8/8/8/PPPP4/4K3 w - - 0 1"), 0);
         clear_caches();
-        hash_store(d4, 40, 0, DEPTH_FULL_WIDTH | 180, c.bound);
+        hash_store(d4, 40, 0, DEPTH_FULL_WIDTH | 180, bound);
         first = First{};
-        ponder_search = c.ponder;
+        ponder_search = ponder;
         Move m = 0;
         capture_stdout([&] { m = Reflexion(); });
         ponder_search = 0;
-        EXPECT_EQ(first.depth, c.depth);
-        EXPECT_EQ(first.alpha, c.alpha);
-        EXPECT_EQ(first.beta, c.beta);
-        if (c.depth == 0) {
+        EXPECT_EQ(first.depth, depth);
+        EXPECT_EQ(first.alpha, alpha);
+        EXPECT_EQ(first.beta, beta);
+        if (depth == 0) {
             EXPECT_TRUE(m == d4 && last_score == 40 && node_total() == 0);
         }
     }

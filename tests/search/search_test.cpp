@@ -10,6 +10,7 @@
 #include <functional>
 #include <set>
 #include <sstream>
+#include <tuple>
 #include <vector>
 
 #include "core/makemove.h"
@@ -112,24 +113,24 @@ int count_children_at(const std::vector<Move>& moves, int depth_field)
 TEST_F(SearchTest, LateMoveReductions)
 {
     const char* fen = "4k3/pppp4/8/8/8/7p/PPPP2P1/4K3 w - - 0 1";
-    const struct {
-        int off_pv;
-        uint32_t bound;
-        int shallow_quiet;  // the quiet children left at depth 0, less than the quiet count by
-    } cases[] = {
-        {2, BOUND_LOWER, 2}, {3, BOUND_LOWER, 2}, {1, BOUND_LOWER, -1}, {2, BOUND_UPPER, -1}};
-    for (const auto& c : cases) {
+    // {off_pv, planted bound, reduced}: when reduced, every quiet child but the first two (the
+    // capture is searched first) stays at depth 0.
+    const std::tuple<int, uint32_t, bool> cases[] = {{2, BOUND_LOWER, true},
+                                                     {3, BOUND_LOWER, true},
+                                                     {1, BOUND_LOWER, false},
+                                                     {2, BOUND_UPPER, false}};
+    for (const auto& [off_pv, bound, reduced] : cases) {
         node(fen);
         const std::vector<Move> moves = legal_moves();
         int quiet = 0;
         for (Move m : moves) {
-            plant_after(m, c.bound == BOUND_LOWER ? 1000 : -1000, FULL, c.bound);
+            plant_after(m, bound == BOUND_LOWER ? 1000 : -1000, FULL, bound);
             quiet += move_captured(m) == 0;
         }
         ASSERT_GE(quiet, 10);
-        Search(300, 301, 1, 120, c.off_pv);
+        Search(300, 301, 1, 120, off_pv);
         const int shallow = count_children_at(moves, FULL);
-        EXPECT_EQ(shallow, c.shallow_quiet < 0 ? 0 : quiet - c.shallow_quiet) << c.off_pv;
+        EXPECT_EQ(shallow, reduced ? quiet - 2 : 0) << off_pv;
         EXPECT_EQ(depth_after(text_to_move("g2h3")), int(FULL | 60));  // the capture
     }
 }
@@ -142,30 +143,25 @@ TEST_F(SearchTest, NullMoveConditionsAndDepths)
 {
     const char* middle = "4kbnr/4pppp/8/8/8/8/PPPP4/RNBQK3 b - - 0 1";  // White 950 ahead
     const char* hanging = "4kbnr/4pppp/8/8/8/1n6/PPPP4/RNBQK3 b - - 0 1";
-    const struct {
-        const char* fen;
-        int depth, beta, off_pv, tries;
-    } tries[] = {{middle, 120, 1049, 1, 1}, {middle, 120, 1050, 1, 0}, {middle, 60, 500, 1, 0},
-                 {middle, 120, 500, 0, 0},  {hanging, 120, 459, 1, 1}, {hanging, 120, 460, 1, 0}};
-    for (const auto& c : tries) {
-        node(c.fen, "h7h6");
-        Search(c.beta - 1, c.beta, 1, c.depth, c.off_pv);
-        EXPECT_EQ(null_move_tries, uint32_t(c.tries)) << c.fen << " " << c.depth << " " << c.beta;
+    const std::tuple<const char*, int, int, int, int> try_cases[] = {
+        {middle, 120, 1049, 1, 1}, {middle, 120, 1050, 1, 0}, {middle, 60, 500, 1, 0},
+        {middle, 120, 500, 0, 0},  {hanging, 120, 459, 1, 1}, {hanging, 120, 460, 1, 0}};
+    for (const auto& [fen, depth, beta, off_pv, tries] : try_cases) {
+        node(fen, "h7h6");
+        Search(beta - 1, beta, 1, depth, off_pv);
+        EXPECT_EQ(null_move_tries, uint32_t(tries)) << fen << " " << depth << " " << beta;
     }
     const char* ending = "2n1kbn1/5ppp/8/8/8/8/5PPP/R2QK3 b - - 0 1";  // two pieces against three
-    const struct {
-        const char* fen;
-        int depth, null_depth;
-    } depths[] = {{middle, 180, 60}, {middle, 240, 60}, {middle, 360, 180}, {middle, 420, 180},
-                  {ending, 180, 60}, {ending, 240, 60}, {ending, 420, 240}};
-    for (const auto& c : depths)
-        for (int planted : {c.null_depth, c.null_depth - 60}) {
-            node(c.fen, "h7h6");
+    const std::tuple<const char*, int, int> depths[] = {
+        {middle, 180, 60}, {middle, 240, 60}, {middle, 360, 180}, {middle, 420, 180},
+        {ending, 180, 60}, {ending, 240, 60}, {ending, 420, 240}};
+    for (const auto& [fen, depth, null_depth] : depths)
+        for (int planted : {null_depth, null_depth - 60}) {
+            node(fen, "h7h6");
             // An upper bound below -beta for Black: the null move fails high at once.
             plant_after(0, -305, FULL | planted, BOUND_UPPER);
-            const int r = Search(299, 300, 1, c.depth, 1);
-            EXPECT_EQ(r == 305, planted == c.null_depth)
-                << c.fen << " " << c.depth << " " << planted;
+            const int r = Search(299, 300, 1, depth, 1);
+            EXPECT_EQ(r == 305, planted == null_depth) << fen << " " << depth << " " << planted;
         }
 }
 
@@ -174,12 +170,7 @@ TEST_F(SearchTest, NullMoveConditionsAndDepths)
 TEST_F(SearchTest, DoubleNullMove)
 {
     const char* two = "4k3/pp6/8/8/8/8/PP6/R3K2R w - - 0 1";
-    const struct {
-        const char* fen;
-        bool real_move_first;
-        int depth, planted;
-        bool tried;
-    } cases[] = {
+    const std::tuple<const char*, bool, int, int, bool> cases[] = {
         {two, true, 120, 120, true},
         {two, true, 180, 180, true},
         {two, true, 180, 120, false},  // never shallower
@@ -187,16 +178,16 @@ TEST_F(SearchTest, DoubleNullMove)
         {"4k3/pp6/8/8/8/8/PP6/R3KB1R w - - 0 1", true, 120, 120, false},  // three pieces
         {two, false, 120, 120, false},  // two null moves in a row already
     };
-    for (const auto& c : cases) {
-        node(c.fen);
-        const Move first = c.real_move_first ? text_to_move("a2a3") : NULL_MOVE;
+    for (const auto& [fen, real_move_first, depth, planted, tried] : cases) {
+        node(fen);
+        const Move first = real_move_first ? text_to_move("a2a3") : NULL_MOVE;
         first ? make_move(first) : make_null_move();
         // Black to move on this board is what White's second pass leaves: an upper bound below
         // -beta there makes that pass fail high at once.
-        hash_store(0, -305, 0, FULL | c.planted, BOUND_UPPER);
+        hash_store(0, -305, 0, FULL | planted, BOUND_UPPER);
         make_null_move();  // Black passes: the node, White to move
-        const int r = Search(299, 300, 1, c.depth, 1);
-        EXPECT_EQ(r == 305, c.tried) << c.fen << " " << c.depth << " " << c.planted;
+        const int r = Search(299, 300, 1, depth, 1);
+        EXPECT_EQ(r == 305, tried) << fen << " " << depth << " " << planted;
         unmake_null_move();
         first ? unmake_move(first) : unmake_null_move();
     }
@@ -207,16 +198,13 @@ TEST_F(SearchTest, DoubleNullMove)
 // search goes on; a nested one does the same.
 TEST_F(SearchTest, InternalDeepeningDepths)
 {
-    const struct {
-        int depth;
-        bool planted;
-        std::set<int> seen;  // the depths the node's cell showed during the search
-    } cases[] = {{120, false, {}},    {180, false, {60}},      {240, false, {60}},
-                 {300, false, {120}}, {360, false, {60, 180}}, {420, false, {60, 180}},
-                 {240, true, {0}}};
-    for (const auto& c : cases) {
+    // {depth, a cell planted first, the depths the node's cell showed during the search}
+    const std::tuple<int, bool, std::set<int>> cases[] = {
+        {120, false, {}},        {180, false, {60}},      {240, false, {60}}, {300, false, {120}},
+        {360, false, {60, 180}}, {420, false, {60, 180}}, {240, true, {0}}};
+    for (const auto& [depth, planted, expected] : cases) {
         node("4k3/pp6/8/8/8/8/PP6/4K3 w - - 0 1");
-        if (c.planted) hash_store(0, 0, 0, FULL, BOUND_UPPER);
+        if (planted) hash_store(0, 0, 0, FULL, BOUND_UPPER);
         const Key96 key = pos()->hash_key;
         const uint32_t index = (key.w[2] & hash_mask) | uint32_t(trait + 1);
         std::set<int> seen;
@@ -225,10 +213,10 @@ TEST_F(SearchTest, InternalDeepeningDepths)
                 if (cell->lock1 == key.w[0] && cell->lock2 == key.w[1])
                     seen.insert(cell->depth & 0x7fff);
         };
-        Search(-30000, 30000, 1, c.depth, 0);
-        EXPECT_EQ(seen, c.seen) << c.depth;
+        Search(-30000, 30000, 1, depth, 0);
+        EXPECT_EQ(seen, expected) << depth;
         ASSERT_NE(hash_find(), nullptr);
-        EXPECT_EQ(hash_find()->depth, FULL | c.depth);
+        EXPECT_EQ(hash_find()->depth, FULL | depth);
     }
 }
 
@@ -236,18 +224,16 @@ TEST_F(SearchTest, InternalDeepeningDepths)
 // scores, up to the iteration's depth in height.
 TEST_F(SearchTest, MateThreatExtension)
 {
-    const struct {
-        int iteration, height, beta;
-        uint32_t extended;
-    } cases[] = {{2, 2, 0, 1}, {3, 2, 0, 1}, {1, 2, 0, 0}, {2, 2, -28999, 1}, {2, 2, -29000, 0}};
-    for (const auto& c : cases) {
+    const std::tuple<int, int, int, uint32_t> cases[] = {
+        {2, 2, 0, 1}, {3, 2, 0, 1}, {1, 2, 0, 0}, {2, 2, -28999, 1}, {2, 2, -29000, 0}};
+    for (const auto& [iteration, height, beta, extended] : cases) {
         // Rd1 mates White behind its pawns; White's three pieces stand safe.
-        node("3r2k1/1B3ppp/8/8/8/NN6/5PPP/6K1 b - - 0 1", "h7h6", c.iteration);
-        root_ply = ply - c.height;
-        Search(c.beta - 1, c.beta, c.height, 120, 1);
+        node("3r2k1/1B3ppp/8/8/8/NN6/5PPP/6K1 b - - 0 1", "h7h6", iteration);
+        root_ply = ply - height;
+        Search(beta - 1, beta, height, 120, 1);
         EXPECT_EQ(null_move_tries, 1u);
-        EXPECT_EQ(threat_extensions, c.extended) << c.iteration << " " << c.beta;
-        EXPECT_EQ(ext_mate_threat, c.extended);
+        EXPECT_EQ(threat_extensions, extended) << iteration << " " << beta;
+        EXPECT_EQ(ext_mate_threat, extended);
     }
 }
 
@@ -257,22 +243,17 @@ TEST_F(SearchTest, MateThreatExtension)
 // two pawns allow two, three pawns three.
 TEST_F(SearchTest, EvasionLimit)
 {
-    const struct {
-        const char* fen;
-        int iteration;
-        bool reduced;
-    } cases[] = {
+    const std::tuple<const char*, int, bool> cases[] = {
         {"4k3/7p/8/8/8/P7/P3r3/R3K3 w - - 0 1", 2, true},
         {"4k3/7p/8/8/8/P7/P3r3/R3K3 w - - 0 1", 3, false},
         {"4k3/7p/8/8/8/PP6/P3r3/R3K3 w - - 0 1", 2, false},
     };
-    for (const auto& c : cases) {
-        node(c.fen, "", c.iteration);
-        ASSERT_EQ(legal_moves().size(), 3u) << c.fen;
+    for (const auto& [fen, iteration, reduced] : cases) {
+        node(fen, "", iteration);
+        ASSERT_EQ(legal_moves().size(), 3u) << fen;
         Search(0, 1, 2, 120, 1);
         ASSERT_NE(hash_find(), nullptr);
-        EXPECT_EQ(hash_find()->depth, FULL | (c.reduced ? 120 : 180))
-            << c.fen << " " << c.iteration;
+        EXPECT_EQ(hash_find()->depth, FULL | (reduced ? 120 : 180)) << fen << " " << iteration;
     }
 }
 
@@ -282,19 +263,16 @@ TEST_F(SearchTest, EvasionLimit)
 // beside White's king) = -835; the margins are 50 below two plies, 550 below three.
 TEST_F(SearchTest, FutilityMargins)
 {
-    const struct {
-        int depth, alpha;
-        bool futile;
-    } cases[] = {{60, -784, true},
-                 {60, -785, false},
-                 {120, -284, true},
-                 {120, -285, false},
-                 {180, 0, false}};
-    for (const auto& c : cases) {
+    const std::tuple<int, int, bool> cases[] = {{60, -784, true},
+                                                {60, -785, false},
+                                                {120, -284, true},
+                                                {120, -285, false},
+                                                {180, 0, false}};
+    for (const auto& [depth, alpha, futile] : cases) {
         node("7k/8/8/8/8/1p6/1P6/K2Q4 b - - 0 1");
-        const int r = Search(c.alpha, c.alpha + 1, 1, c.depth, 1);
-        EXPECT_EQ(node_total() == 1, c.futile) << c.depth << " " << c.alpha;  // nothing below
-        EXPECT_TRUE(!c.futile || r == c.alpha) << c.depth << " " << r;
+        const int r = Search(alpha, alpha + 1, 1, depth, 1);
+        EXPECT_EQ(node_total() == 1, futile) << depth << " " << alpha;  // nothing below
+        EXPECT_TRUE(!futile || r == alpha) << depth << " " << r;
     }
 }
 
@@ -304,20 +282,18 @@ TEST_F(SearchTest, MateDistancePruning)
 {
     const char* quiet = "4k3/pp6/8/8/8/8/PP6/4K3 w - - 0 1";
     const char* check = "4k3/pp6/8/8/8/8/PP2r3/4K3 w - - 0 1";
-    const struct {
-        const char* fen;
-        int alpha, beta, result;  // the result when settled, 0 when searched
-    } cases[] = {
+    // {position, alpha, beta, the result when it settles at once (0: searched)}
+    const std::tuple<const char*, int, int, int> cases[] = {
         {quiet, 29999 - 3, 30000, 29999 - 3},  {quiet, 29998 - 3, 30000, 0},
         {quiet, -30000, 3 - 29998, 3 - 29998}, {quiet, -30000, 3 - 29997, 0},
         {check, -30000, 3 - 29998, 0},
     };
-    for (const auto& c : cases) {
-        node(c.fen);
-        const int r = Search(c.alpha, c.beta, 3, 60, 1);
-        EXPECT_EQ(search_nodes == 0, c.result != 0) << c.fen << " " << c.alpha << " " << c.beta;
-        if (c.result != 0) {
-            EXPECT_EQ(r, c.result);
+    for (const auto& [fen, alpha, beta, result] : cases) {
+        node(fen);
+        const int r = Search(alpha, beta, 3, 60, 1);
+        EXPECT_EQ(search_nodes == 0, result != 0) << fen << " " << alpha << " " << beta;
+        if (result != 0) {
+            EXPECT_EQ(r, result);
         }
     }
 }
@@ -328,25 +304,22 @@ TEST_F(SearchTest, MateDistancePruning)
 // exact cells.
 TEST_F(SearchTest, HistoryTries)
 {
-    const struct {
-        const char* best;
-        int alpha, beta;
-        bool cut;
-    } cases[] = {{"d2d4", 0, 1, true}, {"d2d4", 0, 300, false}, {"g2h3", 0, 1, true}};
-    for (const auto& c : cases) {
+    const std::tuple<const char*, int, int, bool> cases[] = {
+        {"d2d4", 0, 1, true}, {"d2d4", 0, 300, false}, {"g2h3", 0, 1, true}};
+    for (const auto& [best_text, alpha, beta, cut] : cases) {
         node("4k3/pppp4/8/8/8/7p/PPPP2P1/4K3 w - - 0 1");
-        const Move first = text_to_move("a2a3"), best = text_to_move(c.best);
+        const Move first = text_to_move("a2a3"), best = text_to_move(best_text);
         hash_store(first, 0, 0, FULL, BOUND_UPPER);  // too shallow to use: only its move
         for (Move m : legal_moves())
             plant_after(m, m == best ? -100 : 100, FULL | 600, BOUND_EXACT);
         const int side = colour_index(trait);
-        EXPECT_EQ(Search(c.alpha, c.beta, 1, 60, 1), 100);
+        EXPECT_EQ(Search(alpha, beta, 1, 60, 1), 100);
         const HistoryEntry h_first = history[side][move_index_of(first)];
         const HistoryEntry h_best = history[side][move_index_of(best)];
         const bool quiet = move_captured(best) == 0;
-        EXPECT_EQ(h_best.tries, quiet ? 1u : 0u) << c.best;
-        EXPECT_EQ(h_best.cutoffs, quiet ? 1u : 0u) << c.best;
-        EXPECT_EQ(h_first.tries, quiet && c.cut ? 1u : 0u) << c.best << c.beta;
+        EXPECT_EQ(h_best.tries, quiet ? 1u : 0u) << best_text;
+        EXPECT_EQ(h_best.cutoffs, quiet ? 1u : 0u) << best_text;
+        EXPECT_EQ(h_first.tries, quiet && cut ? 1u : 0u) << best_text << beta;
         EXPECT_EQ(h_first.cutoffs, 0u);
         uint32_t cutoffs = 0;
         for (const HistoryEntry& e : history[side]) cutoffs += e.cutoffs;
@@ -357,11 +330,7 @@ TEST_F(SearchTest, HistoryTries)
 TEST_F(SearchTest, DrawsAndMates)
 {
     const char* const TWICE = "g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 f3g1 f6g8";
-    const struct {
-        const char* fen;
-        const char* moves;
-        int root_at, alpha, beta, height, depth, expected;
-    } cases[] = {
+    const std::tuple<const char*, const char*, int, int, int, int, int, int> cases[] = {
         {"7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", "", -1, -INF, INF, 1, 240, -25},  // stalemate
         {"7k/6Q1/6K1/8/8/8/8/8 b - - 0 1", "", -1, -INF, INF, 3, 120, 3 - 30000},
         {"8/8/3k4/3n4/8/3B4/3K4/8 w - - 0 1", "", -1, -10, 10, 1, 240, 25},
@@ -370,10 +339,10 @@ TEST_F(SearchTest, DrawsAndMates)
         {START, "g1f3 g8f6 f3g1 f6g8", 0, -INF, INF, 1, 60, 25},
         {START, TWICE, 7, -INF, INF, 1, 60, 25},
     };
-    for (const auto& c : cases) {
-        node(c.fen, c.moves, 1, c.root_at);
+    for (const auto& [fen, moves, root_at, alpha, beta, height, depth, expected] : cases) {
+        node(fen, moves, 1, root_at);
         draw_value = 25;
-        EXPECT_EQ(Search(c.alpha, c.beta, c.height, c.depth, 1), c.expected) << c.fen;
+        EXPECT_EQ(Search(alpha, beta, height, depth, 1), expected) << fen;
     }
     node("8/8/3k4/8/8/3K4/3R4/8 w - - 0 1");  // a rook is enough to win
     draw_value = 25;
@@ -386,11 +355,7 @@ TEST_F(SearchTest, DrawsAndMates)
 TEST_F(SearchTest, ExtensionRules)
 {
     const char* const EXCHANGE = "4k3/8/4p3/3n4/8/4N3/8/R3K3 w - - 0 1";
-    const struct {
-        const char* fen;
-        const char* moves;
-        int iteration, height, beta, depth, amount, kind;
-    } cases[] = {
+    const std::tuple<const char*, const char*, int, int, int, int, int, int> cases[] = {
         {"4k3/8/8/8/8/8/8/4K2R w - - 0 1", "h1h8", 1, 1, 1, 0, 60, 1},
         {"4k3/p7/8/8/8/8/3r4/3RK3 b - - 0 1", "d2d1 e1d1", 1, 2, 1, 60, 180, 2},
         {"4k3/8/8/8/8/1p6/8/4K3 b - - 0 1", "b3b2", 1, 1, 1, 0, 60, 4},
@@ -398,12 +363,12 @@ TEST_F(SearchTest, ExtensionRules)
         {EXCHANGE, "e3d5 e6d5", 2, 2, 1000, 60, 60, 2},
         {EXCHANGE, "e3d5 e6d5", 1, 2, 1000, 60, 0, 0},
     };
-    for (const auto& c : cases) {
-        node(c.fen, c.moves);
-        iteration_depth = c.iteration;
-        ply_info[c.height].extension = 7;
-        EXPECT_EQ(extensions(0, c.beta, c.height, c.depth), c.amount) << c.fen << c.height;
-        EXPECT_EQ(ply_info[c.height].extension, c.kind) << c.fen << " " << c.height;
+    for (const auto& [fen, moves, iteration, height, beta, depth, amount, kind] : cases) {
+        node(fen, moves);
+        iteration_depth = iteration;
+        ply_info[height].extension = 7;
+        EXPECT_EQ(extensions(0, beta, height, depth), amount) << fen << height;
+        EXPECT_EQ(ply_info[height].extension, kind) << fen << " " << height;
     }
 }
 
