@@ -8,7 +8,9 @@
 
 #include <chrono>
 #include <csignal>
+#include <fstream>
 #include <regex>
+#include <sstream>
 
 #include "caches/caches.h"
 #include "core/setup.h"
@@ -58,6 +60,44 @@ std::string colour_mirrored_fen(const std::string& fen)
 int square_named(const char* name)
 {
     return square_of(name[0] - 'a' + 1, name[1] - '0');
+}
+
+ScratchDir::ScratchDir(bool enter)
+{
+    char name[] = "/tmp/quarvelin_test_XXXXXX";
+    dir = mkdtemp(name) != nullptr ? name : "";
+    if (enter) back = std::filesystem::current_path(), std::filesystem::current_path(dir);
+}
+
+ScratchDir::~ScratchDir()
+{
+    if (!back.empty()) std::filesystem::current_path(back);
+    if (!dir.empty()) std::filesystem::remove_all(dir);
+}
+
+std::string file_text(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+size_t entries_in(const std::filesystem::path& dir)
+{
+    using std::filesystem::directory_iterator;
+    return static_cast<size_t>(std::distance(directory_iterator(dir), directory_iterator{}));
+}
+
+CommandRun run_command(const std::filesystem::path& dir, const std::string& command,
+                       const std::string& input)
+{
+    std::ofstream(dir / ".input", std::ios::binary) << input;
+    const std::string line = "cd '" + dir.string() + "' && " + command + " < .input > .output 2>&1";
+    const int status = std::system(line.c_str());
+    CommandRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, file_text(dir / ".output")};
+    std::filesystem::remove(dir / ".input"), std::filesystem::remove(dir / ".output");
+    return run;
 }
 
 bool ChildOutput::read_some()

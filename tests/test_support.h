@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,28 @@ std::string colour_mirrored_fen(const std::string& fen);
 
 // The mailbox square of a name such as "e4".
 int square_named(const char* name);
+
+// A fresh folder under /tmp, removed with its contents at the end; with `enter` it is also the
+// working folder meanwhile (the book, the saved game and the reports are written there).
+struct ScratchDir {
+    std::filesystem::path dir, back;
+    explicit ScratchDir(bool enter = false);
+    ~ScratchDir();
+    std::filesystem::path operator/(const std::string& name) const { return dir / name; }
+};
+
+// The whole content of a file, "" when it cannot be read; the number of entries of a folder.
+std::string file_text(const std::filesystem::path& path);
+size_t entries_in(const std::filesystem::path& dir);
+
+// Runs a shell command in `dir` with `input` as its whole standard input: its exit status (-1
+// when it did not exit) and everything it wrote on both outputs.
+struct CommandRun {
+    int status;
+    std::string out;
+};
+CommandRun run_command(const std::filesystem::path& dir, const std::string& command,
+                       const std::string& input = "");
 
 // What a child program writes on a descriptor (a pipe or a terminal), carriage returns dropped,
 // read as it comes and matched in order: each pattern is searched after the previous match.

@@ -7,10 +7,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <map>
-#include <random>
 #include <sstream>
 #include <tuple>
 
@@ -21,7 +19,6 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 struct Entry {
     const char* path;  // coordinate moves from the initial position
     int score, attrait;
@@ -54,17 +51,11 @@ int load_rc;  // what the last load_book() answered
 // Loads `img` as the book file (no file when it is empty) in text mode; returns the messages.
 std::string load(const std::string& img)
 {
-    static const fs::path dir =
-        fs::temp_directory_path() / ("quarvelin_book_" + std::to_string(std::random_device{}()));
-    const fs::path back = fs::current_path();
-    fs::create_directories(dir);
-    if (!img.empty()) std::ofstream(dir / "bibli.bok", std::ios::binary) << img;
-    fs::current_path(dir);
+    const ScratchDir dir(true);
+    if (!img.empty()) std::ofstream("bibli.bok", std::ios::binary) << img;
     mode_flags = MODE_TEXT;
     const std::string out = capture_stdout([] { load_rc = load_book(); });
     mode_flags = MODE_XBOARD;
-    fs::current_path(back);
-    fs::remove_all(dir);
     return out;
 }
 

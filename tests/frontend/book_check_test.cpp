@@ -4,10 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <regex>
 #include <sstream>
 #include <tuple>
@@ -56,20 +53,12 @@ int score_of(const char* fen, const std::string& moves)
 // no data, when `full_device` is set); returns {stdout, chkbk.txt}.
 std::pair<std::string, std::string> check(int depth, bool full_device = false)
 {
-    const fs::path back = fs::current_path();
-    const fs::path dir =
-        fs::temp_directory_path() / ("quarvelin_chkbk_" + std::to_string(std::random_device{}()));
-    fs::create_directories(dir);
-    fs::current_path(dir);
+    const ScratchDir dir(true);
     if (full_device) fs::create_symlink("/dev/full", "chkbk.txt");
     mode_flags = MODE_TEXT;  // as from the console: the searches print nothing
     const std::string out = capture_stdout([&] { chkbk(depth); });
     mode_flags = MODE_XBOARD;
-    std::ifstream f(full_device ? "/dev/null" : "chkbk.txt");  // /dev/full reads without end
-    const std::string report((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-    fs::current_path(back);
-    fs::remove_all(dir);
-    return {out, report};
+    return {out, full_device ? "" : file_text("chkbk.txt")};  // /dev/full reads without end
 }
 
 std::string header(int count, int depth)

@@ -4,10 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,35 +15,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path scratch_dir(const char* name)
-{
-    const fs::path dir = fs::temp_directory_path() / ("quarvelin_console_" + std::string(name));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
-
-std::string read_file(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-struct Session {
-    std::string output;
-    int status;
-};
-
 // Runs `quarvelin text` in dir with the script as its standard input.
-Session run_console(const fs::path& dir, const std::string& script)
+CommandRun run_console(const fs::path& dir, const std::string& script)
 {
-    std::ofstream(dir / "script.txt", std::ios::binary) << script;
-    const std::string command =
-        "cd '" + dir.string() + "' && '" QUARVELIN_BINARY "' text H1 < script.txt > out.txt 2>&1";
-    const int status = std::system(command.c_str());
-    return {read_file(dir / "out.txt"), status};
+    return run_command(dir, "'" QUARVELIN_BINARY "' text H1", script);
 }
 
 // What the console printed after each prompt, up to the next prompt.
@@ -203,20 +176,19 @@ TEST(ConsoleSession, CommandsAnswerExactly)
     };
     std::string script;
     for (const auto& step : steps) script += step.first + "\n";
-    const fs::path dir = scratch_dir("commands");
-    const Session s = run_console(dir, script);
+    const ScratchDir dir;
+    const CommandRun s = run_console(dir.dir, script);
     EXPECT_EQ(s.status, 0);
-    const std::vector<std::string> got = answers(s.output);
-    ASSERT_EQ(got.size(), steps.size()) << s.output;
+    const std::vector<std::string> got = answers(s.out);
+    ASSERT_EQ(got.size(), steps.size()) << s.out;
     for (size_t i = 0; i < steps.size(); ++i)
         if (steps[i].second != ANY) {
             EXPECT_EQ(got[i], steps[i].second) << steps[i].first;
         }
     // The user's clock counts from the session's start, not from the clock's origin.
-    EXPECT_NE(segments(s.output)[8].find("Blancs:  0: 0: 0 / Noirs:  0: 0: 0\n"),
-              std::string::npos);
-    EXPECT_NE(s.output.find("Blancs:  0: 5: 0 (+2) / Noirs:  0: 5: 0 (+2)\n"), std::string::npos);
-    EXPECT_EQ(read_file(dir / "game.pgn"),
+    EXPECT_NE(segments(s.out)[8].find("Blancs:  0: 0: 0 / Noirs:  0: 0: 0\n"), std::string::npos);
+    EXPECT_NE(s.out.find("Blancs:  0: 5: 0 (+2) / Noirs:  0: 5: 0 (+2)\n"), std::string::npos);
+    EXPECT_EQ(file_text(dir / "game.pgn"),
               "[Event \"?\"]\n[Site \"?\"]\n[Date \"?\"]\n[Round  \"?\"]\n[White \"?\"]\n"
               "[Black \"?\"]\n[Result \"?\"]\n[TimeControl \"?\"]\n"
               "  1. e4   e5\n  2. Ng1f3    * {Game in progress}\n");
@@ -227,24 +199,25 @@ TEST(ConsoleSession, CommandsAnswerExactly)
 // game.pgn, a missing argument and the end of the input without "quit".
 TEST(ConsoleSession, EpdSelfPlayAndFailures)
 {
-    const fs::path dir = scratch_dir("epd");
+    const ScratchDir dir;
     std::ofstream(dir / "positions.epd") << "4k3/8/8/8/8/8/3q4/4K3 w - - bm Kxd2;\n"
                                          << std::string(300, 'x') << "\n"
                                          << "k7/8/2K5/8/8/8/8/7R w - - bm Rh8;\n";
     fs::create_directory(dir / "game.pgn");
-    const Session s = run_console(dir,
-                                  "test\nd\nponder\ndepth 1 1\n+\nepd_load missing.epd\nepd_next\n"
-                                  "epd_load positions.epd\nm\nepd_next\nepd_next\n"
-                                  "depth 3 3\nboth\nml\nstatus\nsav\npat");
+    const CommandRun s =
+        run_console(dir.dir,
+                    "test\nd\nponder\ndepth 1 1\n+\nepd_load missing.epd\nepd_next\n"
+                    "epd_load positions.epd\nm\nepd_next\nepd_next\n"
+                    "depth 3 3\nboth\nml\nstatus\nsav\npat");
     EXPECT_EQ(s.status, 0);
-    const std::vector<std::string> got = answers(s.output);
-    ASSERT_EQ(got.size(), 18u) << s.output;
-    const std::string game = segments(s.output)[12];
+    const std::vector<std::string> got = answers(s.out);
+    ASSERT_EQ(got.size(), 18u) << s.out;
+    const std::string game = segments(s.out)[12];
     EXPECT_NE(got[1].find("b4rk1/2p3pp/6r1/PPPp4/1Q1Np2q/3pP1P1/5P1P/R4RK1 b - -\n"),
               std::string::npos);
     // The engine plays Black's move, then the prompt comes back: no ponder search from a file.
     EXPECT_EQ(got[2], "Pondering on\n");
-    EXPECT_NE(segments(s.output)[4].find("\n0. ... "), std::string::npos);
+    EXPECT_NE(segments(s.out)[4].find("\n0. ... "), std::string::npos);
     EXPECT_EQ(got[5], "Impossible d'ouvrir missing.epd\n");
     EXPECT_EQ(got[6], "Impossible de charger une position\n");
     EXPECT_EQ(got[7].rfind("Position EPD no 1\n", 0), 0u);
@@ -271,13 +244,12 @@ TEST(ConsoleEpd, DevicesAndEndlessLinesAreRefused)
 {
     EXPECT_EQ(capture_stdout([] { EXPECT_EQ(epd_load("/dev/zero"), -1); }),
               "/dev/zero n'est pas un fichier ordinaire\n");
-    const fs::path dir = scratch_dir("endless");
+    const ScratchDir dir;
     std::ofstream(dir / "one.epd") << std::string(200000, 'x');
     EXPECT_EQ(capture_stdout([&] { EXPECT_EQ(epd_load((dir / "one.epd").c_str()), -1); }),
               "Ligne trop longue (plus de 65536 caracteres)\n");
     EXPECT_EQ(epd_file, nullptr);
     EXPECT_EQ(capture_stdout([] { EXPECT_EQ(epd_next(), -1); }), "");
-    fs::remove_all(dir);
 }
 
 // The argument reader: numbers as a decimal scan reads them, words cut to their buffer, and a

@@ -4,11 +4,9 @@
 #include "frontend/gameend.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -39,19 +37,10 @@ void play(const std::vector<const char*>& moves, int times = 1)
 template <typename F>
 std::string saved_game(F prepare, int* result, std::string* file)
 {
-    namespace fs = std::filesystem;
-    const fs::path home = fs::current_path();
-    const fs::path dir = fs::temp_directory_path() / ("quarvelin_pgn_" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    fs::current_path(dir);
+    const ScratchDir dir(true);
     prepare();
     const std::string printed = capture_stdout([&] { *result = write_pgn(); });
-    std::ostringstream text;
-    if (*result == 0) text << std::ifstream("game.pgn", std::ios::binary).rdbuf();
-    *file = text.str();
-    fs::current_path(home);
-    fs::remove_all(dir);
+    *file = *result == 0 ? file_text("game.pgn") : "";
     return printed;
 }
 
@@ -194,11 +183,7 @@ TEST(GamePgn, ExactTextOfAFinishedGameAndAFullDisk)
     disk.fill();
     EXPECT_EQ(capture_stdout([&] { result = write_pgn(); }), "Impossible d'ouvrir <game.pgn>\n");
     EXPECT_EQ(result, -1);
-    std::ostringstream kept;
-    kept << std::ifstream("game.pgn").rdbuf();
-    EXPECT_EQ(kept.str(), "the game saved before\n");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."),
-                            std::filesystem::directory_iterator{}),
-              2);
+    EXPECT_EQ(file_text("game.pgn"), "the game saved before\n");
+    EXPECT_EQ(entries_in("."), 2u);
     std::filesystem::current_path(home);
 }

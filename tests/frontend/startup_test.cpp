@@ -5,17 +5,15 @@
 #include "frontend/startup.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <climits>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
+
+#include "test_support.h"
 
 namespace {
 
@@ -27,31 +25,14 @@ std::vector<std::string> lines_of(const std::string& text)
     return lines;
 }
 
-struct RunResult {
-    int status = -1;
-    std::vector<std::string> lines;
-};
-
-// Runs the program in a scratch directory with `input` as its whole standard input.
-RunResult run_engine(const std::string& args, const std::string& input)
+// The program run in a scratch folder with `input` as its whole standard input: its exit
+// status and output lines.
+std::pair<int, std::vector<std::string>> run_engine(const std::string& args,
+                                                    const std::string& input)
 {
-    char dir[] = "/tmp/quarvelin_startup_XXXXXX";
-    if (mkdtemp(dir) == nullptr) return {};
-    std::ofstream(std::string(dir) + "/input.txt", std::ios::binary) << input;
-    const std::string command = std::string("cd ") + dir + " && timeout 60 " + QUARVELIN_BINARY +
-                                " " + args + " < input.txt 2>&1";
-    RunResult result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    std::string text;
-    char buffer[4096];
-    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        text.append(buffer, got);
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.lines = lines_of(text);
-    std::system((std::string("rm -rf ") + dir).c_str());
-    return result;
+    const ScratchDir dir;
+    const CommandRun run = run_command(dir.dir, "timeout 60 " QUARVELIN_BINARY " " + args, input);
+    return {run.status, lines_of(run.out)};
 }
 
 using Lines = std::vector<std::string>;
@@ -113,16 +94,16 @@ TEST(StartupProcess, FirstLinesAndExitStatus)
     };
     for (const auto& [args, input, expected] : cases) {
         SCOPED_TRACE(std::string("arguments \"") + args + "\", input " + input.substr(0, 20));
-        const RunResult run = run_engine(args, input);
-        EXPECT_EQ(run.status, 0);
-        ASSERT_GE(run.lines.size(), expected.size());
+        const auto [status, lines] = run_engine(args, input);
+        EXPECT_EQ(status, 0);
+        ASSERT_GE(lines.size(), expected.size());
         for (size_t i = 0; i < expected.size(); ++i) {
             if (expected[i] == SPEED)
-                EXPECT_TRUE(std::regex_match(run.lines[i], std::regex(SPEED))) << run.lines[i];
+                EXPECT_TRUE(std::regex_match(lines[i], std::regex(SPEED))) << lines[i];
             else
-                EXPECT_EQ(run.lines[i], expected[i]) << "line " << i;
+                EXPECT_EQ(lines[i], expected[i]) << "line " << i;
         }
-        for (const std::string& line : run.lines)
+        for (const std::string& line : lines)
             EXPECT_TRUE(expected != HANDSHAKE || line != BANNER[1]) << "banner in xboard mode";
     }
 }

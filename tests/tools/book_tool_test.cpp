@@ -4,14 +4,12 @@
 #include "tools/book_tool.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <random>
 #include <sstream>
 
 #include "book/book_file.h"
@@ -28,25 +26,18 @@ namespace fs = std::filesystem;
 using Key = std::array<uint32_t, 3>;
 using Records = std::map<Key, int>;  // key -> attrait (every score must be 0)
 
-struct ToolDir {
-    fs::path dir = fs::temp_directory_path() /
-                   ("quarvelin_book_tool_" + std::to_string(std::random_device{}()));
-    ToolDir() { fs::create_directories(dir), engine_init_for_tests(); }
-    ~ToolDir() { fs::remove_all(dir); }
+// A scratch folder to run the builder in.
+struct ToolDir : ScratchDir {
+    ToolDir() { engine_init_for_tests(); }
     void write(const char* name, const std::string& text) const
     {
         std::ofstream(dir / name, std::ios::binary) << text;
     }
-    // Runs the builder here; its exit status, and what it printed on both outputs.
+    // Its exit status, and what it printed on both outputs.
     std::pair<int, std::string> run(const std::string& args) const
     {
-        const std::string command = "cd '" + dir.string() + "' && '" QUARVELIN_BOOK_TOOL "' " +
-                                    args + " > printed.txt 2>&1";
-        const int status = std::system(command.c_str());
-        std::ifstream in(dir / "printed.txt");
-        std::stringstream s;
-        s << in.rdbuf();
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, s.str()};
+        const CommandRun r = run_command(dir, "'" QUARVELIN_BOOK_TOOL "' " + args);
+        return {r.status, r.out};
     }
 };
 
@@ -208,7 +199,7 @@ TEST(BookBuilder, ErrorsNameFileLineAndTokenAndWriteNothing)
     }
     std::ifstream kept(t.dir / "book.bok");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "the old book");
-    EXPECT_EQ(std::distance(fs::directory_iterator(t.dir), fs::directory_iterator{}), 5);
+    EXPECT_EQ(entries_in(t.dir), 4u);
 }
 
 // The build makes its default book with the builder: every position of every line of
