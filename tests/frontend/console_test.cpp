@@ -1,11 +1,13 @@
 // The console as a user meets it: scripted sessions of the real program in a scratch directory,
-// each answer compared with what the console must print, plus the argument reader in-process.
+// each answer compared with what the console must print (the longest script is a transcript in
+// tests/data), plus the argument reader in-process.
 #include "frontend/console.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -42,76 +44,18 @@ std::vector<std::string> answers(const std::string& out)
     return result;
 }
 
-constexpr const char* ANY = "(not compared)";
-
-std::string help_text()
+// A console transcript of tests/data: "> command" lines, each followed by the exact answer the
+// command must print ("(not compared)" when another check covers it).
+std::vector<std::pair<std::string, std::string>> transcript(const char* name)
 {
-    const std::string rule = std::string(75, '-') + "\n";
-    return rule + std::string(21, ' ') + "Quarvelin - par Ardoiseaux\n" + rule +
-           "g1f3 / e1g1 / a7b8Q : effectue les coup Cg1f3 / O-O / a7xb8=D\n"
-           "+                   : donne le trait a Quarvelin\n"
-           "-                   : recule d'un demi-coup\n"
-           "%                   : statistiques sur le dernier search\n"
-           "both                : Quarvelin joue pour les deux camps\n"
-           "book s/u            : s - affiche (ou pas) les coups en bibliotheque\n"
-           "                    : u - utilise (ou pas) la bibliotheque\n"
-           "chkbk N             : effectue un search de N demi-coups pour toutes les\n"
-           "                      positions en bibliotheque\n"
-           "clear               : vide toutes les tables de hachage\n"
-           "d                   : affiche l'echiquier\n"
-           "depth Dmin Dmax     : fixe la profondeur min et la profondeur max\n"
-           "Echap               : stoppe les calculs de Quarvelin et attend une commande\n"
-           "edit_book           : passe en mode edition de bibliotheque\n"
-           "epd_load filename   : charge un fichier de positions au format epd\n"
-           "epd_next            : charge la position suivante\n"
-           "exit / quit         : quitte le programme\n"
-           "flip                : retourne l'echiquier\n"
-           "m                   : affiche les coups legaux\n"
-           "ml                  : affiche l'historique des coups\n"
-           "new                 : nouvelle partie\n"
-           "pat X               : valeur partie nulle pour les blancs (en 100e de pion)\n"
-           "perf                : teste la vitesse de Quarvelin sur cet ordinateur\n"
-           "perft N             : construit un arbre de profondeur N\n"
-           "ponder              : reflexion permanente on/off\n"
-           "pv                  : affiche la principale variation\n"
-           "time T              : Quarvelin a T secondes par coup\n"
-           "tournament X Y Z    : passe en mode tournoi\n"
-           "                      X: temps initial, Y: increment, Z: temps operateur\n"
-           "sav                 : sauvegarde la liste des coups\n"
-           "status              : etat des variables internes\n" +
-           rule;
-}
-
-constexpr const char* TOP = " █▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀▀█\n";
-constexpr const char* BOTTOM = " █▄▄▄▄▄▄▄▄▄▄▄▄▄▄▄▄▄█\n";
-constexpr const char* CASTLING = "Blancs: o-o-o o-o / Noirs: o-o-o o-o\n";
-constexpr const char* INITIAL_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -\n";
-
-// The board with the given rank lines between the frame lines, then the file letters.
-std::string board(const char* ranks, const char* files)
-{
-    return std::string(TOP) + ranks + BOTTOM + files + CASTLING;
-}
-
-std::string initial_board()
-{
-    return board(
-        "8█-R-N-B-Q-K-B-N-R █\n7█-P-P-P-P-P-P-P-P █\n6█ . . . . . . . . █\n"
-        "5█ . . . . . . . . █\n4█ . . . . . . . . █\n3█ . . . . . . . . █\n"
-        "2█ P P P P P P P P █\n1█ R N B Q K B N R █\n",
-        "   A B C D E F G H\n");
-}
-
-std::string status_block(const char* level, const char* depths, const char* use, int draw,
-                         int operator_ms)
-{
-    const std::string rule = std::string(34, '-') + "\n";
-    return rule + "Niveau                  : " + level + "\n" +
-           "Profondeur              : " + depths + "\n" + "Montre la bibliotheque  : non\n" +
-           "Utilise la bibliotheque : " + use + "\n" +
-           "Nulle pour les blancs   : " + std::to_string(draw) + "\n" +
-           "Reflexion permanente    : off\n" + "Etat de la partie       : * {Game in progress}\n" +
-           "Temps operateur         : " + std::to_string(operator_ms) + " ms\n" + rule;
+    std::vector<std::pair<std::string, std::string>> steps;
+    std::istringstream in(file_text(std::string(QUARVELIN_TEST_DATA) + "/" + name));
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("> ", 0) == 0)
+            steps.emplace_back(line.substr(2), "");
+        else if (!steps.empty())
+            steps.back().second += line + "\n";
+    return steps;
 }
 
 }  // namespace
@@ -119,61 +63,7 @@ std::string status_block(const char* level, const char* depths, const char* use,
 // One session over the commands that change settings and show the game, each answer exact.
 TEST(ConsoleSession, CommandsAnswerExactly)
 {
-    const std::string flipped = board(
-        "1█ R N B K Q B N R █\n2█ P P P P P P P P █\n3█ . . . . . . . . █\n"
-        "4█ . . . . . . . . █\n5█ . . . . . . . . █\n6█ . . . . . . . . █\n"
-        "7█-P-P-P-P-P-P-P-P █\n8█-R-N-B-K-Q-B-N-R █\n",
-        "   H G F E D C B A\n");
-    const std::string after_e4 = board(
-        "8█-R-N-B-Q-K-B-N-R █\n7█-P-P-P-P-P-P-P-P █\n6█ . . . . . . . . █\n"
-        "5█ . . . . . . . . █\n4█ . . . . P . . . █\n3█ . . . . . . . . █\n"
-        "2█ P P P P . P P P █\n1█ R N B Q K B N R █\n",
-        "   A B C D E F G H\n");
-    const std::string clocks = "Blancs:  0: 5: 0 (+2 s)\nNoirs:   0: 5: 0 (+2 s)\n";
-    const std::vector<std::pair<std::string, std::string>> steps = {
-        {"help", help_text()},
-        {"status", status_block("temps par coup", "[ 5 ; 42 ]", "oui", 0, 0)},
-        {"d", initial_board() + INITIAL_FEN},
-        {"flip", flipped},
-        {"D ignored words", flipped + INITIAL_FEN},
-        {"flip", initial_board()},
-        {"-", initial_board()},
-        {"m",
-         "\nTous les coups:\n1 Nb1a3 2 Nb1c3 3 Ng1f3 4 Ng1h3 5 a3 6 a4 7 b3 8 b4\n"
-         "9 c3 10 c4 11 d3 12 d4 13 e3 14 e4 15 f3 16 f4\n17 g3 18 g4 19 h3 20 h4 \n"
-         "\nCaptures:\n\n\nEchecs:\n\n\nPromotions:\n\n"},
-        {"E2E4", after_e4},
-        {"e2e4", "Coup \"e2e4\" impossible\n"},
-        {"foo", "\"foo\"\n"},
-        {"e7e5", ANY},  // checked through "ml" and game.pgn below
-        {"g1f3", ANY},
-        {"ml", "1. e4 e5 2. Ng1f3 \n"},
-        {"sav", "Partie sauvee dans <game.pgn>\n"},
-        {"pat -2147483648", "partie nulle pour les blancs = -10000\n"},
-        {"pat 12", "partie nulle pour les blancs = 12\n"},
-        {"pat x", "partie nulle pour les blancs = 12\n"},
-        {"depth 0 0", "profondeur_min = 5 - profondeur_max = 42\n"},
-        {"depth 50 60", "profondeur_min = 42 - profondeur_max = 42\n"},
-        {"depth 3", "profondeur_min = 3 - profondeur_max = 42\n"},
-        {"book x", ""},
-        {"book U", ""},
-        {"BOOK u", ""},
-        {"time", ""},
-        {"time 3", ""},
-        {"status", status_block("temps par coup", "[ 3 ; 42 ]", "non", 12, 0)},
-        {"tournament 0 9 9",
-         "Blancs:  0: 0: 0 (+0 s)\nNoirs:   0: 0: 0 (+0 s)\nTime Operator = 0s\n"},
-        {"tournament 5 2 1", clocks + "Time Operator = 1s\n"},
-        {"tournament 5 2", clocks + "Time Operator = 1s\n"},
-        {"ponder", "Pondering on\n"},
-        {"ponder", "Pondering off\n"},
-        {"clear", "Tables reinitialisees.\n"},
-        {"chkbk 0", ""},
-        {"chkbk 10", ""},
-        {"status",
-         status_block("temps par partie + increment par coup", "[ 5 ; 42 ]", "non", 12, 1000)},
-        {"quit", "Fermeture de Quarvelin\n"},
-    };
+    const auto steps = transcript("console_commands.txt");
     std::string script;
     for (const auto& step : steps) script += step.first + "\n";
     const ScratchDir dir;
@@ -182,7 +72,7 @@ TEST(ConsoleSession, CommandsAnswerExactly)
     const std::vector<std::string> got = answers(s.out);
     ASSERT_EQ(got.size(), steps.size()) << s.out;
     for (size_t i = 0; i < steps.size(); ++i)
-        if (steps[i].second != ANY) {
+        if (steps[i].second != "(not compared)\n") {
             EXPECT_EQ(got[i], steps[i].second) << steps[i].first;
         }
     // The user's clock counts from the session's start, not from the clock's origin.
