@@ -6,8 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -87,6 +89,69 @@ size_t entries_in(const std::filesystem::path& dir)
 {
     using std::filesystem::directory_iterator;
     return static_cast<size_t>(std::distance(directory_iterator(dir), directory_iterator{}));
+}
+
+std::vector<std::vector<std::string>> data_rows(const std::string& name)
+{
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream in(file_text(std::string(QUARVELIN_TEST_DATA) + "/" + name));
+    auto trim = [](const std::string& f) {
+        const size_t a = f.find_first_not_of(' '), b = f.find_last_not_of(' ');
+        return a == std::string::npos ? std::string() : f.substr(a, b - a + 1);
+    };
+    for (std::string line; std::getline(in, line);) {
+        if (trim(line).empty() || line[0] == '#') continue;
+        rows.emplace_back();
+        for (size_t at = 0, bar; at <= line.size(); at = bar + 1) {
+            bar = std::min(line.find('|', at), line.size());
+            rows.back().push_back(trim(line.substr(at, bar - at)));
+        }
+    }
+    return rows;
+}
+
+namespace {
+
+// term := factor { (* | /) factor }, factor := [-] number | ( expression ).
+int parse_sum(const char*& p);
+int parse_factor(const char*& p)
+{
+    while (*p == ' ') ++p;
+    if (*p == '-') return -parse_factor(++p);
+    if (*p == '(') {
+        const int v = parse_sum(++p);
+        while (*p == ' ') ++p;
+        return *p == ')' ? ++p, v : v;
+    }
+    return static_cast<int>(std::strtol(p, const_cast<char**>(&p), 10));
+}
+int parse_term(const char*& p)
+{
+    for (int v = parse_factor(p);;) {
+        while (*p == ' ') ++p;
+        if (*p != '*' && *p != '/') return v;
+        const char op = *p++;
+        const int w = parse_factor(p);
+        v = op == '*' ? v * w : v / w;
+    }
+}
+int parse_sum(const char*& p)
+{
+    for (int v = parse_term(p);;) {
+        while (*p == ' ') ++p;
+        if (*p != '+' && *p != '-') return v;
+        const char op = *p++;
+        const int w = parse_term(p);
+        v = op == '+' ? v + w : v - w;
+    }
+}
+
+}  // namespace
+
+int data_value(const std::string& expression)
+{
+    const char* p = expression.c_str();
+    return parse_sum(p);
 }
 
 CommandRun run_command(const std::filesystem::path& dir, const std::string& command,

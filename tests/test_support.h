@@ -41,6 +41,13 @@ struct ScratchDir {
 std::string file_text(const std::filesystem::path& path);
 size_t entries_in(const std::filesystem::path& dir);
 
+// The rows of a table under tests/data: every line that is neither blank nor a '#' comment, cut
+// at each '|' into fields with the blanks around them removed.
+std::vector<std::vector<std::string>> data_rows(const std::string& name);
+// An integer field that may show its arithmetic: "18 + 20 + 16", "100 * 27 / 144 - 25" (the
+// usual precedence, divisions truncating towards zero as in the engine).
+int data_value(const std::string& expression);
+
 // Runs a shell command in `dir` with `input` as its whole standard input: its exit status (-1
 // when it did not exit) and everything it wrote on both outputs.
 struct CommandRun {
