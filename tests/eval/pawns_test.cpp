@@ -1,13 +1,11 @@
-// Pawn structure: the penalty scale, hand-counted structures with their file flags (tests/data),
-// and the pawn cache (hits restore value and flags, placement filled in late and only where it
-// counts).
+// Pawn structure: the penalty scale, hand-counted structures with their file flags, and the pawn
+// cache (hits restore value and flags, placement filled in late and only where it counts).
 #include "eval/pawns.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
-#include <sstream>
 #include <tuple>
 #include <utility>
 
@@ -36,36 +34,32 @@ TEST(PawnPenaltyScale, EasesThenTurnsLinear)
     for (const auto& c : cases) EXPECT_EQ(scaled_pawn_penalty(c[0]), c[1]) << c[0];
 }
 
-// File flags written as letters, file by file: "IP - D ...".
-FileFlags flags_of(const std::string& text)
-{
-    FileFlags f{};
-    std::istringstream in(text);
-    std::string word;
-    for (uint8_t& file : f) {
-        in >> word;
-        for (char ch : word)
-            file |= ch == 'I'   ? I
-                    : ch == 'W' ? W
-                    : ch == 'U' ? U
-                    : ch == 'P' ? P
-                    : ch == 'D' ? D
-                                : 0;
-    }
-    return f;
-}
-
 TEST(PawnStructure, HandCountedValuesAndFlags)
 {
-    const auto rows = data_rows("pawn_structures.txt");
-    ASSERT_GT(rows.size(), 5u);
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row[0]);
+    const std::tuple<const char*, int, FileFlags, FileFlags> cases[] = {
+        // Four isolated pawns: penalty 100, advancement 34 / 5.
+        {"4k3/8/8/8/8/8/P1P1P1P1/4K3 w - - 0 1", -65, {I | P, 0, I | P, 0, I | P, 0, I | P}, {}},
+        // Tripled isolated a-pawns 95, d2 and g2 behind both neighbours 3 each: penalty 101.
+        {"4k3/8/8/8/P7/P1P1P2P/P2P2P1/4K3 w - - 0 1",
+         -53,
+         {D | I | P, 0, P, U | P, P, 0, U | P, P},
+         {}},
+        // Only the front pawn of a file counts, once: 35 x 2 + 25.
+        {"4k3/4p3/8/8/4P3/4P3/4P3/6K1 w - - 0 1", -38, {0, 0, 0, 0, D | I}, {0, 0, 0, 0, I}},
+        // The a-file looks at the b-file only.
+        {"4k3/8/8/8/1p6/8/P7/4K3 w - - 0 1", -4, {I}, {0, I}},
+        // d3 lags behind c4 and e4 and c5 holds d4: weak, 5 x (7 - 4).
+        {"4k3/8/8/2p5/2P1P3/3P4/8/4K3 w - - 0 1", 20, {0, 0, 0, U | W, P}, {0, 0, I}},
+        // e3 covers d4 as often as c5 attacks it: not weak.
+        {"4k3/8/8/2p5/2P1P3/3PP3/8/4K3 w - - 0 1", 6, {0, 0, 0, 0, D | P}, {0, 0, I}},
+    };
+    for (const auto& [fen, value, white, black] : cases) {
+        SCOPED_TRACE(fen);
         uint8_t flags[2][8];
-        ASSERT_EQ(setup_fen(row[0]), 0);
-        EXPECT_EQ(pawn_structure_value(flags), std::stoi(row[1]));
-        EXPECT_EQ(std::to_array(flags[WHITE]), flags_of(row[2]));
-        EXPECT_EQ(std::to_array(flags[BLACK]), flags_of(row[3]));
+        ASSERT_EQ(setup_fen(fen), 0);
+        EXPECT_EQ(pawn_structure_value(flags), value);
+        EXPECT_EQ(std::to_array(flags[WHITE]), white);
+        EXPECT_EQ(std::to_array(flags[BLACK]), black);
     }
 }
 
