@@ -110,50 +110,6 @@ std::vector<std::vector<std::string>> data_rows(const std::string& name)
     return rows;
 }
 
-namespace {
-
-// term := factor { (* | /) factor }, factor := [-] number | ( expression ).
-int parse_sum(const char*& p);
-int parse_factor(const char*& p)
-{
-    while (*p == ' ') ++p;
-    if (*p == '-') return -parse_factor(++p);
-    if (*p == '(') {
-        const int v = parse_sum(++p);
-        while (*p == ' ') ++p;
-        return *p == ')' ? ++p, v : v;
-    }
-    return static_cast<int>(std::strtol(p, const_cast<char**>(&p), 10));
-}
-int parse_term(const char*& p)
-{
-    for (int v = parse_factor(p);;) {
-        while (*p == ' ') ++p;
-        if (*p != '*' && *p != '/') return v;
-        const char op = *p++;
-        const int w = parse_factor(p);
-        v = op == '*' ? v * w : v / w;
-    }
-}
-int parse_sum(const char*& p)
-{
-    for (int v = parse_term(p);;) {
-        while (*p == ' ') ++p;
-        if (*p != '+' && *p != '-') return v;
-        const char op = *p++;
-        const int w = parse_term(p);
-        v = op == '+' ? v + w : v - w;
-    }
-}
-
-}  // namespace
-
-int data_value(const std::string& expression)
-{
-    const char* p = expression.c_str();
-    return parse_sum(p);
-}
-
 CommandRun run_command(const std::filesystem::path& dir, const std::string& command,
                        const std::string& input)
 {

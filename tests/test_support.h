@@ -44,9 +44,11 @@ size_t entries_in(const std::filesystem::path& dir);
 // The rows of a table under tests/data: every line that is neither blank nor a '#' comment, cut
 // at each '|' into fields with the blanks around them removed.
 std::vector<std::vector<std::string>> data_rows(const std::string& name);
-// An integer field that may show its arithmetic: "18 + 20 + 16", "100 * 27 / 144 - 25" (the
-// usual precedence, divisions truncating towards zero as in the engine).
-int data_value(const std::string& expression);
+// A number field, which may go on to show its arithmetic: "54 = 18 + 20 + 16".
+inline int data_value(const std::string& field)
+{
+    return std::stoi(field);
+}
 
 // Runs a shell command in `dir` with `input` as its whole standard input: its exit status (-1
 // when it did not exit) and everything it wrote on both outputs.
