@@ -1,7 +1,7 @@
-// The evaluation driver on hand-computed positions: special endings answered before the cache,
-// the lazy exits and their margins, the cache's store and hit of 16-bit values, the king-term
-// blend, whole evaluations (the tempo among their terms), the lazy bound and the endgame king
-// shelter.
+// The evaluation driver on hand-computed positions: special endings answered before the cache
+// (tests/data), the lazy exits and their margins, the cache's store and hit of 16-bit values,
+// the king-term blend, whole evaluations (the tempo among their terms), the lazy bound and the
+// endgame king shelter.
 #include "eval/evaluation.h"
 
 #include <gtest/gtest.h>
@@ -23,29 +23,16 @@ void setup(const std::string& fen)
 
 TEST(EvaluationDriver, SpecialEndingsAreExactAndNeverCached)
 {
-    constexpr int NOT_SPECIAL = 1 << 20;  // goes on to the full evaluation, which is cached
-    const std::pair<const char*, int> cases[] = {
-        // KPK: 5 (rank + 10) + 3 dist(defender, front) - dist(king, front), 5 x 160 more if won.
-        {"8/4k3/8/4K3/4P3/8/8/8 w - -", 76},
-        {"8/4k3/8/4K3/4P3/8/8/8 b - -", -876},
-        // KBNK: corner value - Euclidean distance x 8 + 750, or + 740 for the defender to move.
-        {"k7/8/2K5/8/8/8/8/5N1B w - -", 828},  // light bishop: a8 counts 100
-        {"7k/8/5K2/8/8/8/8/B1N5 b - -", -818},
-        {"7k/5K2/5N2/8/8/8/8/B7 b - -", 0},  // defender to move, no free square
-        // Bishop and rook's pawns of the wrong colour: a draw once the king holds the corner.
-        {"1k6/8/8/8/8/P7/8/B3K3 w - -", 0},
-        {"1k6/8/8/8/8/P7/8/1B2K3 w - -", NOT_SPECIAL},  // the bishop controls a8
-        {"8/8/2k5/P7/8/8/8/B3K3 w - -", NOT_SPECIAL},   // 2 + 1 moves, 3 to promote: too late
-        {"8/8/2k5/P7/8/8/8/B3K3 b - -", 0},             // a tempo more for the defender
-        {"b3k3/8/p7/8/8/8/8/1K6 b - -", 0},
-    };
-    for (const auto& [fen, expected] : cases) {
+    const auto rows = data_rows("evaluation_cases.txt");
+    ASSERT_GT(rows.size(), 8u);
+    for (const auto& row : rows) {
+        const std::string& fen = row[0];
         setup(fen);
         const uint32_t probes = eval_probes;
         const int value = evaluation(-INF, INF);
-        const bool special = expected != NOT_SPECIAL;
+        const bool special = row[1] != "full";
         if (special) {
-            EXPECT_EQ(value, expected) << fen;
+            EXPECT_EQ(value, std::stoi(row[1])) << fen;
         }
         EXPECT_EQ(evaluation(-INF, INF), value) << fen;
         EXPECT_EQ(eval_probes - probes, special ? 0u : 2u) << fen;
