@@ -15,10 +15,12 @@
 #include <sstream>
 
 #include "caches/caches.h"
+#include "core/makemove.h"
 #include "core/setup.h"
 #include "core/tables.h"
 #include "eval/bitbases.h"
 #include "frontend/startup.h"
+#include "movegen/notation.h"
 
 void engine_init_for_tests()
 {
@@ -39,6 +41,13 @@ int setup_fen(const std::string& fen)
     int result = 0;
     capture_stdout([&] { result = lit_fen(fen.c_str()); });
     return result;
+}
+
+void setup_and_play(const std::string& moves, const std::string& fen)
+{
+    EXPECT_EQ(setup_fen(fen), 0) << fen;
+    std::istringstream in(moves);
+    for (std::string m; in >> m;) make_move(text_to_move(m.c_str()));
 }
 
 std::string colour_mirrored_fen(const std::string& fen)

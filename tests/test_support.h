@@ -14,8 +14,12 @@
 // settings the tests rely on (text mode off, so nothing is printed by the sizing routines).
 void engine_init_for_tests();
 
+constexpr const char* START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+
 // Sets up a position from a FEN record, swallowing what lit_fen prints; returns its result.
 int setup_fen(const std::string& fen);
+// Sets up `fen` and plays the coordinate moves of `moves` ("e2e4 e7e5") on it.
+void setup_and_play(const std::string& moves, const std::string& fen = START);
 
 // Runs f with stdout captured and returns what it printed.
 template <typename F>

@@ -24,20 +24,13 @@ struct Entry {
     int score, attrait;
 };
 
-void play(const std::string& path)
-{
-    setup_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
-    std::istringstream in(path);
-    for (std::string mv; in >> mv;) make_move(text_to_move(mv.c_str()));
-}
-
 // A file image: the count, then `blanks` records of small keys and the entries' records, sorted.
 std::string image(int32_t count, const std::vector<Entry>& entries, uint32_t blanks = 0)
 {
     std::vector<std::array<uint32_t, 4>> recs;
     for (uint32_t i = 0; i < blanks; ++i) recs.push_back({0, 0, i, 0});
     for (const Entry& e : entries) {
-        play(e.path);
+        setup_and_play(e.path);
         const Key96 k = current_book_key();
         recs.push_back({k.w[0], k.w[1], k.w[2], uint16_t(e.score) | uint32_t(e.attrait) << 16});
     }
@@ -92,10 +85,10 @@ TEST(Book, LoadReportsSizesAndRejectsBadCountsAndShortFiles)
 TEST(Book, LookupAndListingReadEachSuccessorsRecord)
 {
     load({{"", 3, 60000}, {"e2e4", 20, 3}, {"g1f3", -7, 120}, {"e2e4 e7e5", 0, 1}});
-    play("");
+    setup_and_play("");
     EXPECT_EQ(book_table[book_lookup()].attrait, 60000);
     EXPECT_EQ(capture_stdout(list_book_successors), "Ng1f3 : A 120  / S -7\ne4 : A   3  / S 20\n");
-    play("e2e4");
+    setup_and_play("e2e4");
     EXPECT_EQ(capture_stdout(list_book_successors), "e5 : A   1  / S 0\n");
     setup_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1");  // same hash_key
     EXPECT_EQ(book_lookup(), -1);
@@ -118,7 +111,7 @@ TEST(Book, MoveChoiceDrawsAmongTheBestScoredSuccessorsByWeight)
     };
     for (const auto& [at, line, share_text, book] : cases) {
         load(book);
-        play(at);  // each choice leaves the position as it found it
+        setup_and_play(at);  // each choice leaves the position as it found it
         seed_random(7);
         std::map<Move, int> drawn;
         std::string expected;

@@ -16,7 +16,6 @@
 
 namespace {
 
-const char* const START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 const char* const ROOKS = "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1";
 const char* const ROOKS_B = "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1";
 

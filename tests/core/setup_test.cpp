@@ -17,8 +17,6 @@
 
 namespace {
 
-const char* const START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
-
 std::string fen_output(const char* fen, int* result)
 {
     engine_init_for_tests();
@@ -45,7 +43,7 @@ TEST(SetupInitial, NewGameAndItsFenGiveTheSameRecord)
 
     const PositionSnapshot fresh = take_snapshot();
     int result = -1;
-    EXPECT_EQ(fen_output(START_FEN, &result), "1\n");
+    EXPECT_EQ(fen_output(START, &result), "1\n");
     EXPECT_EQ(result, 0);
     EXPECT_EQ(first_difference(fresh, take_snapshot()), "");
 }
@@ -128,7 +126,7 @@ TEST(SetupFen, TruncatedRecordsAreReadSafely)
     const std::string full =
         "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 bm Nf6; id \"x\";";
     for (size_t len = 0; len <= full.size(); ++len) {
-        ASSERT_EQ(setup_fen(START_FEN), 0);
+        ASSERT_EQ(setup_fen(START), 0);
         const PositionSnapshot before = take_snapshot();
         // Exactly len characters and the terminator, so any read beyond them is out of bounds.
         std::unique_ptr<char[]> text(new char[len + 1]);

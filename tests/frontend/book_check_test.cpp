@@ -21,14 +21,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-const char* const START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
-
-void play(const char* fen, const std::string& moves)
-{
-    setup_fen(fen);
-    std::istringstream in(moves);
-    for (std::string m; in >> m;) make_move(text_to_move(m.c_str()));
-}
 
 // Installs a book of (moves from fen, score) records and returns to fen.
 void install(const char* fen, const std::vector<std::pair<std::string, int>>& entries)
@@ -36,7 +28,7 @@ void install(const char* fen, const std::vector<std::pair<std::string, int>>& en
     release_book();
     book_table = static_cast<BookRecord*>(std::malloc(BOOK_MAX_RECORDS * sizeof(BookRecord)));
     for (const auto& [moves, score] : entries) {
-        play(fen, moves);
+        setup_and_play(moves, fen);
         capture_stdout([] { add_current_position(); });
         book_table[book_lookup()].score = int16_t(score);
     }
@@ -45,7 +37,7 @@ void install(const char* fen, const std::vector<std::pair<std::string, int>>& en
 
 int score_of(const char* fen, const std::string& moves)
 {
-    play(fen, moves);
+    setup_and_play(moves, fen);
     return book_lookup() < 0 ? -99999 : book_table[book_lookup()].score;
 }
 

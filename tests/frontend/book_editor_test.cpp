@@ -46,9 +46,7 @@ std::string run_editor(const std::string& script)
 // The record of the position after the moves, as {score, attrait}, or {-1, -1}.
 std::array<int, 2> record_after(const std::string& moves)
 {
-    setup_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
-    std::istringstream in(moves);
-    for (std::string m; in >> m;) make_move(text_to_move(m.c_str()));
+    setup_and_play(moves);
     const int r = book_lookup();
     return r < 0 ? std::array{-1, -1}
                  : std::array{int(book_table[r].score), int(book_table[r].attrait)};

@@ -19,8 +19,6 @@
 
 namespace {
 
-const char* const START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
-
 // Plays coordinate moves on the game, `times` over; each must be legal.
 void play(const std::vector<const char*>& moves, int times = 1)
 {

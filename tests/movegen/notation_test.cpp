@@ -58,7 +58,7 @@ TEST(Notation, MoveTexts)
 
 TEST(Notation, ParsingFollowsTheBoard)
 {
-    ASSERT_EQ(setup_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"), 0);
+    ASSERT_EQ(setup_fen(START), 0);
     EXPECT_EQ(text_to_move("e2e4"), mv("e2", "e4", PAWN));
     EXPECT_EQ(text_to_move("E2E4"), mv("e2", "e4", PAWN));
     EXPECT_EQ(text_to_move("d1d8"), mv("d1", "d8", QUEEN, QUEEN));  // types come from the board

@@ -88,7 +88,7 @@ TEST(Quiescence, WinsHangingPiecesAndStandsPatInQuietPositions)
     EXPECT_EQ(score, e + 100);
 
     // Nothing to take or check: the stand pat, fail-soft when at or above beta.
-    const std::string quiet = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+    const std::string quiet = START;
     ASSERT_EQ(setup_fen(quiet), 0);
     const int q = evaluation(-INF, INF);
     EXPECT_EQ(search_from(quiet, false), q);

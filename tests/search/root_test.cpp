@@ -237,7 +237,7 @@ TEST(Think, AspirationWindowsWidenFourfoldThenToTheBound)
     // A stored exact score far from the truth makes the first iteration fail at once.
     for (int stored : {600, -600}) {
         ThinkSettings::fixed_depth(3);
-        ASSERT_EQ(setup_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"), 0);
+        ASSERT_EQ(setup_fen(START), 0);
         clear_caches();
         hash_store(make_move_word(SQ_G1, SQ_G1 + 19, KNIGHT), stored, 0, 60 | DEPTH_FULL_WIDTH,
                    BOUND_EXACT);
@@ -405,7 +405,7 @@ TEST(Think, BookAnsweredOutsideAnalysisOnly)
         analyse_mode = analysis;
         last_score = 123;
         clear_statistics();
-        const Move m = think("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+        const Move m = think(START);
         analyse_mode = 0;
         EXPECT_EQ(asked, analysis ? 0 : 1);
         EXPECT_EQ(m == text_to_move("h2h4"), !analysis);

@@ -31,7 +31,6 @@ namespace {
 
 constexpr uint32_t FULL = DEPTH_FULL_WIDTH;
 constexpr int INF = MAX_SCORE;
-const char* const START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 
 std::function<void()> on_poll;  // called at every poll while set
 InputVerdict watching_input()
