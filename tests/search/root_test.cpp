@@ -296,6 +296,7 @@ TEST(RootSearchRules, TagsFollowTheNewBestMoves)
         {{{"a2a3", 10, 2}, {"b2b3", 20, 1}, {"c2c3", 5, 0}}, 2, 2, {1, 2, 0}},
         {{{"a2a3", 10, 5}, {"b2b3", 20, 3}, {"c2c3", 30, 4}, {"d2d3", 5, 0}}, 5, 5, {3, 4, 5, 0}},
         {{{"a2a3", 10, 5}, {"b2b3", 5, 0}, {"c2c3", 20, 0}}, 5, 5, {4, 0, 5}},
+        {{{"a2a3", 10, 1}, {"b2b3", 5, 2}, {"c2c3", 20, 0}}, 5, 5, {0, 1, 5}},  // 1 steps back to 0
     };
     for (const auto& [moves, counter_before, counter_after, after] : cases) {
         tag_counter = counter_before;
