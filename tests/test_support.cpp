@@ -20,6 +20,7 @@
 #include "core/tables.h"
 #include "eval/bitbases.h"
 #include "frontend/startup.h"
+#include "movegen/movegen.h"
 #include "movegen/notation.h"
 
 void engine_init_for_tests()
@@ -41,6 +42,20 @@ int setup_fen(const std::string& fen)
     int result = 0;
     capture_stdout([&] { result = lit_fen(fen.c_str()); });
     return result;
+}
+
+std::vector<Move> legal_moves()
+{
+    ply_start[40] = 40 * MAX_LIST_MOVES;
+    in_check() ? genere_evasions(40) : genere_all_moves(40);
+    std::vector<Move> out;
+    for (int i = ply_start[40]; i < ply_start[41]; ++i) {
+        const Move m = move_stack[i].move;
+        make_move(m);
+        if (!own_king_attacked_after_move()) out.push_back(m);
+        unmake_move(m);
+    }
+    return out;
 }
 
 void setup_and_play(const std::string& moves, const std::string& fen)
@@ -84,6 +99,14 @@ ScratchDir::~ScratchDir()
 {
     if (!back.empty()) std::filesystem::current_path(back);
     if (!dir.empty()) std::filesystem::remove_all(dir);
+}
+
+std::vector<std::string> lines_of(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
 }
 
 std::string file_text(const std::filesystem::path& path)

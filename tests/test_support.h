@@ -18,6 +18,10 @@ constexpr const char* START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQk
 
 // Sets up a position from a FEN record, swallowing what lit_fen prints; returns its result.
 int setup_fen(const std::string& fen);
+// The legal moves of the current position, in the order the search's list has them (evasions in
+// check, all moves otherwise), generated at a list far above the search's.
+std::vector<Move> legal_moves();
+
 // Sets up `fen` and plays the coordinate moves of `moves` ("e2e4 e7e5") on it.
 void setup_and_play(const std::string& moves, const std::string& fen = START);
 
@@ -40,6 +44,9 @@ struct ScratchDir {
     ~ScratchDir();
     std::filesystem::path operator/(const std::string& name) const { return dir / name; }
 };
+
+// The lines of a text, without their line ends.
+std::vector<std::string> lines_of(const std::string& text);
 
 // The whole content of a file, "" when it cannot be read; the number of entries of a folder.
 std::string file_text(const std::filesystem::path& path);

@@ -46,14 +46,6 @@ const char* const FENS[] = {
     "8/5pk1/6p1/1P6/r7/6P1/5PK1/R7 b - -",
 };
 
-std::vector<std::string> split_lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
 }  // namespace
 
 TEST(PerfSuite, LinesInOrderAndPositionUnchanged)
@@ -69,7 +61,7 @@ TEST(PerfSuite, LinesInOrderAndPositionUnchanged)
         const int root_moves = ply_start[1] - ply_start[0];
         const PositionSnapshot before = take_snapshot();
         const uint32_t age = hash_age;
-        const std::vector<std::string> out = split_lines(capture_stdout(run_perf_suite));
+        const std::vector<std::string> out = lines_of(capture_stdout(run_perf_suite));
 
         ASSERT_EQ(out.size(), std::size(LINES) + 4);
         EXPECT_EQ(out[0], RULE);

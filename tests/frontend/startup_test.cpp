@@ -17,14 +17,6 @@
 
 namespace {
 
-std::vector<std::string> lines_of(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
 // The program run in a scratch folder with `input` as its whole standard input: its exit
 // status and output lines.
 std::pair<int, std::vector<std::string>> run_engine(const std::string& args,

@@ -68,20 +68,6 @@ struct SearchTest : testing::Test {
     }
 };
 
-std::vector<Move> legal_moves()
-{
-    ply_start[40] = 40 * MAX_LIST_MOVES;
-    in_check() ? genere_evasions(40) : genere_all_moves(40);
-    std::vector<Move> out;
-    for (int i = ply_start[40]; i < ply_start[41]; ++i) {
-        const Move m = move_stack[i].move;
-        make_move(m);
-        if (!own_king_attacked_after_move()) out.push_back(m);
-        unmake_move(m);
-    }
-    return out;
-}
-
 // The depth field of the cell of the position after m (0: the null move), or -1 for none.
 int depth_after(Move m)
 {
