@@ -43,9 +43,8 @@ struct ClockTest : testing::Test {
     {
         pendule[colour_index(side)].remaining = remaining;
         capture_stdout([&] { allocate_time(side, at); });
-        EXPECT_EQ(base_allocation, move_allocation);
-        EXPECT_EQ(current_limit, move_allocation);
-        EXPECT_EQ(clock_start, stub_now);
+        EXPECT_EQ(std::tuple(base_allocation, current_limit, clock_start),
+                  std::tuple(move_allocation, move_allocation, stub_now));
         return move_allocation;
     }
 };
@@ -66,18 +65,13 @@ TEST_F(ClockTest, SetLevelFillsBothRecordsAndPicksTheModesOperations)
     for (const auto& c : cases) {
         min_depth = 3, max_depth = 4;
         set_level(c.moves, c.base, c.increment);
-        EXPECT_EQ(time_control_mode, c.mode);
-        EXPECT_EQ(min_depth, 5);
-        EXPECT_EQ(max_depth, 42);
+        EXPECT_EQ(std::tuple(time_control_mode, min_depth, max_depth), std::tuple(c.mode, 5, 42));
         EXPECT_EQ(time_operations.allocate, c.allocate);
         EXPECT_EQ(time_operations.extend, c.extend);
         EXPECT_EQ(time_operations.iteration_over, iteration_time_test);
-        for (const Pendule& p : pendule) {
-            EXPECT_EQ(p.moves_per_control, c.stored_moves);
-            EXPECT_EQ(p.base, 1000 * c.base);
-            EXPECT_EQ(p.increment, 1000 * c.increment);
-            EXPECT_EQ(p.remaining, 1000 * c.base);
-        }
+        for (const Pendule& p : pendule)
+            EXPECT_EQ(std::tuple(p.moves_per_control, p.base, p.increment, p.remaining),
+                      std::tuple(c.stored_moves, 1000 * c.base, 1000 * c.increment, 1000 * c.base));
     }
     clear_clocks();
     EXPECT_EQ(time_operations.allocate, nullptr);
