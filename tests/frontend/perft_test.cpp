@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, PerftFilePart,
 
 TEST(Perft, DriverReportTextRateAndDepthGuard)
 {
-    ASSERT_EQ(setup_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"), 0);
+    ASSERT_EQ(setup_fen(START), 0);
     int result = -2;
     const std::string out = capture_stdout([&] { result = perft_driver(3); });
     EXPECT_EQ(result, 0);
