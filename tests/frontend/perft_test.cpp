@@ -83,3 +83,14 @@ TEST(Perft, DriverReportTextRateAndDepthGuard)
               "Profondeur 40 trop grande (au plus 32)\n");
     EXPECT_EQ(result, -1);
 }
+
+// Deep runs pass 2^32 paths (the published depth-6 counts of busy middle games do): the
+// counters must carry past 32 bits.
+TEST(Perft, CountersCarryPastThirtyTwoBits)
+{
+    ASSERT_EQ(setup_fen(START), 0);
+    interior_nodes = leaf_nodes = UINT32_MAX;
+    perft(2, 0);
+    EXPECT_EQ(leaf_nodes, uint64_t{UINT32_MAX} + 400);
+    EXPECT_EQ(interior_nodes, uint64_t{UINT32_MAX} + 1 + 20);
+}
