@@ -11,8 +11,8 @@
 #include <tuple>
 
 #include "core/board.h"
+#include "core/game.h"
 #include "core/position_snapshot.h"
-#include "frontend/settings.h"
 #include "test_support.h"
 
 namespace {

@@ -12,7 +12,6 @@
 #include "core/position_snapshot.h"
 #include "core/setup.h"
 #include "eval/evaluation.h"
-#include "movegen/movegen.h"
 #include "test_support.h"
 
 namespace {

@@ -6,14 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "caches/caches.h"
 #include "core/position_snapshot.h"
-#include "frontend/startup.h"
+#include "core/run_settings.h"
 #include "movegen/movegen.h"
-#include "search/hash.h"
 #include "test_support.h"
 
 namespace {

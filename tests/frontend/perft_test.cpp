@@ -12,7 +12,6 @@
 #include <string>
 
 #include "core/board.h"
-#include "core/makemove.h"
 #include "test_support.h"
 
 // The file in three parts of similar cost, so that a parallel test run can spread them. Each

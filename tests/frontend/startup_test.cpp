@@ -8,7 +8,6 @@
 
 #include <climits>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>

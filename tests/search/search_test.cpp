@@ -16,7 +16,6 @@
 #include "core/makemove.h"
 #include "core/repetition.h"
 #include "core/run_settings.h"
-#include "frontend/settings.h"
 #include "movegen/movegen.h"
 #include "movegen/notation.h"
 #include "search/clock.h"
