@@ -1,8 +1,7 @@
-// The clock modes under a stub clock: set_level's records and operations, each allocation on
-// both sides of its thresholds, the extensions and their bounds, the poll's stops (budget, the
-// fail-low extension, the minimum depth, the fixed limits), the iteration test, the charges with
-// the refill at the control, and a ponder hit's new budget and stop ratio. Every field is
-// asserted on its own.
+// The clock modes under a stub clock: set_level's records, each allocation on both sides of its
+// thresholds, the extensions and their bounds, the poll's stops (budget, fail-low extension,
+// minimum depth, fixed limits), the iteration test, the charges with the refill at the control,
+// and a ponder hit's new budget and stop ratio. Every field is asserted on its own.
 #include "search/clock.h"
 
 #include <gtest/gtest.h>
@@ -292,8 +291,9 @@ TEST_F(ClockTest, PonderHitAllocatesAfreshAndStopsPastOneAndAHalfBudgets)
         EXPECT_EQ(search_stopped, 0);
         answer = InputVerdict::PONDER_HIT;
         capture_stdout(poll);
-        EXPECT_EQ(std::tuple(search_stopped, ponder_hit, ponder_search, clock_start, move_allocation),
-                  std::tuple(stops, 1, 0, stub_now, mode == TC_GAME ? 7500 : 1))
+        EXPECT_EQ(
+            std::tuple(search_stopped, ponder_hit, ponder_search, clock_start, move_allocation),
+            std::tuple(stops, 1, 0, stub_now, mode == TC_GAME ? 7500 : 1))
             << searched;
     }
     answer = InputVerdict::STOP;
