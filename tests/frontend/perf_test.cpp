@@ -63,7 +63,6 @@ TEST(PerfSuite, LinesInOrderAndPositionUnchanged)
         }
 
         EXPECT_EQ(first_difference(before, take_snapshot()), "");
-        EXPECT_EQ(consistency_errors(), "");
         EXPECT_EQ(hash_age, (age + AGE_STEP) & AGE_BITS);
     }
     estimated_cpu_speed = saved_speed;

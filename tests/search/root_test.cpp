@@ -157,7 +157,6 @@ TEST(Think, LeavesPositionIntactAlsoWhenStopped)
             EXPECT_NE(m, 0u) << fen << " kind " << kind;
             EXPECT_EQ(search_stopped, kind > 0 ? 1 : 0) << fen << " kind " << kind;
             EXPECT_EQ(first_difference(before, take_snapshot()), "") << fen << " kind " << kind;
-            EXPECT_EQ(consistency_errors(), "") << fen;
             sort_root_list();  // the move found last holds the newest tag: it sorts first
             EXPECT_TRUE(kind > 0 || root_list[0].move == m) << fen;
         }
