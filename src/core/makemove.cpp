@@ -5,6 +5,8 @@
 #include "core/makemove.h"
 
 #include <cassert>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "core/attack_log.h"
@@ -14,6 +16,7 @@
 #include "core/move_routines.h"
 #include "core/rays.h"
 #include "core/tables.h"
+#include "core/verify.h"
 
 uint64_t make_move_calls;
 AttackUndo attack_undo_log[MAX_PLY_RECORDS * ATTACK_UNDO_PER_MOVE];
@@ -168,6 +171,21 @@ void bascule_rayons(int type, int sq, uint32_t* table, uint32_t mask)
     toggle_slider(type, sq, table, mask);
 }
 
+// Slow-check builds (Debug, or QUARVELIN_SLOW_CHECKS) prove every make and unmake against the
+// full consistency check and stop at the first record that disagrees with its board, so a fault
+// is caught at the move that made it rather than where it shows.
+namespace {
+void check_record([[maybe_unused]] const char* what, [[maybe_unused]] Move m)
+{
+#ifdef QUARVELIN_SLOW_CHECKS
+    if (position_consistent()) return;
+    std::fprintf(stderr, "%s of move %08x at ply %d: the record disagrees with the board\n", what,
+                 static_cast<unsigned>(m), ply);
+    std::abort();
+#endif
+}
+}  // namespace
+
 // ---- frames -------------------------------------------------------------------------------------
 
 void make_move(Move m)
@@ -178,6 +196,7 @@ void make_move(Move m)
     const bool en_passant = is_en_passant(m, cur);
     write_next_keys(m, trait, en_passant, cur, (&cur)[1]);
     play_move(m, en_passant);
+    check_record("make_move", m);
 }
 
 void begin_move(Move m)
@@ -191,6 +210,7 @@ void begin_move(Move m)
 void finish_move(Move m)
 {
     play_move(m, is_en_passant(m, etats[ply]));
+    check_record("make_move", m);
 }
 
 void unmake_move(Move m)
@@ -202,6 +222,7 @@ void unmake_move(Move m)
     attack_log::replay(&attack_undo_log[attack_undo_start[p]],
                        &attack_undo_log[attack_undo_start[p + 1]]);
     take_back_on_board(m, colour_index(side), is_en_passant(m, etats[p]), etats[p]);
+    check_record("unmake_move", m);
 }
 
 // The board stays as it is; only the side to move changes, and the en-passant chance is lost.

@@ -255,18 +255,18 @@ int verifie_pions()
     return 0;
 }
 
-int verifie_position(const char* label)
+bool position_consistent()
 {
     int (*const checks[])() = {verifie_attaques, verifie_types,   verifie_cles,
                                verifie_materiel, verifie_nombres, verifie_pions};
-    bool failed = false;
-    for (auto check : checks) {
-        if (check() != 0) {
-            failed = true;
-            break;
-        }
-    }
-    if (!failed) return 0;
+    for (auto check : checks)
+        if (check() != 0) return false;
+    return true;
+}
+
+int verifie_position(const char* label)
+{
+    if (position_consistent()) return 0;
     std::printf("%s", label);
     if (verify_displays.search_path != nullptr) verify_displays.search_path();
     std::printf("\n");

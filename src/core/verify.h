@@ -12,6 +12,10 @@ struct VerifyDisplays {
 };
 extern VerifyDisplays verify_displays;
 
+// True when every check agrees; otherwise the first check that disagrees has printed what
+// differs. Slow-check builds run it after every make and unmake.
+bool position_consistent();
+
 // 0 when everything agrees; otherwise prints the label and the move path, waits for a key
 // (only in text mode on a terminal) and returns its code, or 1 when no key could be awaited.
 int verifie_position(const char* label);

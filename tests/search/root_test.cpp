@@ -29,11 +29,11 @@ void printing_state()
 {
     ASSERT_EQ(setup_fen("4k3/8/8/8/8/8/8/R3K3 w - - 0 1"), 0);
     clear_caches();
-    clear_statistics();
     hash_store(RA8, 0, 0, 60 | DEPTH_FULL_WIDTH, BOUND_EXACT);
     make_move(RA8);
     hash_store(make_move_word(SQ_E8, SQ_D8 - 1, KING), 0, 0, 60 | DEPTH_FULL_WIDTH, BOUND_EXACT);
     unmake_move(RA8);
+    clear_statistics();  // after the moves: a slow-check build's checks probe the material cache
     search_nodes = 100000, superq_nodes = 20000, quiescence_nodes = 3456;
     iteration_depth = 7, root_index = 2, root_count = 14, root_alpha = -20;
     clock_source = stub_clock;
