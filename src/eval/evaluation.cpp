@@ -9,6 +9,7 @@
 #include "core/material.h"
 #include "eval/endgame.h"
 #include "eval/kingsafety.h"
+#include "eval/lines.h"
 #include "eval/pawns.h"
 #include "eval/pieces.h"
 
@@ -144,16 +145,16 @@ int phase_terms(int white_phase, int black_phase)
     return v;
 }
 
-// Colour s's piece terms; its mobility total goes to *mobility.
-int piece_terms(int s, int* mobility)
+// Colour s's piece terms; its mobility total goes to *mobility. `occupied` maps the board.
+int piece_terms(int s, int* mobility, uint64_t occupied)
 {
     const int c = colour_index(s);
     mobility_total = 0;
     int v = 0;
     if (piece_type[c][KNIGHT] != 0) v += knight_terms(s);
-    if (piece_type[c][BISHOP] != 0) v += bishop_terms(s);
-    if (piece_type[c][ROOK] != 0) v += rook_terms(s);
-    if (piece_type[c][QUEEN] != 0) v += queen_terms(s);
+    if (piece_type[c][BISHOP] != 0) v += bishop_terms(s, occupied);
+    if (piece_type[c][ROOK] != 0) v += rook_terms(s, occupied);
+    if (piece_type[c][QUEEN] != 0) v += queen_terms(s, occupied);
     *mobility = mobility_total;
     return v;
 }
@@ -179,8 +180,9 @@ int full_sum(int s0)
 
     penalty[BLACK] = penalty[WHITE] = 0;
     int white_mobility = 0, black_mobility = 0;
-    if (white_phase > 0) v += piece_terms(1, &white_mobility);
-    if (black_phase > 0) v -= piece_terms(-1, &black_mobility);
+    const uint64_t occupied = occupied_map();
+    if (white_phase > 0) v += piece_terms(1, &white_mobility, occupied);
+    if (black_phase > 0) v -= piece_terms(-1, &black_mobility, occupied);
     v += mobility_points(white_mobility - black_mobility);
     return v + penalty[BLACK] - penalty[WHITE];
 }

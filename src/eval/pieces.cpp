@@ -10,6 +10,7 @@
 #include "core/material.h"
 #include "core/tables.h"
 #include "eval/exchange.h"
+#include "eval/lines.h"
 #include "eval/pawns.h"
 
 int32_t mobility_total;
@@ -132,30 +133,20 @@ uint8_t pawn_code(int c)
     return colour_bit_of_index(c) + PAWN;
 }
 
-// The first non-empty square from sq along step, counting the empty squares passed in *empty.
-int first_piece(int sq, int step, int* empty)
-{
-    sq += step;
-    while (echiquier[sq] == EMPTY) {
-        ++*empty;
-        sq += step;
-    }
-    return sq;
-}
-
 // The x-ray value of one line of a slider on sq: up to three pieces met along step, scored by
 // `table` when they belong to the opponent; a pawn or the edge ends the line. The empty squares
 // before the first piece are added to *empty.
-int xray_line(int sq, int step, const XrayTable& table, uint8_t opponent_bit, int* empty)
+int xray_line(int sq, int step, const XrayTable& table, uint8_t opponent_bit, int* empty,
+              uint64_t occupied)
 {
+    Line line(sq, step, occupied);
+    *empty += line.empty_squares();
     int value = 0;
-    sq = first_piece(sq, step, empty);
-    for (int k = 0; k < 3 && echiquier[sq] != BORDER; ++k) {
-        const uint8_t code = echiquier[sq];
+    for (int k = 0; k < 3 && line.more(); ++k) {
+        const uint8_t code = echiquier[line.next()];
         if (code & opponent_bit) value += table[k][type_of(code)];
         if (type_of(code) == PAWN) break;
-        int ignored = 0;
-        sq = first_piece(sq, step, &ignored);
+        line.pass();
     }
     return value;
 }
@@ -271,12 +262,13 @@ bool bishop_trap_square(int f, int r)
     return ((f == 1 || f == 8) && r == 7) || ((f == 2 || f == 7) && r == 8);
 }
 
-int one_bishop(int s, int c, int q)
+int one_bishop(int s, int c, int q, uint64_t occupied)
 {
     const uint8_t opponent_bit = colour_bit_of_index(1 - c);
     int value = 0;
     int n = 0;
-    for (int step : {-9, 11, -11, 9}) value += xray_line(q, step, BISHOP_XRAY, opponent_bit, &n);
+    for (int step : {-9, 11, -11, 9})
+        value += xray_line(q, step, BISHOP_XRAY, opponent_bit, &n, occupied);
     mobility_total += BISHOP_MOBILITY_WEIGHT * n;
 
     const int f = colonne[q];
@@ -374,7 +366,7 @@ bool rook_boxed(int c, int q, int f, int r)
     return false;
 }
 
-int one_rook(int c, int k, int base)
+int one_rook(int c, int k, int base, uint64_t occupied)
 {
     const int o = 1 - c;
     const int q = static_cast<int>(ficha[c][k].square);
@@ -384,7 +376,8 @@ int one_rook(int c, int k, int base)
 
     int value = 0;
     int n = 0;
-    for (int step : {1, -1, 10, -10}) value += xray_line(q, step, ROOK_XRAY, opponent_bit, &n);
+    for (int step : {1, -1, 10, -10})
+        value += xray_line(q, step, ROOK_XRAY, opponent_bit, &n, occupied);
     mobility_total += ROOK_MOBILITY_WEIGHT * n;
 
     if (nombre_pions[o] > 0) {
@@ -416,7 +409,7 @@ int knight_terms(int s)
     return value;
 }
 
-int bishop_terms(int s)
+int bishop_terms(int s, uint64_t occupied)
 {
     const int c = colour_index(s);
     int value = 0;
@@ -424,12 +417,12 @@ int bishop_terms(int s)
     while (bishops != 0) {
         const int k = lowest_bit[bishops & SLOT_BITS];
         bishops ^= ficha[c][k].mask;
-        value += one_bishop(s, c, static_cast<int>(ficha[c][k].square));
+        value += one_bishop(s, c, static_cast<int>(ficha[c][k].square), occupied);
     }
     return value;
 }
 
-int rook_terms(int s)
+int rook_terms(int s, uint64_t occupied)
 {
     const int c = colour_index(s);
     const int base = opponent_pawn_base(c);
@@ -438,12 +431,12 @@ int rook_terms(int s)
     while (rooks != 0) {
         const int k = lowest_bit[rooks & SLOT_BITS];
         rooks ^= ficha[c][k].mask;
-        value += one_rook(c, k, base);
+        value += one_rook(c, k, base, occupied);
     }
     return value;
 }
 
-int queen_terms(int s)
+int queen_terms(int s, uint64_t occupied)
 {
     const int c = colour_index(s);
     const int king = king_square(1 - c);
@@ -456,21 +449,36 @@ int queen_terms(int s)
 
         const int d = direction[q * 100 + king];
         if (d != 0) {
-            int sq = q;
-            for (int i = 0; i < 3; ++i) {
-                int ignored = 0;
-                sq = first_piece(sq, d, &ignored);
+            Line line(q, d, occupied);
+            for (int i = 0; i < 3 && line.more(); ++i) {
+                const int sq = line.next();
                 if (sq == king) {
                     value += QUEEN_LINE[i];
                     break;
                 }
-                if (echiquier[sq] == BORDER || type_of(echiquier[sq]) == PAWN) break;
+                if (type_of(echiquier[sq]) == PAWN) break;
+                line.pass();
             }
         }
         int n = 0;
-        for (int step : KING_STEPS) first_piece(q, step, &n);
+        for (int step : KING_STEPS) n += Line(q, step, occupied).empty_squares();
         mobility_total += QUEEN_MOBILITY_WEIGHT * n;
         value += queen_square[c][q];
     }
     return value;
+}
+
+int bishop_terms(int s)
+{
+    return bishop_terms(s, occupied_map());
+}
+
+int rook_terms(int s)
+{
+    return rook_terms(s, occupied_map());
+}
+
+int queen_terms(int s)
+{
+    return queen_terms(s, occupied_map());
 }
