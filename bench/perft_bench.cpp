@@ -47,7 +47,8 @@ void run_case(const BenchCase& c, int shallower)
     const double cpu_seconds = static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC;
     const double seconds = elapsed > 0 ? static_cast<double>(elapsed) / 1000.0 : 0.001;
     const double nodes = static_cast<double>(interior_nodes) + static_cast<double>(leaf_nodes);
-    std::printf("%s, depth %d: %u leaves in %lld ms\n", c.name, depth, leaf_nodes,
+    std::printf("%s, depth %d: %llu leaves in %lld ms\n", c.name, depth,
+                static_cast<unsigned long long>(leaf_nodes),
                 static_cast<long long>(elapsed));
     std::printf("  %12.0f make_move calls / s\n  %12.0f leaf nodes / s\n  %12.0f nodes / s\n",
                 static_cast<double>(make_move_calls) / seconds,

@@ -6,15 +6,22 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
+#include <fstream>
 #include <regex>
+#include <sstream>
 
 #include "caches/caches.h"
+#include "core/makemove.h"
 #include "core/setup.h"
 #include "core/tables.h"
 #include "eval/bitbases.h"
 #include "frontend/startup.h"
+#include "movegen/movegen.h"
+#include "movegen/notation.h"
 
 void engine_init_for_tests()
 {
@@ -35,6 +42,27 @@ int setup_fen(const std::string& fen)
     int result = 0;
     capture_stdout([&] { result = lit_fen(fen.c_str()); });
     return result;
+}
+
+std::vector<Move> legal_moves()
+{
+    ply_start[40] = 40 * MAX_LIST_MOVES;
+    in_check() ? genere_evasions(40) : genere_all_moves(40);
+    std::vector<Move> out;
+    for (int i = ply_start[40]; i < ply_start[41]; ++i) {
+        const Move m = move_stack[i].move;
+        make_move(m);
+        if (!own_king_attacked_after_move()) out.push_back(m);
+        unmake_move(m);
+    }
+    return out;
+}
+
+void setup_and_play(const std::string& moves, const std::string& fen)
+{
+    EXPECT_EQ(setup_fen(fen), 0) << fen;
+    std::istringstream in(moves);
+    for (std::string m; in >> m;) make_move(text_to_move(m.c_str()));
 }
 
 std::string colour_mirrored_fen(const std::string& fen)
@@ -58,6 +86,71 @@ std::string colour_mirrored_fen(const std::string& fen)
 int square_named(const char* name)
 {
     return square_of(name[0] - 'a' + 1, name[1] - '0');
+}
+
+ScratchDir::ScratchDir(bool enter)
+{
+    char name[] = "/tmp/quarvelin_test_XXXXXX";
+    dir = mkdtemp(name) != nullptr ? name : "";
+    if (enter) back = std::filesystem::current_path(), std::filesystem::current_path(dir);
+}
+
+ScratchDir::~ScratchDir()
+{
+    if (!back.empty()) std::filesystem::current_path(back);
+    if (!dir.empty()) std::filesystem::remove_all(dir);
+}
+
+std::vector<std::string> lines_of(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+std::string file_text(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+size_t entries_in(const std::filesystem::path& dir)
+{
+    using std::filesystem::directory_iterator;
+    return static_cast<size_t>(std::distance(directory_iterator(dir), directory_iterator{}));
+}
+
+std::vector<std::vector<std::string>> data_rows(const std::string& name)
+{
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream in(file_text(std::string(QUARVELIN_TEST_DATA) + "/" + name));
+    auto trim = [](const std::string& f) {
+        const size_t a = f.find_first_not_of(' '), b = f.find_last_not_of(' ');
+        return a == std::string::npos ? std::string() : f.substr(a, b - a + 1);
+    };
+    for (std::string line; std::getline(in, line);) {
+        if (trim(line).empty() || line[0] == '#') continue;
+        rows.emplace_back();
+        for (size_t at = 0, bar; at <= line.size(); at = bar + 1) {
+            bar = std::min(line.find('|', at), line.size());
+            rows.back().push_back(trim(line.substr(at, bar - at)));
+        }
+    }
+    return rows;
+}
+
+CommandRun run_command(const std::filesystem::path& dir, const std::string& command,
+                       const std::string& input)
+{
+    std::ofstream(dir / ".input", std::ios::binary) << input;
+    const std::string line = "cd '" + dir.string() + "' && " + command + " < .input > .output 2>&1";
+    const int status = std::system(line.c_str());
+    CommandRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, file_text(dir / ".output")};
+    std::filesystem::remove(dir / ".input"), std::filesystem::remove(dir / ".output");
+    return run;
 }
 
 bool ChildOutput::read_some()

@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -13,8 +14,16 @@
 // settings the tests rely on (text mode off, so nothing is printed by the sizing routines).
 void engine_init_for_tests();
 
+constexpr const char* START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+
 // Sets up a position from a FEN record, swallowing what lit_fen prints; returns its result.
 int setup_fen(const std::string& fen);
+// The legal moves of the current position, in the order the search's list has them (evasions in
+// check, all moves otherwise), generated at a list far above the search's.
+std::vector<Move> legal_moves();
+
+// Sets up `fen` and plays the coordinate moves of `moves` ("e2e4 e7e5") on it.
+void setup_and_play(const std::string& moves, const std::string& fen = START);
 
 // Runs f with stdout captured and returns what it printed.
 template <typename F>
@@ -26,6 +35,40 @@ std::string colour_mirrored_fen(const std::string& fen);
 
 // The mailbox square of a name such as "e4".
 int square_named(const char* name);
+
+// A fresh folder under /tmp, removed with its contents at the end; with `enter` it is also the
+// working folder meanwhile (the book, the saved game and the reports are written there).
+struct ScratchDir {
+    std::filesystem::path dir, back;
+    explicit ScratchDir(bool enter = false);
+    ~ScratchDir();
+    std::filesystem::path operator/(const std::string& name) const { return dir / name; }
+};
+
+// The lines of a text, without their line ends.
+std::vector<std::string> lines_of(const std::string& text);
+
+// The whole content of a file, "" when it cannot be read; the number of entries of a folder.
+std::string file_text(const std::filesystem::path& path);
+size_t entries_in(const std::filesystem::path& dir);
+
+// The rows of a table under tests/data: every line that is neither blank nor a '#' comment, cut
+// at each '|' into fields with the blanks around them removed.
+std::vector<std::vector<std::string>> data_rows(const std::string& name);
+// A number field, which may go on to show its arithmetic: "54 = 18 + 20 + 16".
+inline int data_value(const std::string& field)
+{
+    return std::stoi(field);
+}
+
+// Runs a shell command in `dir` with `input` as its whole standard input: its exit status (-1
+// when it did not exit) and everything it wrote on both outputs.
+struct CommandRun {
+    int status;
+    std::string out;
+};
+CommandRun run_command(const std::filesystem::path& dir, const std::string& command,
+                       const std::string& input = "");
 
 // What a child program writes on a descriptor (a pipe or a terminal), carriage returns dropped,
 // read as it comes and matched in order: each pattern is searched after the previous match.

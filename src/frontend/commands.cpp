@@ -16,6 +16,7 @@
 #include "eval/evaluation.h"
 #include "eval/exchange.h"
 #include "eval/kingsafety.h"
+#include "eval/pawns.h"
 #include "frontend/settings.h"
 #include "search/clock.h"
 #include "search/search.h"
@@ -160,10 +161,12 @@ void display_status()
 
 void print_evaluation_line()
 {
-    // Computed one by one, in this order: the lazy bounds read what the evaluation cached.
+    // Computed one by one, in this order. The lazy bounds read the pawn flags of this position,
+    // which a special ending answers before publishing: they are published here first.
     const int raw = (pos()->materiel[WHITE] - pos()->materiel[BLACK]) * trait;
     const int balance = evalue_materiel();
     const int full = evaluation(-MAX_SCORE, MAX_SCORE);
+    evaluation_pions();
     const int lower = lazy_bound(trait);
     const int upper = lazy_bound(-trait);
     const int see_white = fight(1), see_black = fight(-1);

@@ -11,8 +11,8 @@
 #include "movegen/movegen.h"
 #include "platform/platform.h"
 
-uint32_t interior_nodes;
-uint32_t leaf_nodes;
+uint64_t interior_nodes;
+uint64_t leaf_nodes;
 
 namespace {
 
@@ -20,7 +20,7 @@ const char* const RULE =
     "---------------------------------------------------------------------------";
 
 // The rate uses the single-precision 0.001, widened, so reports match to the last digit.
-double per_second(uint32_t count, uint32_t elapsed_ms)
+double per_second(uint64_t count, uint32_t elapsed_ms)
 {
     return static_cast<double>(count) / (static_cast<double>(elapsed_ms) * double{0.001f});
 }
@@ -74,11 +74,13 @@ int perft_driver(int depth)
     perft(depth, 0);
     --interior_nodes;
     const auto elapsed = static_cast<uint32_t>(now_ms() - start);
-    const auto moves = static_cast<uint32_t>(make_move_calls);
+    // 64-bit counts: deep runs pass 2^32 paths; smaller ones print as they always did.
+    const auto count = [](uint64_t n) { return static_cast<unsigned long long>(n); };
     std::printf(" %u ms\n%s\n", elapsed, RULE);
-    std::printf("%10u interior nodes\n%10u leaf nodes\n%10u nodes\n%10u moves\n%10.0f moves / s\n",
-                interior_nodes, leaf_nodes, interior_nodes + leaf_nodes, moves,
-                per_second(moves, elapsed));
+    std::printf(
+        "%10llu interior nodes\n%10llu leaf nodes\n%10llu nodes\n%10llu moves\n%10.0f moves / s\n",
+        count(interior_nodes), count(leaf_nodes), count(interior_nodes + leaf_nodes),
+        count(make_move_calls), per_second(make_move_calls, elapsed));
     std::printf("%s\n", RULE);
     return 0;
 }

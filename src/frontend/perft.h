@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-extern uint32_t interior_nodes;  // positions whose moves were generated (the root excluded)
-extern uint32_t leaf_nodes;      // positions reached at the full depth
+extern uint64_t interior_nodes;  // positions whose moves were generated (the root excluded)
+extern uint64_t leaf_nodes;      // positions reached at the full depth
 
 // The deepest run the move stack and the ply start table can hold along one path.
 constexpr int PERFT_MAX_DEPTH = 32;

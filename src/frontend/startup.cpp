@@ -236,10 +236,20 @@ static int64_t next_clock_edge()
     return t;
 }
 
+static constexpr KernelState KERNEL_SEEDS{12365u,   23781269u, 143897u, 877364u,   3219644u,
+                                          4265498u, 428765u,   776532u, 12323765u, 132786u,
+                                          786410u,  2138972u,  1u};
+
+int32_t speed_kernel(int32_t blocks)
+{
+    KernelState s = KERNEL_SEEDS;
+    run_blocks(s, blocks);
+    return sgn(s.w13);
+}
+
 int32_t mesure_vitesse_cpu(int multiplier, int32_t* sink)
 {
-    KernelState s{12365u,  23781269u, 143897u, 877364u, 3219644u, 4265498u, 428765u,
-                  776532u, 12323765u, 132786u, 786410u, 2138972u, 1u};
+    KernelState s = KERNEL_SEEDS;
     int64_t start = now_ms();
     int64_t t1 = next_clock_edge();
     int64_t deadline = t1 + (t1 - start) * multiplier;

@@ -31,6 +31,9 @@ int32_t kernel_remainder(int32_t a, int32_t b);
 
 // The speed figure; the kernel's last w13 goes to *sink so its work cannot be discarded.
 int32_t mesure_vitesse_cpu(int multiplier, int32_t* sink);
+// The kernel's w13 after a fixed number of blocks of 24 steps from the seeds: the measurement
+// runs the same arithmetic for as many blocks as the clock allows.
+int32_t speed_kernel(int32_t blocks);
 
 // Sizes and allocates the five caches, printing each table's report in text mode; 0, or -1
 // after printing the message of the table that could not be obtained.

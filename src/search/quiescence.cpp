@@ -43,9 +43,7 @@ void killer_update(int height, Move m)
 bool at_height_limit(int height, const char* name)
 {
     if (height < SEARCH_HEIGHTS - 1 && ply < MAX_PLY_RECORDS - 1) return false;
-    std::printf("Profondeur maximale atteinte dans %s\n", name);
-    print_search_path();
-    std::printf("\n");
+    report_max_height(name);
     return true;
 }
 

@@ -90,13 +90,6 @@ int pv_child(int off_pv)
     return off_pv + (off_pv != 0 ? 1 : 0);
 }
 
-void report_max_height()
-{
-    std::printf("Profondeur maximale atteinte dans Search\n");
-    print_search_path();
-    std::printf("\n");
-}
-
 // Internal iterative deepening: a shallower search of the same node fills the transposition
 // table (and so the hash move) first. True when that search already settles the node.
 bool deepen_first(int alpha, int beta, const Node& n, int depth, int* result)
@@ -376,6 +369,14 @@ bool probe_settles(int height, int depth, bool double_null, int* alpha, int* bet
 
 }  // namespace
 
+void report_max_height(const char* search_name)
+{
+    if (uci_mode()) return;  // a console diagnostic, not a protocol line
+    std::printf("Profondeur maximale atteinte dans %s\n", search_name);
+    print_search_path();
+    std::printf("\n");
+}
+
 uint32_t poll_interval()
 {
     const uint32_t scaled = 10u * static_cast<uint32_t>(estimated_cpu_speed);
@@ -386,7 +387,7 @@ int Search(int alpha, int beta, int height, int depth, int off_pv)
 {
     // Heights 0..63 index the per-height tables; a move made here needs a free ply record.
     if (height >= SEARCH_HEIGHTS - 1 || ply >= MAX_PLY_RECORDS - 1) {
-        report_max_height();
+        report_max_height("Search");
         return pos()->score_materiel;
     }
     if (depth < ONE_PLY && poll_nodes > poll_interval()) {

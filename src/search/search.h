@@ -87,6 +87,8 @@ constexpr uint32_t MAX_POLL_INTERVAL = 2048;
 uint32_t poll_interval();
 
 int Search(int alpha, int beta, int height, int depth, int off_pv);
+// Says that a search named search_name reached the last height, and where (not under UCI).
+void report_max_height(const char* search_name);
 int extensions(int alpha, int beta, int height, int depth);
 bool hash_allows_null(int beta, int depth);
 void update_pair(MovePair* pair, Move m);

@@ -7,11 +7,10 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <map>
-#include <random>
 #include <sstream>
+#include <tuple>
 
 #include "core/makemove.h"
 #include "frontend/startup.h"
@@ -20,18 +19,10 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 struct Entry {
     const char* path;  // coordinate moves from the initial position
     int score, attrait;
 };
-
-void play(const std::string& path)
-{
-    setup_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
-    std::istringstream in(path);
-    for (std::string mv; in >> mv;) make_move(text_to_move(mv.c_str()));
-}
 
 // A file image: the count, then `blanks` records of small keys and the entries' records, sorted.
 std::string image(int32_t count, const std::vector<Entry>& entries, uint32_t blanks = 0)
@@ -39,7 +30,7 @@ std::string image(int32_t count, const std::vector<Entry>& entries, uint32_t bla
     std::vector<std::array<uint32_t, 4>> recs;
     for (uint32_t i = 0; i < blanks; ++i) recs.push_back({0, 0, i, 0});
     for (const Entry& e : entries) {
-        play(e.path);
+        setup_and_play(e.path);
         const Key96 k = current_book_key();
         recs.push_back({k.w[0], k.w[1], k.w[2], uint16_t(e.score) | uint32_t(e.attrait) << 16});
     }
@@ -53,17 +44,11 @@ int load_rc;  // what the last load_book() answered
 // Loads `img` as the book file (no file when it is empty) in text mode; returns the messages.
 std::string load(const std::string& img)
 {
-    static const fs::path dir =
-        fs::temp_directory_path() / ("quarvelin_book_" + std::to_string(std::random_device{}()));
-    const fs::path back = fs::current_path();
-    fs::create_directories(dir);
-    if (!img.empty()) std::ofstream(dir / "bibli.bok", std::ios::binary) << img;
-    fs::current_path(dir);
+    const ScratchDir dir(true);
+    if (!img.empty()) std::ofstream("bibli.bok", std::ios::binary) << img;
     mode_flags = MODE_TEXT;
     const std::string out = capture_stdout([] { load_rc = load_book(); });
     mode_flags = MODE_XBOARD;
-    fs::current_path(back);
-    fs::remove_all(dir);
     return out;
 }
 
@@ -100,10 +85,10 @@ TEST(Book, LoadReportsSizesAndRejectsBadCountsAndShortFiles)
 TEST(Book, LookupAndListingReadEachSuccessorsRecord)
 {
     load({{"", 3, 60000}, {"e2e4", 20, 3}, {"g1f3", -7, 120}, {"e2e4 e7e5", 0, 1}});
-    play("");
+    setup_and_play("");
     EXPECT_EQ(book_table[book_lookup()].attrait, 60000);
     EXPECT_EQ(capture_stdout(list_book_successors), "Ng1f3 : A 120  / S -7\ne4 : A   3  / S 20\n");
-    play("e2e4");
+    setup_and_play("e2e4");
     EXPECT_EQ(capture_stdout(list_book_successors), "e5 : A   1  / S 0\n");
     setup_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1");  // same hash_key
     EXPECT_EQ(book_lookup(), -1);
@@ -112,10 +97,8 @@ TEST(Book, LookupAndListingReadEachSuccessorsRecord)
 
 TEST(Book, MoveChoiceDrawsAmongTheBestScoredSuccessorsByWeight)
 {
-    const struct {
-        const char *at, *line, *shares;  // shares: each move drawn and its percent of the draws
-        std::vector<Entry> book;
-    } cases[] = {
+    // {position, its book line, each move drawn with its share of the draws in percent, book}
+    const std::tuple<const char*, const char*, const char*, std::vector<Entry>> cases[] = {
         {"",
          "e4 {75} d4 {25} c4? ",
          "e2e4 75 d2d4 25",
@@ -126,26 +109,26 @@ TEST(Book, MoveChoiceDrawsAmongTheBestScoredSuccessorsByWeight)
         {"", "e4? d4? ", "- 100", {{"e2e4", -50, 4}, {"d2d4", -60, 4}}},
         {"", nullptr, "- 100", {{"e2e4 e7e5", 0, 1}}},  // no successor: no line
     };
-    for (const auto& c : cases) {
-        load(c.book);
-        play(c.at);  // each choice leaves the position as it found it
+    for (const auto& [at, line, share_text, book] : cases) {
+        load(book);
+        setup_and_play(at);  // each choice leaves the position as it found it
         seed_random(7);
         std::map<Move, int> drawn;
         std::string expected;
         EXPECT_EQ(capture_stdout([&] {
                       for (int i = 0; i < 400; ++i)
                           ++drawn[choose_book_move()],
-                              expected += c.line ? std::string("0 0 0 0 ( ") + c.line + ")\n" : "";
+                              expected += line ? std::string("0 0 0 0 ( ") + line + ")\n" : "";
                   }),
                   expected);
-        std::istringstream shares(c.shares);
+        std::istringstream shares(share_text);
         size_t moves = 0;
         for (std::string coord; shares >> coord; ++moves) {
             double share;
             shares >> share;
-            EXPECT_NEAR(drawn[text_to_move(coord.c_str())] / 4.0, share, 8) << c.line << coord;
+            EXPECT_NEAR(drawn[text_to_move(coord.c_str())] / 4.0, share, 8) << line << coord;
         }
-        EXPECT_EQ(drawn.size(), moves) << c.line;
+        EXPECT_EQ(drawn.size(), moves) << line;
     }
     release_book();
 }

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/board.h"
@@ -19,101 +20,71 @@
 #include "test_support.h"
 
 struct PositionSnapshot {
-    std::vector<uint32_t> words;  // the tables of snapshot_detail::TABLES, then etats[0..ply]
+    std::vector<uint32_t> words;
+    std::vector<std::pair<const char*, size_t>> tables;  // name and first word of each part
 };
-
-namespace snapshot_detail {
-
-// One table of the copy: its name, where it is copied from (null: built by take_snapshot), its
-// size in words and its row length; rows of BOARD_SIZE are indexed by square.
-struct Table {
-    const char* name;
-    const void* data;
-    int words;
-    int row;
-};
-inline constexpr Table TABLES[] = {
-    {"trait", &trait, 1, 1},
-    {"ply", &ply, 1, 1},
-    {"echiquier", nullptr, BOARD_SIZE, BOARD_SIZE},
-    {"case_ficha", nullptr, BOARD_SIZE, BOARD_SIZE},
-    {"ficha", ficha, 64, 2},
-    {"piece_type", piece_type, 16, 8},
-    {"pieces_glissantes_mask", pieces_glissantes_mask, 2, 2},
-    {"attaques", attaques, 2 * BOARD_SIZE, BOARD_SIZE},
-    {"nombre_pions", nombre_pions, 2, 2},
-    {"nombre_pieces", nombre_pieces, 2, 2},
-    {"mk", mk, 2, 2},
-    {"mk3", &mk3, 1, 1},
-    {"cf", cf, 4, 2},
-    {"pions_colonne", pions_colonne, 20, 10},
-    {"pion_plus_avance", pion_plus_avance, 20, 10},
-    {"pion_moins_avance", pion_moins_avance, 20, 10},
-};
-constexpr int FICHA_WORD = 2 + 2 * BOARD_SIZE;  // where the piece list starts
-
-inline std::string cell_name(const Table& t, int i)
-{
-    char text[64];
-    const int n =
-        std::snprintf(text, sizeof text, t.words > t.row ? "%s[%d]" : "%s", t.name, i / t.row);
-    if (t.row == BOARD_SIZE)
-        std::snprintf(text + n, sizeof text - n, "[%s (%d)]", square_name(i % t.row), i % t.row);
-    else if (t.words > 1)
-        std::snprintf(text + n, sizeof text - n, "[%d]", i % t.row);
-    return text;
-}
-
-}  // namespace snapshot_detail
 
 inline PositionSnapshot take_snapshot()
 {
-    using namespace snapshot_detail;
     PositionSnapshot s;
-    std::vector<uint32_t>& w = s.words;
-    for (const Table& t : TABLES) {
-        const size_t at = w.size();
-        w.resize(at + t.words);
-        if (t.data != nullptr) std::memcpy(&w[at], t.data, 4 * size_t(t.words));
-        for (int sq = 0; t.data == nullptr && sq < BOARD_SIZE; ++sq) {
-            const bool piece = is_occupied(echiquier[sq]);
-            w[at + sq] = &t == &TABLES[2] ? echiquier[sq]
-                         : piece          ? uint32_t(case_ficha[sq] - &ficha[0][0])
-                                          : ~0u;
-        }
+    s.words.reserve(1024), s.tables.reserve(24);
+    auto add = [&s](const char* name, const void* data, size_t words) {
+        s.tables.emplace_back(name, s.words.size());
+        s.words.resize(s.words.size() + words);
+        std::memcpy(&s.words[s.words.size() - words], data, 4 * words);
+    };
+    add("trait", &trait, 1), add("ply", &ply, 1);
+    uint32_t board[BOARD_SIZE], slots[BOARD_SIZE], pieces[2][32];
+    for (int sq = 0; sq < BOARD_SIZE; ++sq) {
+        board[sq] = echiquier[sq];
+        slots[sq] = is_occupied(echiquier[sq]) ? uint32_t(case_ficha[sq] - &ficha[0][0]) : ~0u;
     }
+    add("echiquier", board, BOARD_SIZE), add("case_ficha", slots, BOARD_SIZE);
+    std::memcpy(pieces, ficha, sizeof pieces);
     for (int c = 0; c < 2; ++c) {
         uint32_t live = 0;
         for (int t = 0; t < 8; ++t) live |= piece_type[c][t];
         for (int k = 0; k < 16; ++k)
-            if ((live >> k & 1) == 0) w[FICHA_WORD + 2 * (16 * c + k) + 1] = 0;
+            if ((live >> k & 1) == 0) pieces[c][2 * k + 1] = 0;  // a free slot's square
     }
+    add("ficha", pieces, 64), add("piece_type", piece_type, 16);
+    add("pieces_glissantes_mask", pieces_glissantes_mask, 2);
+    add("attaques", attaques, 2 * BOARD_SIZE);
+    add("nombre_pions", nombre_pions, 2), add("nombre_pieces", nombre_pieces, 2);
+    add("mk", mk, 2), add("mk3", &mk3, 1), add("cf", cf, 4);
+    add("pions_colonne", pions_colonne, 20), add("pion_plus_avance", pion_plus_avance, 20);
+    add("pion_moins_avance", pion_moins_avance, 20);
     if (ply >= 0 && ply < MAX_PLY_RECORDS) {
-        const size_t at = w.size();
-        w.resize(at + 17 * size_t(ply + 1));
-        std::memcpy(&w[at], etats, sizeof(Etat) * size_t(ply + 1));
-        w[w.size() - 17 + 5] = w[w.size() - 17 + 6] = 0;  // `coup` and `ficha_prise`
+        add("etats", etats, (sizeof(Etat) / 4) * size_t(ply + 1));
+        s.words[s.words.size() - sizeof(Etat) / 4 + 5] = 0;  // `coup` of the current record
+        s.words[s.words.size() - sizeof(Etat) / 4 + 6] = 0;  // and `ficha_prise`
     }
     return s;
 }
 
-// The first word in which the two snapshots differ, by table and index; empty when they agree.
-// `ply` comes before the records, so snapshots of different heights differ there first.
+// The first word in which the two snapshots differ, by table and index (with the square on the
+// boards); empty when they agree. `ply` comes before the records, so snapshots of different
+// heights differ there first.
 inline std::string first_difference(const PositionSnapshot& a, const PositionSnapshot& b)
 {
     size_t i = 0;
     while (i < a.words.size() && i < b.words.size() && a.words[i] == b.words[i]) ++i;
     if (i == a.words.size() || i == b.words.size()) return "";
-    int at = static_cast<int>(i);
-    std::string name;
-    for (const snapshot_detail::Table& t : snapshot_detail::TABLES) {
-        if (at < t.words && name.empty()) name = snapshot_detail::cell_name(t, at);
-        at -= t.words;
-    }
-    if (name.empty())  // a ply record, whose words are named by their rank in Etat
-        name = "etats[" + std::to_string(at / 17) + "] word " + std::to_string(at % 17);
-    return name + ": " + std::to_string(static_cast<int32_t>(a.words[i])) + " before, " +
-           std::to_string(static_cast<int32_t>(b.words[i])) + " after";
+    size_t t = a.tables.size() - 1;
+    while (a.tables[t].second > i) --t;
+    const char* name = a.tables[t].first;
+    const size_t at = i - a.tables[t].second, record = sizeof(Etat) / 4;
+    const bool board = at < size_t(2 * BOARD_SIZE) &&
+                       (std::strcmp(name, "echiquier") == 0 ||
+                        std::strcmp(name, "case_ficha") == 0 || std::strcmp(name, "attaques") == 0);
+    char text[128];
+    if (std::strcmp(name, "etats") == 0)
+        std::snprintf(text, sizeof text, "etats[%zu] word %zu", at / record, at % record);
+    else
+        std::snprintf(text, sizeof text, "%s[%zu]%s%s%s", name, at, board ? " (" : "",
+                      board ? square_name(int(at % BOARD_SIZE)) : "", board ? ")" : "");
+    return std::string(text) + ": " + std::to_string(int32_t(a.words[i])) + " before, " +
+           std::to_string(int32_t(b.words[i])) + " after";
 }
 
 // Runs the six consistency checks and a piece-list check they do not cover (every slot in a
@@ -123,10 +94,10 @@ inline std::string consistency_errors()
 {
     int (*const checks[])() = {verifie_attaques, verifie_types,   verifie_cles,
                                verifie_materiel, verifie_nombres, verifie_pions};
-    bool failed = false;
-    for (auto check : checks) failed |= check() != 0;  // a clean record prints nothing
+    int failed = 0;
+    for (auto check : checks) failed |= check();  // a clean record prints nothing
     std::string out;
-    if (failed)
+    if (failed != 0)  // once more, to show what they print
         out = "checks failed:\n" + capture_stdout([&] {
                   for (auto check : checks) check();
               });

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "core/board.h"
 #include "core/position_snapshot.h"
@@ -15,8 +16,6 @@
 #include "test_support.h"
 
 namespace {
-
-const char* const START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 
 std::string fen_output(const char* fen, int* result)
 {
@@ -44,7 +43,7 @@ TEST(SetupInitial, NewGameAndItsFenGiveTheSameRecord)
 
     const PositionSnapshot fresh = take_snapshot();
     int result = -1;
-    EXPECT_EQ(fen_output(START_FEN, &result), "1\n");
+    EXPECT_EQ(fen_output(START, &result), "1\n");
     EXPECT_EQ(result, 0);
     EXPECT_EQ(first_difference(fresh, take_snapshot()), "");
 }
@@ -52,19 +51,16 @@ TEST(SetupInitial, NewGameAndItsFenGiveTheSameRecord)
 TEST(SetupFen, OutputOfTheTrailingFields)
 {
     const std::string start = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
-    const struct {
-        std::string fen;
-        const char* printed;
-    } cases[] = {
+    const std::tuple<std::string, const char*> cases[] = {
         {start + " 12 40", "2 40\n"},
         {start + " bm Nf3; id \"t1\";", "{ Coup : Nf3 }\nid \"t1\";\n"},
         {start + "\tbm  Nf3xe5+abc", "{ Coup : Nf3xe5+ }\nbc\n"},  // at most seven characters
         {start + " bx; id", "; id\n"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [fen, printed] : cases) {
         int result = -1;
-        EXPECT_EQ(fen_output(c.fen.c_str(), &result), c.printed) << c.fen;
-        EXPECT_EQ(result, 0) << c.fen;
+        EXPECT_EQ(fen_output(fen.c_str(), &result), printed) << fen;
+        EXPECT_EQ(result, 0) << fen;
     }
 }
 
@@ -97,44 +93,30 @@ TEST(SetupFen, CastlingRightsTrimmedByTheBoardAndEnPassantKeyed)
 }
 
 // A rejection leaves the last accepted position, with records above the set-up as a played game
-// would leave them, exactly in place. Bad placements are silent and keep the game state;
-// rejected boards print their message and mark the position illegal.
+// would leave them, exactly in place (the records in tests/data). Bad placements are silent and
+// keep the game state; rejected boards print their message and mark the position illegal.
 TEST(SetupReject, MessagesAndTheLastAcceptedPositionKept)
 {
-    const struct {
-        const char* fen;
-        const char* printed;
-    } cases[] = {
-        {"8/8/8 w - -", "\nNombre de rois incorrect: 0 roi(s) blanc(s) / 0 roi(s) noir(s)\n"},
-        {"4kk2/8/8/8/8/8/8/4K3 b - - 0 1",
-         "1\nNombre de rois incorrect: 1 roi(s) blanc(s) / 2 roi(s) noir(s)\n"},
-        {"4k3/8/8/PPPPPPPP/PPPPPPPP/8/8/4K3 w - - 0 1",
-         "1\nNombre de pieces incorrect: 17 piece(s) blanche(s) / 1 piece(s) noire(s)\n"},
-        {"4k3/8/8/8/8/8/8/4RK2 w - - 0 1", "1\nLe roi adverse est en prise\n"},
-        {"4k2P/8/8/8/8/8/8/4K3 w - - 0 1", "1\nPion sur la premiere ou la derniere rangee\n"},
-        {"4k3/8/8/8/8/8/8/p3K3 b - - 0 1", "1\nPion sur la premiere ou la derniere rangee\n"},
-        {"7/8/8/8/8/8/8/8 w - -", ""},
-        {"rnbqkbnr/ppxppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w", ""},
-        {"", ""},
-        {"9/8 w", ""},
-        {"0/8 w", ""},
-        {"8/8/8/8/8/8/8/P8 w - -", ""},
-        {"4k3/8/8/8/8/8/8/4K4 w - -", ""},
-    };
+    const auto rows = data_rows("setup_rejects.txt");
+    ASSERT_GT(rows.size(), 10u);
     ASSERT_EQ(setup_fen("r3k3/8/8/3pP3/8/8/8/R3K2R w Kq d6 0 1"), 0);
     ply = 2;
     etats[1] = etats[2] = etats[0];
     etats[1].coup = 0x1234;
     etats[2].irreversible = 1;
     const PositionSnapshot before = take_snapshot();
-    for (const auto& c : cases) {
+    for (const auto& row : rows) {
+        const char* fen = row[0].c_str();
+        std::string printed;  // with each "\\n" of the table turned into a line end
+        for (size_t i = 0; i < row[1].size(); ++i)
+            printed += row[1].compare(i, 2, "\\n") == 0 ? (++i, '\n') : row[1][i];
         game_state = GAME_REPETITION;
         int result = 0;
-        EXPECT_EQ(fen_output(c.fen, &result), c.printed) << c.fen;
-        EXPECT_EQ(result, -1) << c.fen;
-        EXPECT_EQ(game_state, *c.printed ? GAME_ILLEGAL_POSITION : GAME_REPETITION) << c.fen;
-        EXPECT_EQ(first_difference(before, take_snapshot()), "") << c.fen;
-        EXPECT_EQ(consistency_errors(), "") << c.fen;
+        EXPECT_EQ(fen_output(fen, &result), printed) << fen;
+        EXPECT_EQ(result, -1) << fen;
+        EXPECT_EQ(game_state, !printed.empty() ? GAME_ILLEGAL_POSITION : GAME_REPETITION) << fen;
+        EXPECT_EQ(first_difference(before, take_snapshot()), "") << fen;
+        EXPECT_EQ(consistency_errors(), "") << fen;
     }
     ply = 0;
 }
@@ -144,7 +126,7 @@ TEST(SetupFen, TruncatedRecordsAreReadSafely)
     const std::string full =
         "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 bm Nf6; id \"x\";";
     for (size_t len = 0; len <= full.size(); ++len) {
-        ASSERT_EQ(setup_fen(START_FEN), 0);
+        ASSERT_EQ(setup_fen(START), 0);
         const PositionSnapshot before = take_snapshot();
         // Exactly len characters and the terminator, so any read beyond them is out of bounds.
         std::unique_ptr<char[]> text(new char[len + 1]);

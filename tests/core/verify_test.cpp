@@ -13,8 +13,6 @@
 
 namespace {
 
-const char* const START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
-
 class Verify : public testing::Test {
 protected:
     void SetUp() override

@@ -1,6 +1,7 @@
-// The evaluation driver on hand-computed positions: special endings answered before the cache,
-// the lazy exits and their margins, the cache's store and hit of 16-bit values, the tempo, the
-// king-term blend, the lazy bound and the endgame king shelter.
+// The evaluation driver on hand-computed positions: special endings answered before the cache
+// (tests/data), the lazy exits and their margins, the cache's store and hit of 16-bit values,
+// the king-term blend, whole evaluations (the tempo among their terms), the lazy bound and the
+// endgame king shelter.
 #include "eval/evaluation.h"
 
 #include <gtest/gtest.h>
@@ -22,29 +23,16 @@ void setup(const std::string& fen)
 
 TEST(EvaluationDriver, SpecialEndingsAreExactAndNeverCached)
 {
-    constexpr int NOT_SPECIAL = 1 << 20;  // goes on to the full evaluation, which is cached
-    const std::pair<const char*, int> cases[] = {
-        // KPK: 5 (rank + 10) + 3 dist(defender, front) - dist(king, front), 5 x 160 more if won.
-        {"8/4k3/8/4K3/4P3/8/8/8 w - -", 76},
-        {"8/4k3/8/4K3/4P3/8/8/8 b - -", -876},
-        // KBNK: corner value - Euclidean distance x 8 + 750, or + 740 for the defender to move.
-        {"k7/8/2K5/8/8/8/8/5N1B w - -", 828},  // light bishop: a8 counts 100
-        {"7k/8/5K2/8/8/8/8/B1N5 b - -", -818},
-        {"7k/5K2/5N2/8/8/8/8/B7 b - -", 0},  // defender to move, no free square
-        // Bishop and rook's pawns of the wrong colour: a draw once the king holds the corner.
-        {"1k6/8/8/8/8/P7/8/B3K3 w - -", 0},
-        {"1k6/8/8/8/8/P7/8/1B2K3 w - -", NOT_SPECIAL},  // the bishop controls a8
-        {"8/8/2k5/P7/8/8/8/B3K3 w - -", NOT_SPECIAL},   // 2 + 1 moves, 3 to promote: too late
-        {"8/8/2k5/P7/8/8/8/B3K3 b - -", 0},             // a tempo more for the defender
-        {"b3k3/8/p7/8/8/8/8/1K6 b - -", 0},
-    };
-    for (const auto& [fen, expected] : cases) {
+    const auto rows = data_rows("evaluation_cases.txt");
+    ASSERT_GT(rows.size(), 8u);
+    for (const auto& row : rows) {
+        const std::string& fen = row[0];
         setup(fen);
         const uint32_t probes = eval_probes;
         const int value = evaluation(-INF, INF);
-        const bool special = expected != NOT_SPECIAL;
+        const bool special = row[1] != "full";
         if (special) {
-            EXPECT_EQ(value, expected) << fen;
+            EXPECT_EQ(value, std::stoi(row[1])) << fen;
         }
         EXPECT_EQ(evaluation(-INF, INF), value) << fen;
         EXPECT_EQ(eval_probes - probes, special ? 0u : 2u) << fen;
@@ -78,38 +66,29 @@ TEST(EvaluationDriver, LazyExitsSkipTheCacheAndFullValuesAreStoredAsSixteenBits)
     EXPECT_EQ(evaluation(-INF, INF), static_cast<int16_t>(huge));
 }
 
-// The middle-game tempo is the only side-to-move term here, so the values with White and with
-// Black to move add up to twice the tempo or to nothing.
-TEST(EvaluationDriver, TempoOnlyInTheMiddleGame)
-{
-    const std::pair<const char*, int> cases[] = {
-        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR", 10},
-        {"4k3/8/8/3p4/3P4/8/8/4K3", 0},    // pawns only
-        {"4k3/p7/3r4/8/8/3R4/P7/4K3", 0},  // endgame
-    };
-    for (const auto& [board, sum] : cases) {
-        setup(std::string(board) + " w - -");
-        const int white = evaluation(-INF, INF);
-        setup(std::string(board) + " b - -");
-        EXPECT_EQ(white + evaluation(-INF, INF), sum) << board;
-    }
-}
-
+// White's king on g1 behind f2, g3, h2 (king safety -6, hand-counted in the king-safety tests);
+// endgame shelter -10 (f1 holds a rook, g2 is empty), activity -12 (the g1 square, no pawn
+// bonus): E = -22. From phase 8 safety alone, up to 4 E alone, between -6 + E x (8 - phase) / 4
+// truncated: -6 - 5 = -11, -6 - 11 = -17, -6 - 16 = -22.
 TEST(EvaluationDriver, KingTermsBlendByOpponentMaterial)
 {
-    // The endgame king terms add up to -1 and to 15 here: truncation towards zero, and scaling
-    // before the division, both show.
-    for (const char* fen : {"3rk3/8/8/3q4/8/5P2/P2K3P/8 w - -", "3rk3/8/8/3q4/8/8/P4PKP/8 w - -"}) {
-        setup(fen);
-        evaluation_pions();
-        const int safety = securite_roi(1);
-        const int endgame = endgame_king_shelter(1) + endgame_king_activity(1);
-        ASSERT_NE(endgame % 4, 0) << fen;
-        const int quarters[10] = {4, 4, 4, 4, 4, 3, 2, 1, 0, 0};  // of the endgame part, by phase
-        for (int phase = 0; phase < 10; ++phase)
-            EXPECT_EQ(king_terms(1, phase),
-                      (phase > 4 ? safety : 0) + endgame * quarters[phase] / 4)
-                << fen << " phase " << phase;
+    setup("rnbq1rk1/pppppppp/8/8/8/6P1/PPPPPP1P/RNBQ1RK1 w - -");
+    evaluation_pions();
+    const int by_phase[10] = {-22, -22, -22, -22, -22, -22, -17, -11, -6, -6};
+    for (int phase = 0; phase < 10; ++phase)
+        EXPECT_EQ(king_terms(1, phase), by_phase[phase]) << phase;
+}
+
+// Whole evaluations counted by hand from the terms' rules, the arithmetic shown beside each
+// position in tests/data/evaluation_totals.txt.
+TEST(EvaluationDriver, HandCountedTotals)
+{
+    const auto rows = data_rows("evaluation_totals.txt");
+    ASSERT_EQ(rows.size(), 5u);
+    for (const auto& row : rows) {
+        setup(row[0]);
+        EXPECT_EQ(evaluation(-INF, INF), std::stoi(row[1])) << row[0];
+        EXPECT_EQ(eval_cell()->value, std::stoi(row[1])) << row[0];
     }
 }
 

@@ -1,5 +1,6 @@
-// Exchange evaluation: hand-counted exchanges, `fight` and the threat test of a move just made.
-// Each position also runs on its colour-mirrored twin, which must give the same answer.
+// Exchange evaluation: hand-counted exchanges and threat tests of a move just made (tests/data),
+// `fight`, and the least valuable attacker first. Each position also runs on its
+// colour-mirrored twin, which must give the same answer.
 #include "eval/exchange.h"
 
 #include <gtest/gtest.h>
@@ -13,50 +14,35 @@
 
 namespace {
 
-struct Case {
-    const char* fen;
-    const char* from;
-    const char* to;
-    int expected;
-};
-
-// Runs probe(from, to) on the position and on its twin (squares mirrored top to bottom).
-template <typename Probe>
-void check_both_ways(const Case& c, Probe probe)
-{
-    SCOPED_TRACE(c.fen);
-    const int from = square_named(c.from), to = square_named(c.to);
-    auto mirror = [](int s) { return s + 9 - 2 * (s % 10); };
-    ASSERT_EQ(setup_fen(c.fen), 0);
-    EXPECT_EQ(probe(from, to), c.expected);
-    ASSERT_EQ(setup_fen(colour_mirrored_fen(c.fen)), 0);
-    EXPECT_EQ(probe(mirror(from), mirror(to)), c.expected) << "mirrored";
-}
-
 int core_from(int from, int to)
 {
     return exchange_core(from, to, colour_of(echiquier[from]), valeur_piece[echiquier[to] & 7],
                          valeur_piece[echiquier[from] & 7]);
 }
 
-TEST(ExchangeCore, HandCountedSequences)
+int threat_of(int from, int to)
 {
-    const Case cases[] = {
-        {"6k1/8/2p5/3n4/4P3/8/8/6K1 w - - 0 1", "e4", "d5", 220},   // PxN, pxP
-        {"6k1/8/2p5/3p4/8/8/8/3Q2K1 w - - 0 1", "d1", "d5", -850},  // QxP, pxQ
-        {"r6k/1Q6/8/8/8/8/8/R5K1 w - - 0 1", "a1", "a8", 500},      // undefended, Q also hits
-        {"6k1/8/8/4b3/8/8/7n/6K1 w - - 0 1", "g1", "h2", EXCHANGE_KING_LOST},
-        // Black's king may retake only when nothing of White's still hits d5.
-        {"8/8/4k3/3n4/4P3/8/8/3R2K1 w - - 0 1", "e4", "d5", 320},
-        {"8/8/4k3/3n4/4P3/8/8/6K1 w - - 0 1", "e4", "d5", 220},
-        // Sliders lined up behind a capturer join once it has gone.
-        {"3r2k1/8/8/3n4/8/8/3R4/3R2K1 w - - 0 1", "d2", "d5", 320},
-        {"3r2k1/8/8/3n4/8/8/3R4/6K1 w - - 0 1", "d2", "d5", -180},
-        {"6k1/8/2p5/3n4/4P3/8/6B1/6K1 w - - 0 1", "e4", "d5", 320},
-        // A move to an empty square that a pawn hits.
-        {"6k1/8/8/8/2p5/8/P7/2N3K1 w - - 0 1", "c1", "b3", -220},
-    };
-    for (const Case& c : cases) check_both_ways(c, core_from);
+    const Move m = make_move_word(from, to, echiquier[from] & 7, echiquier[to] & 7);
+    make_move(m);
+    const int result = threat_after_move(m);
+    unmake_move(m);
+    return result;
+}
+
+TEST(Exchange, HandCountedCoresAndThreatsOnBothColours)
+{
+    const auto rows = data_rows("exchanges.txt");
+    ASSERT_GT(rows.size(), 15u);
+    auto mirror = [](int s) { return s + 9 - 2 * (s % 10); };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row[1]);
+        const auto probe = row[0] == "core" ? core_from : threat_of;
+        const int from = square_named(row[2].c_str()), to = square_named(row[3].c_str());
+        ASSERT_EQ(setup_fen(row[1]), 0);
+        EXPECT_EQ(probe(from, to), std::stoi(row[4]));
+        ASSERT_EQ(setup_fen(colour_mirrored_fen(row[1])), 0);
+        EXPECT_EQ(probe(mirror(from), mirror(to)), std::stoi(row[4])) << "mirrored";
+    }
 }
 
 // Rook and queen both hit d5: RxP, pxR, QxP.
@@ -83,29 +69,6 @@ TEST(Fight, BestGainNeverBelowZero)
         EXPECT_EQ(fight(1), 0);
         EXPECT_EQ(fight(-1), gain);
     }
-}
-
-int threat_of(int from, int to)
-{
-    const Move m = make_move_word(from, to, echiquier[from] & 7, echiquier[to] & 7);
-    make_move(m);
-    const int result = threat_after_move(m);
-    unmake_move(m);
-    return result;
-}
-
-TEST(ThreatAfterMove, MovedPieceAndUncoveredSliders)
-{
-    const Case cases[] = {
-        {"6k1/8/8/3p4/4r3/8/8/1N4K1 w - - 0 1", "b1", "c3", 1},    // rook guarded by a pawn
-        {"6k1/8/8/5p2/4n3/8/8/1N4K1 w - - 0 1", "b1", "c3", 0},    // knight guarded by a pawn
-        {"6k1/8/3n4/8/4P3/8/8/6K1 w - - 0 1", "e4", "e5", 1},      // pawn push hits a knight
-        {"k7/7r/8/8/8/8/8/5BK1 w - - 0 1", "f1", "d3", 1},         // bishop, new diagonal
-        {"6k1/8/5r2/8/3N4/8/1B6/6K1 w - - 0 1", "d4", "b5", 1},    // knight unmasks bishop
-        {"6k1/6p1/5n2/8/3N4/8/1B6/6K1 w - - 0 1", "d4", "b5", 0},  // ... onto a guarded knight
-        {"6k1/8/8/8/4r3/8/2P5/1B4K1 w - - 0 1", "c2", "c3", 1},    // pawn unmasks bishop
-    };
-    for (const Case& c : cases) check_both_ways(c, threat_of);
 }
 
 }  // namespace

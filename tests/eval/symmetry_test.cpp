@@ -73,13 +73,7 @@ TEST(EvaluationSymmetry, PerftPositionsAndRandomGames)
                 clear_caches();
                 boards.emplace_back(current_board(), evaluation(-30000, 30000));
             }
-            in_check() ? genere_evasions(0) : genere_all_moves(0);
-            std::vector<Move> legal;
-            for (int i = ply_start[0]; i < ply_start[1]; ++i) {
-                make_move(move_stack[i].move);
-                if (!own_king_attacked_after_move()) legal.push_back(move_stack[i].move);
-                unmake_move(move_stack[i].move);
-            }
+            const std::vector<Move> legal = legal_moves();
             if (legal.empty()) break;
             make_move(legal[random() % legal.size()]);
         }

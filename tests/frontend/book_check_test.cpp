@@ -4,10 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <regex>
 #include <sstream>
 #include <tuple>
@@ -24,14 +21,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-const char* const START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
-
-void play(const char* fen, const std::string& moves)
-{
-    setup_fen(fen);
-    std::istringstream in(moves);
-    for (std::string m; in >> m;) make_move(text_to_move(m.c_str()));
-}
 
 // Installs a book of (moves from fen, score) records and returns to fen.
 void install(const char* fen, const std::vector<std::pair<std::string, int>>& entries)
@@ -39,7 +28,7 @@ void install(const char* fen, const std::vector<std::pair<std::string, int>>& en
     release_book();
     book_table = static_cast<BookRecord*>(std::malloc(BOOK_MAX_RECORDS * sizeof(BookRecord)));
     for (const auto& [moves, score] : entries) {
-        play(fen, moves);
+        setup_and_play(moves, fen);
         capture_stdout([] { add_current_position(); });
         book_table[book_lookup()].score = int16_t(score);
     }
@@ -48,7 +37,7 @@ void install(const char* fen, const std::vector<std::pair<std::string, int>>& en
 
 int score_of(const char* fen, const std::string& moves)
 {
-    play(fen, moves);
+    setup_and_play(moves, fen);
     return book_lookup() < 0 ? -99999 : book_table[book_lookup()].score;
 }
 
@@ -56,20 +45,12 @@ int score_of(const char* fen, const std::string& moves)
 // no data, when `full_device` is set); returns {stdout, chkbk.txt}.
 std::pair<std::string, std::string> check(int depth, bool full_device = false)
 {
-    const fs::path back = fs::current_path();
-    const fs::path dir =
-        fs::temp_directory_path() / ("quarvelin_chkbk_" + std::to_string(std::random_device{}()));
-    fs::create_directories(dir);
-    fs::current_path(dir);
+    const ScratchDir dir(true);
     if (full_device) fs::create_symlink("/dev/full", "chkbk.txt");
     mode_flags = MODE_TEXT;  // as from the console: the searches print nothing
     const std::string out = capture_stdout([&] { chkbk(depth); });
     mode_flags = MODE_XBOARD;
-    std::ifstream f(full_device ? "/dev/null" : "chkbk.txt");  // /dev/full reads without end
-    const std::string report((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-    fs::current_path(back);
-    fs::remove_all(dir);
-    return {out, report};
+    return {out, full_device ? "" : file_text("chkbk.txt")};  // /dev/full reads without end
 }
 
 std::string header(int count, int depth)

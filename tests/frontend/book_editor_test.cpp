@@ -8,7 +8,6 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 
 #include "book/book.h"
@@ -25,12 +24,9 @@ namespace {
 namespace fs = std::filesystem;
 
 // Each test runs in a fresh empty directory with an empty book.
-struct Scratch {
-    fs::path back = fs::current_path(),
-             dir = fs::temp_directory_path() /
-                   ("quarvelin_editor_" + std::to_string(std::random_device{}()));
-    Scratch() { engine_init_for_tests(), fs::create_directories(dir), fs::current_path(dir); }
-    ~Scratch() { fs::current_path(back), fs::remove_all(dir), release_book(); }
+struct Scratch : ScratchDir {
+    Scratch() : ScratchDir(true) { engine_init_for_tests(); }
+    ~Scratch() { release_book(); }
 };
 
 int editor_rc;
@@ -50,18 +46,10 @@ std::string run_editor(const std::string& script)
 // The record of the position after the moves, as {score, attrait}, or {-1, -1}.
 std::array<int, 2> record_after(const std::string& moves)
 {
-    setup_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
-    std::istringstream in(moves);
-    for (std::string m; in >> m;) make_move(text_to_move(m.c_str()));
+    setup_and_play(moves);
     const int r = book_lookup();
     return r < 0 ? std::array{-1, -1}
                  : std::array{int(book_table[r].score), int(book_table[r].attrait)};
-}
-
-std::string file_text(const char* path)
-{
-    std::ifstream f(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
 }
 
 // Fails unless every fragment occurs in out, in this order.
@@ -155,7 +143,7 @@ TEST(BookEditor, SaveOnAFullDiskKeepsTheOldBook)
                     {"Impossible d'ecrire dans <bibli.bok>\n>>> Execution manquee.\n",
                      "Bibliotheque ... 2 positions (0 Ko)\n"});
     EXPECT_EQ(file_text("bibli.bok"), before);
-    EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator{}), 2);
+    EXPECT_EQ(entries_in("."), 2u);
     fs::current_path(scratch.dir);
 }
 

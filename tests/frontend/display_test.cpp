@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "core/board.h"
+#include "frontend/commands.h"
 #include "test_support.h"
 
 TEST(BoardDisplay, FlippedWithCastlingAndEnPassantLines)
@@ -26,4 +27,16 @@ TEST(BoardDisplay, FlippedWithCastlingAndEnPassantLines)
               "Blancs: o-o-o / Noirs: o-o\n"
               "En Passant: e3\n");
     board_orientation = 1;
+}
+
+// The evaluation line of a special ending: the evaluation answers from the bit base (76) before
+// publishing the pawn flags, which the lazy bounds read. White's: -100 and 10 for each of the
+// three squares Black's king takes from e5's; Black's, without pieces: 800 more for the passed
+// e4 pawn, -930.
+TEST(EvaluationLine, LazyBoundsOfASpecialEnding)
+{
+    ASSERT_EQ(setup_fen("8/4k3/8/4K3/4P3/8/8/8 w - - 0 1"), 0);
+    const std::string line = capture_stdout(print_evaluation_line);
+    EXPECT_EQ(line.rfind("Eval {100 100 76} [ -130 ; -930 ]  SEE ( B 0 ; N 0 )  SK ( B ", 0), 0u)
+        << line;
 }

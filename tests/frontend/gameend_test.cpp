@@ -1,14 +1,12 @@
-// The game-end test in each of its outcomes and in its order (insufficient material, mate, the
-// fifty-move rule, repetition, stalemate), the rights that make two positions differ, the
+// The game-end test in each of its outcomes (tests/data) and in its order (insufficient material,
+// mate, the fifty-move rule, repetition, stalemate), the rights that make two positions differ, the
 // repetition count's root rule, and the exact text of the saved game with a failed write.
 #include "frontend/gameend.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,8 +18,6 @@
 #include "test_support.h"
 
 namespace {
-
-const char* const START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 
 // Plays coordinate moves on the game, `times` over; each must be legal.
 void play(const std::vector<const char*>& moves, int times = 1)
@@ -39,19 +35,10 @@ void play(const std::vector<const char*>& moves, int times = 1)
 template <typename F>
 std::string saved_game(F prepare, int* result, std::string* file)
 {
-    namespace fs = std::filesystem;
-    const fs::path home = fs::current_path();
-    const fs::path dir = fs::temp_directory_path() / ("quarvelin_pgn_" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    fs::current_path(dir);
+    const ScratchDir dir(true);
     prepare();
     const std::string printed = capture_stdout([&] { *result = write_pgn(); });
-    std::ostringstream text;
-    if (*result == 0) text << std::ifstream("game.pgn", std::ios::binary).rdbuf();
-    *file = text.str();
-    fs::current_path(home);
-    fs::remove_all(dir);
+    *file = *result == 0 ? file_text("game.pgn") : "";
     return printed;
 }
 
@@ -61,50 +48,17 @@ const std::string TAGS =
 
 }  // namespace
 
-// Insufficient material only where no sequence of legal moves can mate; every other position
-// without pawns, rooks or queens plays on (an interface's referee scores a false claim as a loss).
-TEST(GameEnd, InsufficientMaterialOnlyWhereNoMateIsPossible)
+TEST(GameEnd, InsufficientMaterialMateAndStalemate)
 {
-    const std::pair<const char*, int> cases[] = {
-        {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", GAME_INSUFFICIENT},
-        {"4k3/8/8/8/8/8/8/1N2K3 w - - 0 1", GAME_INSUFFICIENT},
-        {"4k3/8/8/3n4/8/8/8/4K3 w - - 0 1", GAME_INSUFFICIENT},
-        {"4k3/8/8/8/8/8/8/2B1K3 b - - 0 1", GAME_INSUFFICIENT},
-        {"4k3/8/8/3b4/8/8/8/4K3 b - - 0 1", GAME_INSUFFICIENT},
-        {"k7/2K5/1B6/8/8/8/8/8 b - - 0 1", GAME_INSUFFICIENT},  // also stalemate
-        // Bishops only, all on one colour: any number, either side.
-        {"4k3/8/8/4b3/8/8/8/2B1K3 w - - 0 1", GAME_INSUFFICIENT},
-        {"1b2k3/8/8/8/8/8/8/B1B1K3 w - - 0 1", GAME_INSUFFICIENT},
-        {"4k3/1b6/8/3b4/8/8/8/4K3 b - - 0 1", GAME_INSUFFICIENT},
-        // Mate stays possible: play goes on.
-        {"4k3/8/8/3n4/8/8/8/1N2K3 w - - 0 1", GAME_IN_PROGRESS},
-        {"4k3/8/8/3n4/8/8/8/2B1K3 w - - 0 1", GAME_IN_PROGRESS},
-        {"4k3/8/8/3N4/8/8/8/2b1K3 b - - 0 1", GAME_IN_PROGRESS},
-        {"4k3/8/8/3b4/8/8/8/2B1K3 w - - 0 1", GAME_IN_PROGRESS},  // opposite colours
-        {"4k3/8/8/8/8/8/8/1BB1K3 w - - 0 1", GAME_IN_PROGRESS},   // a pair on both colours
-        {"4k3/8/8/8/8/8/8/1NN1K3 w - - 0 1", GAME_IN_PROGRESS},
-        {"4k3/8/8/8/8/8/8/1nn1K3 b - - 0 1", GAME_IN_PROGRESS},
-        {"4k3/p7/8/8/8/8/8/4K3 w - - 0 1", GAME_IN_PROGRESS},
-    };
-    for (const auto& [fen, state] : cases) {
-        ASSERT_EQ(setup_fen(fen), 0) << fen;
-        EXPECT_EQ(game_end_test(), state) << fen;
-    }
-}
-
-TEST(GameEnd, MateAndStalemate)
-{
-    const std::pair<const char*, int> cases[] = {
-        {"k7/2K5/1B6/8/8/8/7P/8 b - - 0 1", GAME_STALEMATE},
-        {"R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 1", GAME_WHITE_MATES},
-        {"R5k1/5pp1/8/8/8/8/8/6K1 b - - 0 1", GAME_IN_PROGRESS},  // check with an escape
-        // Knight against knight: a mate is possible, and it is announced as one.
-        {"7k/5K2/6N1/8/8/8/8/n7 b - - 0 1", GAME_IN_PROGRESS},
-        {"6nk/5N2/6K1/8/8/8/8/8 b - - 0 1", GAME_WHITE_MATES},
-    };
-    for (const auto& [fen, state] : cases) {
-        ASSERT_EQ(setup_fen(fen), 0) << fen;
-        EXPECT_EQ(game_end_test(), state) << fen;
+    const auto rows = data_rows("game_ends.txt");
+    ASSERT_GT(rows.size(), 20u);
+    for (const auto& row : rows) {
+        ASSERT_EQ(setup_fen(row[0]), 0) << row[0];
+        const int state = row[1] == "insufficient"  ? GAME_INSUFFICIENT
+                          : row[1] == "stalemate"   ? GAME_STALEMATE
+                          : row[1] == "white mates" ? GAME_WHITE_MATES
+                                                    : GAME_IN_PROGRESS;
+        EXPECT_EQ(game_end_test(), state) << row[0];
     }
     ASSERT_EQ(setup_fen(START), 0);
     play({"f2f3", "e7e5", "g2g4", "d8h4"});
@@ -194,11 +148,7 @@ TEST(GamePgn, ExactTextOfAFinishedGameAndAFullDisk)
     disk.fill();
     EXPECT_EQ(capture_stdout([&] { result = write_pgn(); }), "Impossible d'ouvrir <game.pgn>\n");
     EXPECT_EQ(result, -1);
-    std::ostringstream kept;
-    kept << std::ifstream("game.pgn").rdbuf();
-    EXPECT_EQ(kept.str(), "the game saved before\n");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."),
-                            std::filesystem::directory_iterator{}),
-              2);
+    EXPECT_EQ(file_text("game.pgn"), "the game saved before\n");
+    EXPECT_EQ(entries_in("."), 2u);
     std::filesystem::current_path(home);
 }

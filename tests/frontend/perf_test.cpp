@@ -1,5 +1,6 @@
 // The perf suite run at the smallest speed on varied positions: every line has its fixed shape,
-// name and count in order, and the position record, keys and consistency are as before the run.
+// name and count in order (tests/data), and the position record, keys and consistency are as
+// before the run.
 #include "frontend/perf.h"
 
 #include <gtest/gtest.h>
@@ -19,24 +20,6 @@ namespace {
 
 const std::string RULE(58, '-');
 
-// Names in print order with their counts at speed 1; a count of -k means k passes over the
-// root list of genere_all_moves.
-struct ExpectedLine {
-    const char* name;
-    int count;
-};
-constexpr ExpectedLine LINES[] = {
-    {"evaluation", 100},         {"Move/UnMove", -20},
-    {"Move/Eval/UnMove", -5},    {"{Gen{Mv-Gen-Mv-Eva}}", -4},
-    {"evaluation_pions", 500},   {"securite_roi", 1000},
-    {"minore_evaluation", 4000}, {"majore_evaluation", 4000},
-    {"hash_store", 2000},        {"hash_probe", 2000},
-    {"genere_all_moves", 500},   {"genere_captures", 1000},
-    {"genere_echecs", 2000},     {"fight", 1000},
-    {"ordonne_precis", 10},      {"ordonne", 100},
-    {"ordonne_captures", 250},
-};
-
 const char* const FENS[] = {
     "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -",
     "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
@@ -46,14 +29,6 @@ const char* const FENS[] = {
     "8/5pk1/6p1/1P6/r7/6P1/5PK1/R7 b - -",
 };
 
-std::vector<std::string> split_lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
 }  // namespace
 
 TEST(PerfSuite, LinesInOrderAndPositionUnchanged)
@@ -61,6 +36,7 @@ TEST(PerfSuite, LinesInOrderAndPositionUnchanged)
     engine_init_for_tests();
     const int32_t saved_speed = estimated_cpu_speed;
     estimated_cpu_speed = 1;
+    const auto lines = data_rows("perf_lines.txt");
     const std::regex shape(R"(^([ \d]{8}\d) (.{22})- ([ \d]{4}\d) ms - ( *(?:\d+|inf))/s$)");
     for (const char* fen : FENS) {
         SCOPED_TRACE(fen);
@@ -69,21 +45,21 @@ TEST(PerfSuite, LinesInOrderAndPositionUnchanged)
         const int root_moves = ply_start[1] - ply_start[0];
         const PositionSnapshot before = take_snapshot();
         const uint32_t age = hash_age;
-        const std::vector<std::string> out = split_lines(capture_stdout(run_perf_suite));
+        const std::vector<std::string> out = lines_of(capture_stdout(run_perf_suite));
 
-        ASSERT_EQ(out.size(), std::size(LINES) + 4);
+        ASSERT_EQ(out.size(), lines.size() + 4);
         EXPECT_EQ(out[0], RULE);
         EXPECT_EQ(out[1], "    Performances de Quarvelin sur la position courante");
         EXPECT_EQ(out[2], RULE);
         EXPECT_EQ(out.back(), RULE);
-        for (size_t i = 0; i < std::size(LINES); ++i) {
+        for (size_t i = 0; i < lines.size(); ++i) {
             std::smatch m;
             ASSERT_TRUE(std::regex_match(out[3 + i], m, shape)) << out[3 + i];
-            std::string name = LINES[i].name;
+            std::string name = lines[i][0];
             name.resize(22, ' ');
             EXPECT_EQ(m[2].str(), name);
             EXPECT_GE(m[4].length(), 9);
-            const int count = LINES[i].count > 0 ? LINES[i].count : -LINES[i].count * root_moves;
+            const int k = std::stoi(lines[i][1]), count = k > 0 ? k : -k * root_moves;
             EXPECT_EQ(std::stoi(m[1].str()), count) << name;
         }
 

@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, PerftFilePart,
 
 TEST(Perft, DriverReportTextRateAndDepthGuard)
 {
-    ASSERT_EQ(setup_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"), 0);
+    ASSERT_EQ(setup_fen(START), 0);
     int result = -2;
     const std::string out = capture_stdout([&] { result = perft_driver(3); });
     EXPECT_EQ(result, 0);
@@ -82,4 +82,15 @@ TEST(Perft, DriverReportTextRateAndDepthGuard)
     EXPECT_EQ(capture_stdout([&] { result = perft_driver(40); }),
               "Profondeur 40 trop grande (au plus 32)\n");
     EXPECT_EQ(result, -1);
+}
+
+// Deep runs pass 2^32 paths (the published depth-6 counts of busy middle games do): the
+// counters must carry past 32 bits.
+TEST(Perft, CountersCarryPastThirtyTwoBits)
+{
+    ASSERT_EQ(setup_fen(START), 0);
+    interior_nodes = leaf_nodes = UINT32_MAX;
+    perft(2, 0);
+    EXPECT_EQ(leaf_nodes, uint64_t{UINT32_MAX} + 400);
+    EXPECT_EQ(interior_nodes, uint64_t{UINT32_MAX} + 1 + 20);
 }

@@ -219,7 +219,7 @@ TEST(XboardSession, TheDefaultBookAnswersTheFirstMoves)
         const std::string line = e.expect("\n0 0 0 0 \\( ([^ ]+ \\{[0-9]+\\} )+\\)\n");
         const std::string played = e.expect(MOVE).substr(6, 4);
         setup_fen(std::string(script)[0] == 'n'
-                      ? "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"
+                      ? START
                       : "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1");
         const Move m = text_to_move(played.c_str());
         ASSERT_NE(m, NULL_MOVE) << played;

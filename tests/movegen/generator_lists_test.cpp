@@ -1,10 +1,11 @@
-// Exact lists of the generators on small positions: the fixed orders (types, slots, steps,
-// promotions, en passant), castling rules, victim classes by threshold and the evasion cases,
-// which leave `attaques` unchanged. Random play checks the same generators as sets.
+// Exact lists of the generators on small positions (tests/data): the fixed orders (types, slots,
+// steps, promotions, en passant, direct checks), castling rules, victim classes by threshold and
+// the evasion cases, which leave `attaques` unchanged. Random play checks them as sets.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "core/board.h"
 #include "core/tables.h"
@@ -29,66 +30,26 @@ std::string listed(int begin, int end, int type = 0)
     return s;
 }
 
-struct ListCase {
-    const char* fen;
-    int type;  // the moving type whose entries are compared, 0 for the whole list
-    const char* expected;
-};
-
-const ListCase ALL_MOVES[] = {
-    {"7k/8/3p4/8/3R1P2/8/8/7K w - - 0 1", 0,
-     "Kh1h2 Kh1g2 Kh1g1 Rd4d5 Rd4d6xP Rd4d3 Rd4d2 Rd4d1 Rd4e4 Rd4c4 Rd4b4 Rd4a4 Pf4f5"},
-    {"4k3/8/8/8/7b/2p5/3n4/4K3 w - - 0 1", 0, "Ke1e2 Ke1d1"},  // no defended or covered square
-    {"r1n1k3/1P6/8/8/8/8/8/4K3 w - - 0 1", PAWN,
-     "Pb7b8=Q Pb7b8=N Pb7b8=R Pb7b8=B Pb7a8xR=Q Pb7a8xR=N Pb7a8xR=R Pb7a8xR=B Pb7c8xN=Q "
-     "Pb7c8xN=N Pb7c8xN=R Pb7c8xN=B"},
-    {"4k3/8/8/8/6n1/Pbp1P2p/P1P3PP/4K3 w - - 0 1", PAWN,
-     "Pa2b3xB Pa3a4 Pc2b3xB Pe3e4 Pg2g3 Pg2h3xP"},  // blocked pushes, one-step g2
-    {"4k3/8/8/3PpP2/8/8/8/4K3 w - e6 0 1", 0,
-     "Ke1e2 Ke1d2 Ke1f2 Ke1d1 Ke1f1 Pd5d6 Pf5f6 Pd5e6 Pf5e6"},
-    {"4k3/8/8/8/3pPp2/8/8/4K3 b - e3 0 1", PAWN, "Pd4d3 Pf4f3 Pd4e3 Pf4e3"},
-    // Castling: right after the quiet step beside the king, never in check, across or onto an
-    // attacked square, nor over an occupied one; b1 and the rooks may be attacked.
-    {"1r2k2r/8/8/8/8/8/8/R3K2R w KQ - 0 1", KING, "Ke1e2 Ke1d2 Ke1f2 Ke1d1 Ke1c1 Ke1f1 Ke1g1"},
-    {"4k3/8/8/8/8/8/8/RN2K2R w KQ - 0 1", KING, "Ke1e2 Ke1d2 Ke1f2 Ke1d1 Ke1f1 Ke1g1"},
-    {"4k3/8/8/8/8/8/8/R3KN1R w KQ - 0 1", KING, "Ke1e2 Ke1d2 Ke1f2 Ke1d1 Ke1c1"},
-    {"4k3/4r3/8/8/8/8/8/R3K2R w KQ - 0 1", KING, "Ke1d2 Ke1f2 Ke1d1 Ke1f1"},
-    {"4kr2/8/8/8/8/8/8/R3K2R w KQ - 0 1", KING, "Ke1e2 Ke1d2 Ke1d1 Ke1c1"},
-    {"4k1r1/8/8/8/8/8/8/R3K2R w KQ - 0 1", KING, "Ke1e2 Ke1d2 Ke1f2 Ke1d1 Ke1c1 Ke1f1"},
-};
-
-const ListCase EVASIONS[] = {
-    {"4r2k/8/R7/7B/1BN5/8/4K3/8 w - - 0 1", 0,  // capture, then blocks from e7 down to e3
-     "Ke2d3 Ke2f3 Ke2d1 Ke2f1 Ke2d2 Ke2f2 Bh5e8xR Bb4e7 Ra6e6 Nc4e5 Nc4e3"},
-    {"4k3/8/8/b7/8/8/1PP5/4K3 w - - 0 1", 0, "Ke1e2 Ke1f2 Ke1d1 Ke1f1 Pb2b4 Pc2c3"},
-    {"4k3/1pp5/1n6/8/B7/8/8/4K3 b - - 0 1", 0, "Ke8e7 Ke8f7 Ke8d8 Ke8f8 Nb6a4xB Pc7c6 Nb6d7"},
-    {"4k3/8/8/3N4/1b6/8/R3r3/4K3 w - - 0 1", 0, "Ke1e2xR Ke1d1 Ke1f1"},  // double check
-    {"4k3/8/8/3pP3/4K3/8/8/8 w - d6 0 1", 0, "Ke4d5xP Ke4f5 Ke4e3 Ke4d3 Ke4f3 Ke4d4 Ke4f4 Pe5d6"},
-    {"2r4K/1P6/8/8/8/8/8/k7 w - - 0 1", 0, "Kh8h7 Kh8g7 Pb7c8xR=Q Pb7c8xR=N Pb7c8xR=R Pb7c8xR=B"},
-};
-
 }  // namespace
 
-TEST(MovegenLists, AllMovesInTheirFixedOrder)
+TEST(MovegenLists, ListsInTheirFixedOrder)
 {
-    for (const ListCase& c : ALL_MOVES) {
-        ASSERT_EQ(setup_fen(c.fen), 0) << c.fen;
-        ply_start[0] = 0;
-        genere_all_moves(0);
-        EXPECT_EQ(listed(0, ply_start[1], c.type), c.expected) << c.fen;
-    }
-}
-
-TEST(MovegenLists, EvasionsLeaveTheAttackTablesAsTheyWere)
-{
-    for (const ListCase& c : EVASIONS) {
-        ASSERT_EQ(setup_fen(c.fen), 0) << c.fen;
+    const auto rows = data_rows("move_lists.txt");
+    ASSERT_GT(rows.size(), 15u);
+    for (const auto& row : rows) {
+        ASSERT_EQ(setup_fen(row[1]), 0) << row[1];
+        const int type = row[2] == "-" ? 0 : int(std::string(type_letters).find(row[2][0]));
         uint32_t before[2][BOARD_SIZE];
         std::memcpy(before, attaques, sizeof before);
         ply_start[3] = 500;  // any list of the stack
-        genere_evasions(3);
-        EXPECT_EQ(listed(500, ply_start[4]), c.expected) << c.fen;
-        EXPECT_EQ(std::memcmp(before, attaques, sizeof before), 0) << c.fen;
+        if (row[0] == "all")
+            genere_all_moves(3);
+        else if (row[0] == "evasions")
+            genere_evasions(3);
+        else
+            ply_start[4] = genere_echecs(500);
+        EXPECT_EQ(listed(500, ply_start[4], type), row[3]) << row[1];
+        EXPECT_EQ(std::memcmp(before, attaques, sizeof before), 0) << row[1];
     }
 }
 
@@ -104,15 +65,15 @@ TEST(MovegenLists, CapturesByVictimClassDownToTheThreshold)
         for (int i = 0; i < count; ++i) end = all.find(' ', end + 1);
         EXPECT_EQ(listed(7, genere_captures(7, threshold)), all.substr(0, end)) << threshold;
     }
-    const ListCase others[] = {
+    const std::tuple<const char*, int, const char*> others[] = {
         {"4k3/8/8/3Pp3/8/8/8/4K3 w - e6 0 1", 100, "Pd5e6"},
         {"4k3/8/8/3Pp3/8/8/8/4K3 w - e6 0 1", 101, ""},
         {"4k3/8/8/8/8/8/6p1/4K2R b - - 0 1", 0, "Pg2h1xR=Q Pg2h1xR=N Pg2h1xR=R Pg2h1xR=B"},
         {"4k3/8/8/8/8/2p5/3p4/4K3 w - - 0 1", 0, "Ke1d2xP"},  // attackers are not tested
     };
-    for (const ListCase& c : others) {
-        ASSERT_EQ(setup_fen(c.fen), 0) << c.fen;
-        EXPECT_EQ(listed(0, genere_captures(0, c.type)), c.expected) << c.fen;
+    for (const auto& [fen, threshold, expected] : others) {
+        ASSERT_EQ(setup_fen(fen), 0) << fen;
+        EXPECT_EQ(listed(0, genere_captures(0, threshold)), expected) << fen;
     }
 }
 

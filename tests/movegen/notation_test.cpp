@@ -1,10 +1,12 @@
-// Move text both ways and the legality test of typed moves: disambiguation by attack masks,
-// pawn, castling and null-move texts, the coordinate parser's rules, and legality in check.
+// Move text both ways (the texts in tests/data) and the legality test of typed moves:
+// disambiguation by attack masks, pawn, castling and null-move texts, the coordinate parser's
+// rules, and legality in check.
 #include "movegen/notation.h"
 
 #include <gtest/gtest.h>
 
 #include "core/board.h"
+#include "core/tables.h"
 #include "test_support.h"
 
 namespace {
@@ -23,44 +25,26 @@ bool legal(const char* text)
 
 TEST(Notation, MoveTexts)
 {
-    const char* two_files = "4k3/8/8/8/8/5N2/8/1N2K3 w - - 0 1";
-    const char* one_file = "4k3/8/8/8/8/1N6/8/1N2K3 w - - 0 1";
-    const char* three_queens = "4k3/8/8/8/8/Q7/8/Q1Q1K3 w - - 0 1";
-    const char* pinned = "4k3/8/8/3b4/8/5N2/3n2K1/1N6 w - - 0 1";  // f3 pinned to g2
-    const struct {
-        const char* fen;  // nullptr: the texts do not depend on the position
-        Move move;
-        const char* short_text;
-        const char* long_text;
-    } cases[] = {
-        {two_files, mv("b1", "d2", KNIGHT), "Nbd2", "Nb1d2"},
-        {two_files, mv("b1", "a3", KNIGHT), "Na3", "Nb1a3"},
-        {one_file, mv("b1", "d2", KNIGHT), "N1d2", "Nb1d2"},
-        {three_queens, mv("a1", "b2", QUEEN), "Qa1b2", "Qa1b2"},
-        {three_queens, mv("c1", "b2", QUEEN), "Qcb2", "Qc1b2"},  // a1 shares the rank only
-        {three_queens, mv("a3", "b2", QUEEN), "Q3b2", "Qa3b2"},  // a1 shares the file only
-        {pinned, mv("b1", "d2", KNIGHT, KNIGHT), "Nbxd2", "Nb1xd2"},
-        {nullptr, mv("e4", "d5", PAWN, PAWN), "exd5", "e4xd5"},
-        {nullptr, mv("e5", "d6", PAWN), "exd6/ep", "e5xd6/ep"},
-        {nullptr, mv("e7", "e8", PAWN, 0, QUEEN), "e8=Q", "e8=Q"},
-        {nullptr, mv("e7", "d8", PAWN, ROOK, KNIGHT), "exd8=N", "e7xd8=N"},
-        {nullptr, mv("e1", "g1", KING), "O-O", "O-O"},
-        {nullptr, mv("e8", "c8", KING), "O-O-O", "O-O-O"},
-        {nullptr, mv("e1", "d2", KING, PAWN), "Kxd2", "Ke1xd2"},
-        {nullptr, NULL_MOVE, "//", "//"},
+    const auto rows = data_rows("move_texts.txt");
+    ASSERT_GT(rows.size(), 12u);
+    auto type = [](const std::string& t) {
+        return t == "-" ? 0 : int(std::string(type_letters).find(t[0]));
     };
-    for (const auto& c : cases) {
-        if (c.fen != nullptr) {
-            ASSERT_EQ(setup_fen(c.fen), 0) << c.fen;
+    for (const auto& row : rows) {
+        if (row[0] != "-") {
+            ASSERT_EQ(setup_fen(row[0]), 0) << row[0];
         }
-        EXPECT_STREQ(move_to_text(c.move, true), c.short_text) << c.long_text;
-        EXPECT_STREQ(move_to_text(c.move, false), c.long_text);
+        const Move m = mv(row[1].c_str(), row[2].c_str(), type(row[3]), type(row[4]), type(row[5]));
+        EXPECT_STREQ(move_to_text(m, true), row[6].c_str()) << row[7];
+        EXPECT_STREQ(move_to_text(m, false), row[7].c_str());
     }
+    EXPECT_STREQ(move_to_text(NULL_MOVE, true), "//");
+    EXPECT_STREQ(move_to_text(NULL_MOVE, false), "//");
 }
 
 TEST(Notation, ParsingFollowsTheBoard)
 {
-    ASSERT_EQ(setup_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"), 0);
+    ASSERT_EQ(setup_fen(START), 0);
     EXPECT_EQ(text_to_move("e2e4"), mv("e2", "e4", PAWN));
     EXPECT_EQ(text_to_move("E2E4"), mv("e2", "e4", PAWN));
     EXPECT_EQ(text_to_move("d1d8"), mv("d1", "d8", QUEEN, QUEEN));  // types come from the board

@@ -7,20 +7,13 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
-#include <random>
 
 #include "full_disk.h"
+#include "test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string contents(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 bool write_whole(const std::string& path, const std::string& text)
 {
@@ -30,28 +23,15 @@ bool write_whole(const std::string& path, const std::string& text)
     return atomic_commit(&f);
 }
 
-size_t entries_in(const fs::path& dir)
-{
-    return static_cast<size_t>(
-        std::distance(fs::directory_iterator(dir), fs::directory_iterator{}));
-}
-
-struct ScratchDir {
-    fs::path dir =
-        fs::temp_directory_path() / ("quarvelin_atomic_" + std::to_string(std::random_device{}()));
-    ScratchDir() { fs::create_directories(dir); }
-    ~ScratchDir() { fs::remove_all(dir); }
-};
-
 TEST(AtomicFile, ReplacesWholeKeepsModeAndFollowsLinks)
 {
     ScratchDir s;
     const fs::path target = s.dir / "book";
     ASSERT_TRUE(write_whole(target, "first"));
-    EXPECT_EQ(contents(target), "first");
+    EXPECT_EQ(file_text(target), "first");
     chmod(target.c_str(), 0640);
     ASSERT_TRUE(write_whole(target, "second, longer"));
-    EXPECT_EQ(contents(target), "second, longer");
+    EXPECT_EQ(file_text(target), "second, longer");
     EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640));
     EXPECT_EQ(entries_in(s.dir), 1u);  // no temporary file left
 
@@ -59,14 +39,14 @@ TEST(AtomicFile, ReplacesWholeKeepsModeAndFollowsLinks)
     fs::create_symlink(target, s.dir / "link");
     ASSERT_TRUE(write_whole(s.dir / "link", "third"));
     EXPECT_TRUE(fs::is_symlink(s.dir / "link"));
-    EXPECT_EQ(contents(target), "third");
+    EXPECT_EQ(file_text(target), "third");
 
     // Discarding leaves the target and no temporary file.
     AtomicFile f;
     ASSERT_TRUE(atomic_open(&f, target.c_str()));
     std::fputs("never", f.stream);
     atomic_discard(&f);
-    EXPECT_EQ(contents(target), "third");
+    EXPECT_EQ(file_text(target), "third");
     EXPECT_EQ(entries_in(s.dir), 2u);
 
     // A directory that does not exist cannot be written to.
@@ -90,7 +70,7 @@ TEST(AtomicFile, FullDiskLeavesTheOldFileUntouched)
     ASSERT_TRUE(write_whole(disk.path("file"), old));
     disk.fill();
     EXPECT_FALSE(write_whole(disk.path("file"), std::string(20000, 'n')));
-    EXPECT_EQ(contents(disk.path("file")), old);
+    EXPECT_EQ(file_text(disk.path("file")), old);
     EXPECT_EQ(entries_in(disk.dir), 2u);  // the file and the padding, no temporary file
 }
 

@@ -139,13 +139,22 @@ TEST_F(HashTable, SidesUseSeparateBucketsAndClearingEmptiesAll)
               0u);
 }
 
+// Mates count from the stored position. A mate at the next ply stored at height 3 (29996) is
+// stored as 29999, exact, and read at height 5 as 29994. A stored exact mate answers exact only
+// when the stored depth reaches it: 29990 read at height 2 (29988) needs depth + 29988 >= 29997,
+// else it is a lower bound.
 TEST_F(HashTable, MateScoresCountFromTheStoredPosition)
 {
-    hash_store(M1, 29999 - 3, 3, FULL | 60, BOUND_LOWER);  // mate at the next ply
+    hash_store(M1, 29999 - 3, 3, FULL | 60, BOUND_LOWER);
     EXPECT_EQ(cell(0).score, 29999);
     EXPECT_EQ(probe(FULL | 600, 5), BOUND_EXACT);
     EXPECT_EQ(score, 29994);
-
+    for (uint32_t depth : {9u, 8u}) {
+        key(depth, 13);
+        hash_store(M1, 29990, 0, FULL | depth, BOUND_EXACT);
+        EXPECT_EQ(probe(FULL | 600, 2), depth == 9 ? BOUND_EXACT : BOUND_LOWER) << depth;
+        EXPECT_EQ(score, 29988);
+    }
     key(7, 9);
     hash_store(M2, -29990, 4, FULL | 60, BOUND_UPPER);
     EXPECT_EQ(cell(0).score, -29994);

@@ -1,6 +1,6 @@
-// Move ordering: hand-counted scores for each routine on small positions (hash move, pair tables,
-// history, captures, contact checks, evasions), the removal of illegal moves by the precise
-// ordering, 16-bit wrap, and the pick order of next_move.
+// Move ordering: hand-counted scores for each routine on small positions (captures, contact
+// checks, evasions in tests/data; the hash move, pair tables and history here), the removal of
+// illegal moves by the precise ordering, 16-bit wrap, and the pick order of next_move.
 #include "search/ordering.h"
 
 #include <gtest/gtest.h>
@@ -60,38 +60,15 @@ int scored(void (*routine)(int), int height, const char* from, const char* to)
 
 TEST_F(Ordering, ScoresFromThePositionAlone)
 {
-    const char* pieces = "4k3/8/8/3n3r/8/1B6/3R4/4K3 w - - 0 1";
-    const char* queen_rook = "6k1/8/8/8/8/8/5Q2/5RK1 w - - 0 1";
-    const char* rooks = "6k1/8/8/8/8/8/5R2/5RK1 w - - 0 1";
-    const char* check = "4k3/8/8/8/Rb1p4/8/1P6/1N2K3 w - - 0 1";
-    const char* guarded = "6k1/5p2/8/8/8/1B6/5Q2/6K1 w - - 0 1";
-    const struct {
-        const char* fen;
-        void (*routine)(int);
-        const char *from, *to;
-        int score;
-    } cases[] = {
-        {"4k3/8/8/3p4/4P3/8/8/4K3 w - - 0 1", ordonne, "e4", "d5", 10 + 25 + 110 + 5},
-        {"4k3/8/2p5/3p4/3p4/4N3/8/4K3 w - - 0 1", ordonne, "e3", "d5", 2 + 160 + 110 - 220 + 5},
-        {pieces, ordonne, "d2", "d5", 329 - 125 + 5},
-        // Next to the king, guarded by it alone, backed by a rook on the line.
-        {queen_rook, ordonne, "f2", "f7", 2005},
-        {"6k1/8/8/8/8/8/5Q2/6K1 w - - 0 1", ordonne, "f2", "f7", 5},
-        {rooks, ordonne, "f2", "f8", 1500},
-        {rooks, ordonne, "f2", "f7", 15},  // a rook needs the king's rank or file
-        {check, ordonne_evasions, "a4", "b4", 332},
-        {check, ordonne_evasions, "b1", "c3", 20 + 1 - 270},
-        {check, ordonne_evasions, "e1", "e2", 5 - 50},
-        {"4k3/8/8/2p5/Rb6/8/8/4K3 w - - 0 1", ordonne_evasions, "a4", "b4", 332 - 500},
-        {"4k3/8/8/8/8/8/3q4/4K3 w - - 0 1", ordonne_evasions, "e1", "d2", 5 + 950 + 50},
-        {pieces, ordonne_captures, "d2", "d5", 84},
-        {pieces, ordonne_captures, "b3", "d5", 169},
-        {guarded, ordonne_captures, "f2", "f7", 113 - 475 + 1000},
-        {guarded, ordonne_captures, "b3", "f7", 110 - 165 + 25},
-    };
-    for (const auto& c : cases) {
-        ASSERT_EQ(setup_fen(c.fen), 0);
-        EXPECT_EQ(scored(c.routine, 1, c.from, c.to), c.score) << c.fen << " " << c.from << c.to;
+    const auto rows = data_rows("ordering_scores.txt");
+    ASSERT_GT(rows.size(), 15u);
+    for (const auto& row : rows) {
+        ASSERT_EQ(setup_fen(row[1]), 0);
+        void (*routine)(int) = row[0] == "plain"      ? ordonne
+                               : row[0] == "evasions" ? ordonne_evasions
+                                                      : ordonne_captures;
+        EXPECT_EQ(scored(routine, 1, row[2].c_str(), row[3].c_str()), data_value(row[4]))
+            << row[1] << " " << row[2] << row[3];
     }
 }
 

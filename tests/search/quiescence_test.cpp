@@ -1,6 +1,7 @@
-// The capture filter rule by rule on one-capture lists (each position also colour-mirrored),
-// and both quiescence levels on small tactical positions: winning a hanging piece, standing pat,
-// fail-hard cutoffs with their table entry, mates, draws, and the record left as it was.
+// The capture filter rule by rule on one-capture lists (tests/data; each position also
+// colour-mirrored), and both quiescence levels on small tactical positions: winning a hanging
+// piece, standing pat, fail-hard cutoffs with their table entry, mates, draws, and the record
+// left as it was.
 #include "search/quiescence.h"
 
 #include <gtest/gtest.h>
@@ -41,31 +42,12 @@ int kept_after_prune(const std::string& fen, std::initializer_list<std::string> 
 
 TEST(PruneBadCaptures, EachRuleOnASingleCapture)
 {
-    struct Case {
-        const char* fen;
-        const char* move;
-        int threshold;
-        bool keep;
-    } const cases[] = {
-        {"6k1/8/8/3p4/8/8/8/3Q2K1 w - - 0 1", "d1d5", 101, false},     // 1: victim too cheap
-        {"6k1/8/2p5/3p4/8/8/8/3Q2K1 w - - 0 1", "d1d5", -1000, true},  // 2: gain exceeds t
-        {"6k1/8/2p5/3p4/8/8/8/3Q2K1 w - - 0 1", "d1d5", 0, false},     // 9: nothing saves it
-        {"6k1/8/8/3p4/8/8/8/3Q2K1 w - - 0 1", "d1d5", 0, true},        // 3: undefended
-        {"8/8/4k3/3p4/8/8/8/3Q2K1 w - - 0 1", "d1d5", 0, true},        // 4: king defends only
-        {"6k1/8/4b3/3p4/8/2N5/8/3R2K1 w - - 0 1", "c3d5", 0, true},    // 5: second attacker
-        {"6k1/8/4b3/3p4/8/2N5/8/6K1 w - - 0 1", "c3d5", 0, false},
-        {"6k1/8/4b3/3p4/8/1B6/Q7/6K1 w - - 0 1", "b3d5", 0, true},       // 5: queen behind
-        {"6k1/4q3/1p2p3/2p5/4N3/8/8/4R1K1 w - - 0 1", "e4c5", 0, true},  // 6: discovery
-        {"6k1/4q3/1p2p3/2p5/4N3/8/8/6K1 w - - 0 1", "e4c5", 0, false},
-        {"1r4k1/8/1p6/2p5/4N3/8/8/1R4K1 w - - 0 1", "e4c5", 0, true},   // 7: through defender
-        {"6k1/8/1p6/n1p5/4N3/P7/8/R5K1 w - - 0 1", "e4c5", 0, true},    // 8: file shared
-        {"6k1/8/1p6/n1p5/4N3/2P5/8/4B1K1 w - - 0 1", "e4c5", 0, true},  // 8: diagonal shared
-        {"6k1/8/1p6/n1p5/4N3/8/8/6K1 w - - 0 1", "e4c5", 0, false},
-    };
-    for (const Case& c : cases)
+    const auto rows = data_rows("bad_captures.txt");
+    ASSERT_GT(rows.size(), 10u);
+    for (const auto& row : rows)
         for (bool twin : {false, true})
-            EXPECT_EQ(kept_after_prune(c.fen, {c.move}, c.threshold, twin), c.keep)
-                << c.fen << twin;
+            EXPECT_EQ(kept_after_prune(row[0], {row[1]}, std::stoi(row[2]), twin), row[3] == "yes")
+                << row[0] << twin;
     // A removed entry takes the last one in its place, which is examined in turn.
     EXPECT_EQ(kept_after_prune("6k1/8/2p5/3p3r/8/8/8/3Q2K1 w - - 0 1", {"d1h5", "d1d5", "d1d5"}, 0),
               1);
@@ -106,7 +88,7 @@ TEST(Quiescence, WinsHangingPiecesAndStandsPatInQuietPositions)
     EXPECT_EQ(score, e + 100);
 
     // Nothing to take or check: the stand pat, fail-soft when at or above beta.
-    const std::string quiet = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+    const std::string quiet = START;
     ASSERT_EQ(setup_fen(quiet), 0);
     const int q = evaluation(-INF, INF);
     EXPECT_EQ(search_from(quiet, false), q);

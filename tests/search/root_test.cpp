@@ -1,12 +1,13 @@
 // The think driver: its printed lines byte for byte under a stub clock, mates found with their
 // exact score and an early end, draws and roots without moves, the position left intact by every
-// kind of think (also stopped ones), the start from a stored cell, the single-move answer and the
-// limits of the poll.
+// kind of think (also stopped ones), the start from a stored cell, the single-move answer, the
+// book, the aspiration windows, and RootSearch's tags, fail flag, stores and re-search.
 #include "search/root.h"
 
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <tuple>
 
 #include "core/position_snapshot.h"
 #include "eval/evaluation.h"
@@ -15,6 +16,7 @@
 #include "search/output.h"
 #include "search/quiescence.h"
 #include "search/search.h"
+#include "search/search_link.h"
 #include "think_support.h"
 
 namespace {
@@ -42,12 +44,8 @@ TEST(RootOutput, LinesOfBothModesByteForByte)
 {
     ThinkSettings settings;
     printing_state();
-    const struct {
-        uint32_t mode;
-        int line;  // a SearchLine, or 3 a root line, 4 a re-searched root line
-        int score;
-        const char* expected;
-    } cases[] = {
+    // {mode, a SearchLine (3: a root line, 4: a re-searched root line), score, text}
+    const std::tuple<uint32_t, int, int, const char*> cases[] = {
         {MODE_TEXT, LINE_ITERATION, 35, "[ 7   2456   123456 ]   35 = Ra8+ Kd7 \n"},
         {MODE_TEXT, LINE_FAIL_HIGH, 35, "| 7   2456   123456 |   35 ^ Ra8+ Kd7 \n"},
         {MODE_TEXT, LINE_FAIL_LOW, -35, "| 7   2456   123456 |  -35 V Ra8+ Kd7 \n"},
@@ -62,15 +60,15 @@ TEST(RootOutput, LinesOfBothModesByteForByte)
         {MODE_XBOARD, 4, -20, " 7 -20   245   123456  -- Ra1a8 3/14 (50K/s)\n"},
     };
     const PositionSnapshot before = take_snapshot();
-    for (const auto& c : cases) {
-        mode_flags = c.mode;
+    for (const auto& [mode, line, score, expected] : cases) {
+        mode_flags = mode;
         EXPECT_EQ(capture_stdout([&] {
-                      if (c.line <= LINE_FAIL_LOW)
-                          print_search_line(static_cast<SearchLine>(c.line), c.score);
+                      if (line <= LINE_FAIL_LOW)
+                          print_search_line(static_cast<SearchLine>(line), score);
                       else
-                          print_root_line(RA8, c.score, c.line == 4);
+                          print_root_line(RA8, score, line == 4);
                   }),
-                  c.expected);
+                  expected);
     }
     EXPECT_EQ(first_difference(before, take_snapshot()), "");
     // Without show_thinking the text lines go and the xboard ones stay; no rate up to 100 ms.
@@ -83,6 +81,7 @@ TEST(RootOutput, LinesOfBothModesByteForByte)
               " 7   1    10   123456  Ra1a8 3/14\n");
 }
 
+// The statistics block of these counters, byte for byte, is tests/data/statistics_block.txt.
 TEST(RootOutput, StatisticsBlock)
 {
     ThinkSettings settings;
@@ -95,45 +94,31 @@ TEST(RootOutput, StatisticsBlock)
     search_cutoffs = 99, first_move_cutoffs = 90;
     search_nodes_by_height[1] = search_nodes_by_height[2] = superq_nodes_by_height[3] = 1;
     quiescence_nodes_by_height[4] = 1;
-    const std::string rule(77, '-');
     EXPECT_EQ(capture_stdout(print_statistics),
-              rule +
-                  "\nmake_move 5\nsearch 100000 / super 20000 / quiescence 3456\n"
-                  "Gen> coup 1 / capt 2 / promo 3 / escp 4 / + 5\n"
-                  "Ext> in_check 6 / reprise 7 / promo 8 / null_move 9\n"
-                  "Pawn> 0 / 0 [0.00 %]\nKing> 0 / 0 [0.00 %]\nMato> 0 / 0 [0.00 %]\n"
-                  "Eval> 999 / 61728 [1.62 %]\nHprb> 1 / 3 [25.00 %]\nHcol> 1 / 2 [33.33 %]\n"
-                  "Null> 0 / 0 [0.00 %]\nPMAP> 0 / 0 [0.00 %]\n"
-                  "noeuds 123456 - noeuds/s 61728 - eval/noeud 50.00 % - 1st cut 90.00 %\n"
-                  "-[ 4 ]-\n( 2000 ms )\n" +
-                  rule + "\n");
+              file_text(QUARVELIN_TEST_DATA "/statistics_block.txt"));
 }
 
 TEST(Mates, FoundAtFixedDepthWithExactScoreAndMove)
 {
     ThinkSettings settings;
-    const struct {
-        const char* fen;
-        int plies;
-        const char* move;
-    } cases[] = {
+    const std::tuple<const char*, int, const char*> cases[] = {
         {"r1bqkb1r/pppp1ppp/2n2n2/4p2Q/2B1P3/8/PPPP1PPP/RNB1K1NR w KQkq - 4 4", 1, "h5f7"},
         {"7k/8/5K2/8/8/8/8/6R1 w - - 0 1", 3, "f6f7"},
         {"r2qkb1r/pp2nppp/3p4/2pNN1B1/2BnP3/3P4/PPP2PPP/R2bK2R w KQkq - 1 1", 3, "d5f6"},
         {"1rb4r/pkPp3p/1b1P3n/1Q6/N3Pp2/8/P1P3PP/7K w - - 1 1", 3, "b5d5"},
         {"r1b1kb1r/pppp1ppp/5q2/4n3/3KP3/2N3PN/PPP4P/R1BQ1B1R b kq - 0 1", 5, "f8c5"},
     };
-    for (const auto& c : cases)
-        for (const std::string& fen : {std::string(c.fen), colour_mirrored_fen(c.fen)}) {
+    for (const auto& [fen, plies, move] : cases)
+        for (const std::string& f : {std::string(fen), colour_mirrored_fen(fen)}) {
             // A deeper limit than needed: the think ends with the iteration that found the mate.
-            ThinkSettings::fixed_depth(c.plies + 3);
-            ASSERT_EQ(setup_fen(fen), 0) << fen;
+            ThinkSettings::fixed_depth(plies + 3);
+            ASSERT_EQ(setup_fen(f), 0) << f;
             const PositionSnapshot before = take_snapshot();
-            const Move m = think(fen);
-            EXPECT_EQ(last_score, MAX_SCORE - c.plies) << fen;
-            EXPECT_EQ(iteration_depth, c.plies) << fen;
-            EXPECT_TRUE(fen != c.fen || m == text_to_move(c.move)) << fen;
-            EXPECT_EQ(first_difference(before, take_snapshot()), "") << fen;
+            const Move m = think(f);
+            EXPECT_EQ(last_score, MAX_SCORE - plies) << f;
+            EXPECT_EQ(iteration_depth, plies) << f;
+            EXPECT_TRUE(f != fen || m == text_to_move(move)) << f;
+            EXPECT_EQ(first_difference(before, take_snapshot()), "") << f;
         }
 }
 
@@ -142,19 +127,16 @@ TEST(Mates, DrawsAndRootsWithoutMovesScoreFromTheSideToMove)
     ThinkSettings settings;
     ThinkSettings::fixed_depth(2);
     draw_value = 25;  // for White
-    const struct {
-        const char* fen;
-        bool has_move;
-        int score;  // from the side to move's view
-    } cases[] = {
+    // {position, a move to play, the score from the side to move's view}
+    const std::tuple<const char*, bool, int> cases[] = {
         {"4k3/8/8/8/8/8/1q6/K7 w - - 0 1", true, 25},  // Kxb2 leaves two bare kings
         {"4K3/8/8/8/8/8/1Q6/k7 b - - 0 1", true, -25},
         {"7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", false, -25},         // stalemate at the root
         {"7k/6Q1/6K1/8/8/8/8/8 b - - 0 1", false, -MAX_SCORE},  // mated at the root
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(think(c.fen) != 0, c.has_move) << c.fen;
-        EXPECT_EQ(last_score, c.score) << c.fen;
+    for (const auto& [fen, has_move, score] : cases) {
+        EXPECT_EQ(think(fen) != 0, has_move) << fen;
+        EXPECT_EQ(last_score, score) << fen;
     }
 }
 
@@ -181,30 +163,6 @@ TEST(Think, LeavesPositionIntactAlsoWhenStopped)
         }
 }
 
-std::string think_from_cell(const char* fen, Move m, int score, int depth_field)
-{
-    clock_source = stub_clock;
-    EXPECT_EQ(setup_fen(fen), 0);
-    clear_caches();
-    hash_store(m, score, 0, depth_field | DEPTH_FULL_WIDTH, BOUND_EXACT);
-    return capture_stdout([] { Reflexion(); });
-}
-
-TEST(Think, StartsFromAnExactCellAtItsDepth)
-{
-    ThinkSettings settings;
-    const char* fen = "8/8/8/3k4/8/8/3P4/3K4 w - - 0 1";
-    const Move d2d3 = make_move_word(SQ_D1 + 1, SQ_D1 + 2, PAWN);
-    ThinkSettings::fixed_depth(9);  // the stored depth is beyond the limit: no search at all
-    think_from_cell(fen, d2d3, 77, 600);
-    EXPECT_EQ(last_score, 77);
-    EXPECT_EQ(node_total(), 0u);
-    ThinkSettings::fixed_depth(10);  // one iteration, at depth 10
-    const std::string out = think_from_cell(fen, d2d3, 77, 600);
-    EXPECT_NE(out.find("\n10 "), std::string::npos) << out;
-    EXPECT_EQ(out.find("\n 9 "), std::string::npos) << out;
-}
-
 TEST(Think, SingleLegalMoveInAClockModeIsPlayedWithoutSearch)
 {
     ThinkSettings settings;
@@ -216,22 +174,236 @@ TEST(Think, SingleLegalMoveInAClockModeIsPlayedWithoutSearch)
     EXPECT_TRUE(std::regex_match(out, std::regex(R"(0 -?\d+ 0 0 Ka1xb2 \{-950 -?\d+ -?\d+\}\n)")));
 }
 
-// Stops by nodes and time are covered by the stopped thinks above; here what they leave out.
-TEST(Clock, AnalysisIgnoresLimitsButKeepsTheMinimumDepth)
+// Every window of the thinks below, read whenever a root move reports a new best: ±30 around
+// the last score, then after each fail the window grows four times towards the failing side
+// (30, 120, then the score bound past 200); a new iteration starts again at ±30. The fail-low
+// flag is up exactly while the driver re-searches after a fail low.
+struct WindowRule {
+    int last = -MAX_SCORE, delta = 30, lo = -MAX_SCORE, hi = MAX_SCORE;
+    bool failing_low = false;
+    int windows = 0, second_highs = 0, second_lows = 0;
+    std::string errors;  // the thinks' output is captured: failures are kept for later
+    void start(int score)
+    {
+        last = score, delta = 30, failing_low = false;
+        lo = last == -MAX_SCORE ? -MAX_SCORE : last - 30;
+        hi = last == -MAX_SCORE ? MAX_SCORE : last + 30;
+    }
+    void on(SearchEvent e, int score)
+    {
+        if (e == SearchEvent::NEW_BEST) {
+            ++windows;
+            if (root_alpha != lo || root_beta != hi || ((root_fail_flags & 1) != 0) != failing_low)
+                errors += std::to_string(iteration_depth) + ": (" + std::to_string(root_alpha) +
+                          ", " + std::to_string(root_beta) + ") flags " +
+                          std::to_string(root_fail_flags) + ", expected (" + std::to_string(lo) +
+                          ", " + std::to_string(hi) + ")\n";
+        } else if (e == SearchEvent::ITERATION) {
+            start(score);
+        } else if (e != SearchEvent::FIRST_MOVE) {
+            second_highs += e == SearchEvent::FAIL_HIGH && delta == 120;
+            second_lows += e == SearchEvent::FAIL_LOW && delta == 120;
+            delta *= 4;
+            failing_low = e == SearchEvent::FAIL_LOW;
+            lo = failing_low ? (delta > 200 ? -MAX_SCORE : score - delta) : score;
+            hi = failing_low ? score : (delta > 200 ? MAX_SCORE : score + delta);
+        }
+    }
+};
+WindowRule* window_rule;
+
+TEST(Think, AspirationWindowsWidenFourfoldThenToTheBound)
 {
     ThinkSettings settings;
-    min_depth = 3, max_depth = 6, iteration_depth = 7;
-    EXPECT_FALSE(may_start_iteration());
-    analyse_mode = 1, min_depth = 7;
-    EXPECT_TRUE(may_start_iteration());
-    time_control_mode = TC_TIME_PER_MOVE, time_per_move_ms = 0;
-    allocate_time(1, 0);
-    EXPECT_EQ(limits_reached(), 0);
-    analyse_mode = 0;
-    EXPECT_EQ(limits_reached(), 1);
-    pendule[WHITE].remaining = 100;  // the fixed-limit modes add up the time spent
-    charge_clock(1, 250);
-    EXPECT_EQ(pendule[WHITE].remaining, 350);
+    WindowRule rule;
+    window_rule = &rule;
+    search_link.report = [](SearchEvent e, int score, Move) { window_rule->on(e, score); };
+    const char* wac[] = {"2rr3k/pp3pp1/1nnqbN1p/3pN3/2pP4/2P3Q1/PPB4P/R4RK1 w - -",
+                         "r1b1kb1r/3q1ppp/pBp1pn2/8/Np3P2/5B2/PPP3PP/R2Q1RK1 w kq -"};
+    for (const char* fen : wac) {
+        ThinkSettings::fixed_depth(5);
+        rule.start(-MAX_SCORE);
+        think(fen);
+    }
+    // A stored exact score far from the truth makes the first iteration fail at once.
+    for (int stored : {600, -600}) {
+        ThinkSettings::fixed_depth(3);
+        ASSERT_EQ(setup_fen(START), 0);
+        clear_caches();
+        hash_store(make_move_word(SQ_G1, SQ_G1 + 19, KNIGHT), stored, 0, 60 | DEPTH_FULL_WIDTH,
+                   BOUND_EXACT);
+        rule.start(stored);
+        capture_stdout([] { Reflexion(); });
+    }
+    EXPECT_EQ(rule.errors, "");
+    EXPECT_GT(rule.windows, 20);
+    EXPECT_GT(rule.second_highs, 0);
+    EXPECT_GT(rule.second_lows, 0);
+    EXPECT_EQ(root_fail_flags & 1, 0u);
+}
+
+// RootSearch over a root list of our own, each move's reply position holding an exact cell
+// (from the replying side's view) that answers at once.
+struct RootCase {
+    const char* move;
+    int score;  // from the root's view
+    int tag;    // before the search
+};
+int search_root(const std::vector<RootCase>& moves, int alpha, int beta, Move* best)
+{
+    EXPECT_EQ(setup_fen("4k3/pppp4/8/8/8/8/PPPP4/4K3 w - - 0 1"), 0);
+    clear_caches();
+    clear_statistics();
+    root_count = 0;
+    for (const RootCase& c : moves) {
+        const Move m = text_to_move(c.move);
+        make_move(m);
+        hash_store(0, -c.score, 0, DEPTH_FULL_WIDTH | 600, BOUND_EXACT);
+        unmake_move(m);
+        root_list[root_count++] = RootEntry{m, uint32_t(c.tag) << TAG_SHIFT};
+    }
+    root_fail_flags = 0;
+    int r = 0;
+    capture_stdout([&] { r = RootSearch(best, alpha, beta, 60); });
+    return r;
+}
+
+std::vector<int> tags()
+{
+    std::vector<int> out;
+    for (int i = 0; i < root_count; ++i) out.push_back(int(root_list[i].weight >> TAG_SHIFT));
+    return out;
+}
+
+// The first move takes tag 1 (the count starts again) when it has none; a later new best takes
+// the next tag while fewer than five were given, else the newest, and the tags of the moves
+// before it step back one.
+TEST(RootSearchRules, TagsFollowTheNewBestMoves)
+{
+    ThinkSettings settings;
+    // {root list, tag counter before and after, tags after}
+    const std::tuple<std::vector<RootCase>, int, int, std::vector<int>> cases[] = {
+        {{{"a2a3", 10, 0}, {"b2b3", 20, 0}, {"c2c3", 30, 0}, {"d2d3", 5, 0}}, 4, 3, {1, 2, 3, 0}},
+        {{{"a2a3", 10, 2}, {"b2b3", 20, 1}, {"c2c3", 5, 0}}, 2, 2, {1, 2, 0}},
+        {{{"a2a3", 10, 5}, {"b2b3", 20, 3}, {"c2c3", 30, 4}, {"d2d3", 5, 0}}, 5, 5, {3, 4, 5, 0}},
+        {{{"a2a3", 10, 5}, {"b2b3", 5, 0}, {"c2c3", 20, 0}}, 5, 5, {4, 0, 5}},
+        {{{"a2a3", 10, 1}, {"b2b3", 5, 2}, {"c2c3", 20, 0}}, 5, 5, {0, 1, 5}},  // 1 steps back to 0
+    };
+    for (const auto& [moves, counter_before, counter_after, after] : cases) {
+        tag_counter = counter_before;
+        Move best = 0;
+        const int r = search_root(moves, -MAX_SCORE, MAX_SCORE, &best);
+        EXPECT_EQ(tags(), after);
+        EXPECT_EQ(tag_counter, counter_after);
+        int top = -MAX_SCORE;
+        for (const RootCase& m : moves) top = std::max(top, m.score);
+        EXPECT_EQ(r, top);
+    }
+}
+
+// Bit 1 of the fail flags is up while the best score is at or below root alpha; the exact store
+// of the root is made only above it, a fail high stores a lower bound at once.
+TEST(RootSearchRules, FailFlagAndTheRootsStore)
+{
+    ThinkSettings settings;
+    // {alpha, beta, the second move's score, result, flag, the bound stored (0: none)}
+    const std::tuple<int, int, int, int, bool, uint32_t> cases[] = {
+        {100, 200, 50, 50, true, 0},
+        {100, 200, 150, 150, false, BOUND_EXACT},
+        {100, 200, 250, 250, false, BOUND_LOWER},
+        {-100, 50, 100, 100, false, BOUND_LOWER}};
+    for (const auto& [alpha, beta, second, result, flag, bound] : cases) {
+        Move best = 0;
+        const std::vector<RootCase> moves = {{"a2a3", 30, 0}, {"b2b3", second, 0}, {"c2c3", 0, 0}};
+        EXPECT_EQ(search_root(moves, alpha, beta, &best), result);
+        EXPECT_EQ((root_fail_flags & 2) != 0, flag) << second;
+        EXPECT_EQ(best, flag ? 0u : text_to_move("b2b3")) << second;
+        const HashCell* cell = hash_find();
+        EXPECT_EQ(cell ? cell->packed & BOUND_EXACT : 0u, bound) << second;
+    }
+}
+
+// A later root move that beats alpha in its null window is searched again from its score up to
+// beta: here its reply holds only an upper bound, so the null window learns no more than that
+// bound, and the re-search finds the move's real value (a rook up).
+TEST(RootSearchRules, ReSearchFromTheNullWindowScoreUpToBeta)
+{
+    ThinkSettings settings;
+    ASSERT_EQ(setup_fen("4k3/pppp4/8/8/8/8/PPPP4/R3K3 w - - 0 1"), 0);
+    clear_caches();
+    clear_statistics();
+    const Move a3 = text_to_move("a2a3"), b3 = text_to_move("b2b3");
+    make_move(a3);
+    hash_store(0, 0, 0, DEPTH_FULL_WIDTH | 600, BOUND_EXACT);
+    unmake_move(a3);
+    make_move(b3);
+    hash_store(0, -100, 0, DEPTH_FULL_WIDTH | 600, BOUND_UPPER);
+    unmake_move(b3);
+    root_list[0] = RootEntry{a3, 0}, root_list[1] = RootEntry{b3, 0}, root_count = 2;
+    Move best = 0;
+    int r = 0;
+    capture_stdout([&] { r = RootSearch(&best, -MAX_SCORE, MAX_SCORE, 60); });
+    EXPECT_GT(r, 300);
+    EXPECT_EQ(best, b3);
+}
+
+// A think starts from the position's cell, at its depth around its score, when the cell is
+// exact or the search ponders; otherwise at depth 1 with the full window. A stored depth beyond
+// the maximum leaves the stored move and score without any search.
+TEST(Think, StartsFromAStoredCell)
+{
+    ThinkSettings settings;
+    struct First {
+        int depth = 0, alpha = 0, beta = 0;
+    } static first;
+    search_link.report = [](SearchEvent e, int, Move) {
+        if (e == SearchEvent::NEW_BEST && first.depth == 0)
+            first = First{iteration_depth, root_alpha, root_beta};
+    };
+    const Move d4 = text_to_move("d2d4");
+    // {bound, ponder, maximum depth, then the first window: depth (0: none), alpha, beta}
+    const std::tuple<uint32_t, int, int, int, int, int> cases[] = {
+        {BOUND_EXACT, 0, 3, 3, 10, 70},
+        {BOUND_LOWER, 1, 3, 3, 10, 70},
+        {BOUND_LOWER, 0, 3, 1, -MAX_SCORE, MAX_SCORE},
+        {BOUND_EXACT, 0, 2, 0, 0, 0}};
+    for (const auto& [bound, ponder, max_depth, depth, alpha, beta] : cases) {
+        ThinkSettings::fixed_depth(max_depth);
+        ASSERT_EQ(setup_fen("4k3/pppp4/8/8/8/8/PPPP4/4K3 w - - 0 1"), 0);
+        clear_caches();
+        hash_store(d4, 40, 0, DEPTH_FULL_WIDTH | 180, bound);
+        first = First{};
+        ponder_search = ponder;
+        Move m = 0;
+        capture_stdout([&] { m = Reflexion(); });
+        ponder_search = 0;
+        EXPECT_EQ(first.depth, depth);
+        EXPECT_EQ(first.alpha, alpha);
+        EXPECT_EQ(first.beta, beta);
+        if (depth == 0) {
+            EXPECT_TRUE(m == d4 && last_score == 40 && node_total() == 0);
+        }
+    }
+}
+
+// The book answers the engine's own thinks with score 0 and no search; analysis never asks it.
+TEST(Think, BookAnsweredOutsideAnalysisOnly)
+{
+    ThinkSettings settings;
+    static int asked;
+    search_link.book_move = [] { return ++asked, text_to_move("h2h4"); };
+    for (const int analysis : {0, 1}) {
+        asked = 0;
+        analyse_mode = analysis;
+        last_score = 123;
+        clear_statistics();
+        const Move m = think(START);
+        analyse_mode = 0;
+        EXPECT_EQ(asked, analysis ? 0 : 1);
+        EXPECT_EQ(m == text_to_move("h2h4"), !analysis);
+        EXPECT_EQ(node_total() > 0, analysis == 1);
+        EXPECT_TRUE(analysis || last_score == 0);
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The static tests of the search on hand-built positions: hanging-piece margins at their exact
-// boundaries, safe-move counting over a hand-written list, queen contact mates (supported, pinned,
-// x-rayed; each also colour-mirrored) and the removal of big captures from the move stack.
+// boundaries and queen contact mates (supported, pinned, x-rayed), each also colour-mirrored
+// (tests/data), safe-move counting over a hand-written list, and the removal of big captures
+// from the move stack.
 #include "search/statictests.h"
 
 #include <gtest/gtest.h>
@@ -25,19 +26,20 @@ void expect_both_colours(const char* fen, Probe probe, bool want)
     }
 }
 
-TEST(StaticTests, PieceThreatMarginsAtTheirBoundaries)
+TEST(StaticTests, PieceThreatMarginsAndQueenContactMates)
 {
-    // The threat stands up to `margin` and is gone one above it.
-    const std::pair<const char*, int> cases[] = {
-        {"3r2k1/8/8/8/3P4/8/8/6K1 w - - 0 1", 100},    // undefended pawn
-        {"3r2k1/8/8/8/3Q4/8/3R4/6K1 w - - 0 1", 450},  // defended queen, rook attacker
-        {"6k1/8/8/4p3/3N4/2P5/8/6K1 w - - 0 1", 220},  // defended knight, pawn attacker
-        {"6k1/8/8/4p3/3B4/2P5/8/6K1 w - - 0 1", 230},  // defended bishop, pawn attacker
-    };
-    for (const auto& [fen, margin] : cases)
-        for (int m : {margin, margin + 1})
+    const auto rows = data_rows("static_tests.txt");
+    ASSERT_GT(rows.size(), 8u);
+    for (const auto& row : rows) {
+        if (row[0] == "mate") {
             expect_both_colours(
-                fen, [&] { return piece_threat(trait, m); }, m == margin);
+                row[1].c_str(), [] { return queen_contact_mate(trait) != 0; }, row[2] == "yes");
+            continue;
+        }
+        for (int m : {std::stoi(row[2]), std::stoi(row[2]) + 1})
+            expect_both_colours(
+                row[1].c_str(), [&] { return piece_threat(trait, m); }, m == std::stoi(row[2]));
+    }
 }
 
 TEST(StaticTests, EnoughSafeMovesNeedsEightMovesByTwoPieces)
@@ -53,21 +55,6 @@ TEST(StaticTests, EnoughSafeMovesNeedsEightMovesByTwoPieces)
     EXPECT_TRUE(enough_safe_moves(5, 0));
     ply_start[6] = w - 1;
     EXPECT_FALSE(enough_safe_moves(5, 0));  // seven moves
-}
-
-TEST(StaticTests, QueenContactMate)
-{
-    const std::pair<const char*, bool> cases[] = {
-        {"7k/8/5K2/8/8/8/8/6Q1 w - - 0 1", true},      // Qg7 guarded by the king, corner king
-        {"7k/R1Q5/8/8/8/8/8/2K5 w - - 0 1", true},     // Qg7 backed through c7 by the rook
-        {"2r4k/R1Q5/8/8/8/8/8/2K5 w - - 0 1", false},  // the same queen pinned on the c-file
-        {"7k/8/5K2/8/8/8/6Q1/6r1 w - - 0 1", false},   // the rook behind would retake on g7
-        {"6k1/8/8/8/8/8/8/3Q2K1 w - - 0 1", false},    // no contact square at all
-        {"6k1/8/8/8/8/8/8/6K1 w - - 0 1", false},      // no queen
-    };
-    for (const auto& [fen, mate] : cases)
-        expect_both_colours(
-            fen, [] { return queen_contact_mate(trait); }, mate);
 }
 
 TEST(StaticTests, DropBigCapturesKeepsQuietAndSmallCaptures)

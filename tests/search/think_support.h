@@ -13,6 +13,7 @@
 #include "search/clock.h"
 #include "search/hash.h"
 #include "search/root.h"
+#include "search/search_link.h"
 #include "signature_positions.h"
 #include "test_support.h"
 
@@ -23,22 +24,25 @@ inline int64_t stub_clock()
     return (stub_now += stub_step) - stub_step;
 }
 
-// Starts with no book, draw value 0, xboard mode and a fixed depth of 1; restores at the end.
+// Starts with no book, draw value 0, xboard mode, a fixed depth of 1 and no input read during
+// the search (the test process's own input must not stop it); restores all at the end.
 struct ThinkSettings {
     int32_t mode = time_control_mode, lo = min_depth, hi = max_depth, ms = time_per_move_ms;
     uint32_t nodes = max_nodes, flags = mode_flags;
     int32_t book = use_book, draw = draw_value;
+    SearchLink link = search_link;
     ThinkSettings()
     {
         engine_init_for_tests();
         use_book = draw_value = 0, show_thinking = 1, mode_flags = MODE_XBOARD;
+        search_link.input = nullptr;
         fixed_depth(1);
     }
     ~ThinkSettings()
     {
         time_control_mode = mode, min_depth = lo, max_depth = hi, time_per_move_ms = ms;
         max_nodes = nodes, mode_flags = flags, use_book = book, draw_value = draw;
-        show_thinking = 1, clock_source = now_ms;
+        show_thinking = 1, clock_source = now_ms, search_link = link;
     }
     static void fixed_depth(int d)
     {
