@@ -9,7 +9,6 @@
 #include "core/material.h"
 #include "eval/endgame.h"
 #include "eval/kingsafety.h"
-#include "eval/lines.h"
 #include "eval/pawns.h"
 #include "eval/pieces.h"
 
@@ -145,16 +144,16 @@ int phase_terms(int white_phase, int black_phase)
     return v;
 }
 
-// Colour s's piece terms; its mobility total goes to *mobility. `occupied` maps the board.
-int piece_terms(int s, int* mobility, uint64_t occupied)
+// Colour s's piece terms; its mobility total goes to *mobility.
+int piece_terms(int s, int* mobility)
 {
     const int c = colour_index(s);
     mobility_total = 0;
     int v = 0;
     if (piece_type[c][KNIGHT] != 0) v += knight_terms(s);
-    if (piece_type[c][BISHOP] != 0) v += bishop_terms(s, occupied);
-    if (piece_type[c][ROOK] != 0) v += rook_terms(s, occupied);
-    if (piece_type[c][QUEEN] != 0) v += queen_terms(s, occupied);
+    if (piece_type[c][BISHOP] != 0) v += bishop_terms(s);
+    if (piece_type[c][ROOK] != 0) v += rook_terms(s);
+    if (piece_type[c][QUEEN] != 0) v += queen_terms(s);
     *mobility = mobility_total;
     return v;
 }
@@ -180,9 +179,8 @@ int full_sum(int s0)
 
     penalty[BLACK] = penalty[WHITE] = 0;
     int white_mobility = 0, black_mobility = 0;
-    const uint64_t occupied = occupied_map();
-    if (white_phase > 0) v += piece_terms(1, &white_mobility, occupied);
-    if (black_phase > 0) v -= piece_terms(-1, &black_mobility, occupied);
+    if (white_phase > 0) v += piece_terms(1, &white_mobility);
+    if (black_phase > 0) v -= piece_terms(-1, &black_mobility);
     v += mobility_points(white_mobility - black_mobility);
     return v + penalty[BLACK] - penalty[WHITE];
 }

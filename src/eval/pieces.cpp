@@ -10,7 +10,6 @@
 #include "core/material.h"
 #include "core/tables.h"
 #include "eval/exchange.h"
-#include "eval/lines.h"
 #include "eval/pawns.h"
 
 int32_t mobility_total;
@@ -133,20 +132,30 @@ uint8_t pawn_code(int c)
     return colour_bit_of_index(c) + PAWN;
 }
 
+// The first non-empty square from sq along step, counting the empty squares passed in *empty.
+int first_piece(int sq, int step, int* empty)
+{
+    sq += step;
+    while (echiquier[sq] == EMPTY) {
+        ++*empty;
+        sq += step;
+    }
+    return sq;
+}
+
 // The x-ray value of one line of a slider on sq: up to three pieces met along step, scored by
 // `table` when they belong to the opponent; a pawn or the edge ends the line. The empty squares
 // before the first piece are added to *empty.
-int xray_line(int sq, int step, const XrayTable& table, uint8_t opponent_bit, int* empty,
-              uint64_t occupied)
+int xray_line(int sq, int step, const XrayTable& table, uint8_t opponent_bit, int* empty)
 {
-    Line line(sq, step, occupied);
-    *empty += line.empty_squares();
     int value = 0;
-    for (int k = 0; k < 3 && line.more(); ++k) {
-        const uint8_t code = echiquier[line.next()];
+    sq = first_piece(sq, step, empty);
+    for (int k = 0; k < 3 && echiquier[sq] != BORDER; ++k) {
+        const uint8_t code = echiquier[sq];
         if (code & opponent_bit) value += table[k][type_of(code)];
         if (type_of(code) == PAWN) break;
-        line.pass();
+        int ignored = 0;
+        sq = first_piece(sq, step, &ignored);
     }
     return value;
 }
@@ -262,13 +271,12 @@ bool bishop_trap_square(int f, int r)
     return ((f == 1 || f == 8) && r == 7) || ((f == 2 || f == 7) && r == 8);
 }
 
-int one_bishop(int s, int c, int q, uint64_t occupied)
+int one_bishop(int s, int c, int q)
 {
     const uint8_t opponent_bit = colour_bit_of_index(1 - c);
     int value = 0;
     int n = 0;
-    for (int step : {-9, 11, -11, 9})
-        value += xray_line(q, step, BISHOP_XRAY, opponent_bit, &n, occupied);
+    for (int step : {-9, 11, -11, 9}) value += xray_line(q, step, BISHOP_XRAY, opponent_bit, &n);
     mobility_total += BISHOP_MOBILITY_WEIGHT * n;
 
     const int f = colonne[q];
@@ -366,7 +374,7 @@ bool rook_boxed(int c, int q, int f, int r)
     return false;
 }
 
-int one_rook(int c, int k, int base, uint64_t occupied)
+int one_rook(int c, int k, int base)
 {
     const int o = 1 - c;
     const int q = static_cast<int>(ficha[c][k].square);
@@ -376,8 +384,7 @@ int one_rook(int c, int k, int base, uint64_t occupied)
 
     int value = 0;
     int n = 0;
-    for (int step : {1, -1, 10, -10})
-        value += xray_line(q, step, ROOK_XRAY, opponent_bit, &n, occupied);
+    for (int step : {1, -1, 10, -10}) value += xray_line(q, step, ROOK_XRAY, opponent_bit, &n);
     mobility_total += ROOK_MOBILITY_WEIGHT * n;
 
     if (nombre_pions[o] > 0) {
@@ -409,7 +416,7 @@ int knight_terms(int s)
     return value;
 }
 
-int bishop_terms(int s, uint64_t occupied)
+int bishop_terms(int s)
 {
     const int c = colour_index(s);
     int value = 0;
@@ -417,12 +424,12 @@ int bishop_terms(int s, uint64_t occupied)
     while (bishops != 0) {
         const int k = lowest_bit[bishops & SLOT_BITS];
         bishops ^= ficha[c][k].mask;
-        value += one_bishop(s, c, static_cast<int>(ficha[c][k].square), occupied);
+        value += one_bishop(s, c, static_cast<int>(ficha[c][k].square));
     }
     return value;
 }
 
-int rook_terms(int s, uint64_t occupied)
+int rook_terms(int s)
 {
     const int c = colour_index(s);
     const int base = opponent_pawn_base(c);
@@ -431,12 +438,12 @@ int rook_terms(int s, uint64_t occupied)
     while (rooks != 0) {
         const int k = lowest_bit[rooks & SLOT_BITS];
         rooks ^= ficha[c][k].mask;
-        value += one_rook(c, k, base, occupied);
+        value += one_rook(c, k, base);
     }
     return value;
 }
 
-int queen_terms(int s, uint64_t occupied)
+int queen_terms(int s)
 {
     const int c = colour_index(s);
     const int king = king_square(1 - c);
@@ -449,36 +456,21 @@ int queen_terms(int s, uint64_t occupied)
 
         const int d = direction[q * 100 + king];
         if (d != 0) {
-            Line line(q, d, occupied);
-            for (int i = 0; i < 3 && line.more(); ++i) {
-                const int sq = line.next();
+            int sq = q;
+            for (int i = 0; i < 3; ++i) {
+                int ignored = 0;
+                sq = first_piece(sq, d, &ignored);
                 if (sq == king) {
                     value += QUEEN_LINE[i];
                     break;
                 }
-                if (type_of(echiquier[sq]) == PAWN) break;
-                line.pass();
+                if (echiquier[sq] == BORDER || type_of(echiquier[sq]) == PAWN) break;
             }
         }
         int n = 0;
-        for (int step : KING_STEPS) n += Line(q, step, occupied).empty_squares();
+        for (int step : KING_STEPS) first_piece(q, step, &n);
         mobility_total += QUEEN_MOBILITY_WEIGHT * n;
         value += queen_square[c][q];
     }
     return value;
-}
-
-int bishop_terms(int s)
-{
-    return bishop_terms(s, occupied_map());
-}
-
-int rook_terms(int s)
-{
-    return rook_terms(s, occupied_map());
-}
-
-int queen_terms(int s)
-{
-    return queen_terms(s, occupied_map());
 }

@@ -23,7 +23,3 @@ int bishop_terms(int s);
 // Rooks of s; reads both colours' pawn flags.
 int rook_terms(int s);
 int queen_terms(int s);
-// The same, with the map of the occupied squares (occupied_map() of lines.h) already taken.
-int bishop_terms(int s, uint64_t occupied);
-int rook_terms(int s, uint64_t occupied);
-int queen_terms(int s, uint64_t occupied);

@@ -137,7 +137,4 @@ void prefetch_next_cells()
     const int side = -trait;
     prefetch_line(&Hash_table[main_bucket_index(next.hash_key, side)]);
     prefetch_cell(&Eval_hash_table[eval_cell_index(next.hash_key, side)]);
-    // The pawn cell only when the move changes the pawns: otherwise it is the one just probed.
-    if (next.pawn_key.w[2] != etats[ply].pawn_key.w[2])
-        prefetch_cell(&Pawn_hash_table[next.pawn_key.w[2] & pawn_hash_mask]);
 }

@@ -13,8 +13,7 @@ int (*routine_named(const std::string& name))(int)
 {
     if (name == "knights") return knight_terms;
     if (name == "bishops") return bishop_terms;
-    if (name == "rooks") return rook_terms;
-    return queen_terms;
+    return name == "rooks" ? rook_terms : queen_terms;
 }
 
 // Each routine adds to the accumulators: they start at 1000, 7 (White) and 3 (Black).
