@@ -179,30 +179,42 @@ int history_bonus(const Node& n, Move m)
 
 // What the cheap ordering reads once per list rather than once per move: the countermoves of
 // the last move, the killers of this height and of two plies up (none above height 3: no move
-// word has all bits set), and the distances to the enemy king.
+// word has all bits set), and the distances to the enemy king. `paired` has bit (to & 63) set
+// for the destination square `to` of each of those six moves: a move whose bit is clear is none
+// of them, known after one test.
 struct QuietContext {
     MovePair counter;
     MovePair killer;
     MovePair old_killer;
     const uint8_t* king_distance;
+    uint64_t paired;
 };
+
+uint64_t pair_bits(const MovePair& p)
+{
+    return uint64_t{1} << (move_to(p.move1) & 63) | uint64_t{1} << (move_to(p.move2) & 63);
+}
 
 QuietContext quiet_context(const Node& n)
 {
     constexpr MovePair NONE{~Move{0}, ~Move{0}, 0, 0};
-    return QuietContext{countermoves[n.side][move_index_of(n.last)], killers[n.height],
-                        n.height >= 3 ? killers[n.height - 2] : NONE, distance[king_square(n.opp)]};
+    QuietContext q{countermoves[n.side][move_index_of(n.last)], killers[n.height],
+                   n.height >= 3 ? killers[n.height - 2] : NONE, distance[king_square(n.opp)], 0};
+    q.paired = pair_bits(q.counter) | pair_bits(q.killer) | pair_bits(q.old_killer);
+    return q;
 }
 
 int ordonne_score(const Node& n, const QuietContext& q, Move m)
 {
     int score = placement_gain(n, m);
-    if (in_pair(q.counter, m))
-        score += COUNTERMOVE_BONUS;
-    else if (in_pair(q.killer, m))
-        score += KILLER_BONUS;
-    else if (in_pair(q.old_killer, m))
-        score += OLD_KILLER_BONUS;
+    if ((q.paired >> (move_to(m) & 63)) & 1) {
+        if (in_pair(q.counter, m))
+            score += COUNTERMOVE_BONUS;
+        else if (in_pair(q.killer, m))
+            score += KILLER_BONUS;
+        else if (in_pair(q.old_killer, m))
+            score += OLD_KILLER_BONUS;
+    }
     const bool capture = move_captured(m) != NO_TYPE;
     if (!capture) score += history_bonus(n, m);
     const int contact = contact_check_bonus(n, m);
