@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "caches/caches.h"
+#include "core/types.h"
+
 // Flags per file and colour, set by the most advanced pawn of the file (0 for a file without
 // pawns of that colour).
 constexpr uint8_t PAWN_FLAG_ISOLATED = 1;     // no own pawn on either neighbouring file
@@ -37,6 +40,13 @@ inline bool any_passed_pawn(int c)
 }
 
 extern uint32_t pawn_probes, pawn_hits;
+
+// The pawn cache cell of the pawn structure with key `pawn_key`: the probe and every early
+// fetch name it here, so a fetch always loads the cell probed.
+inline PawnCell* pawn_cell(const Key96& pawn_key)
+{
+    return &Pawn_hash_table[pawn_key.w[2] & pawn_hash_mask];
+}
 
 // Structure + placement, from White's view, through the pawn cache.
 int evaluation_pions();
