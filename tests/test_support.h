@@ -53,13 +53,9 @@ std::string file_text(const std::filesystem::path& path);
 size_t entries_in(const std::filesystem::path& dir);
 
 // The rows of a table under tests/data: every line that is neither blank nor a '#' comment, cut
-// at each '|' into fields with the blanks around them removed.
+// at each '|' into fields with the blanks around them removed. A number field may go on to show
+// its arithmetic ("54 = 18 + 20 + 16"), which std::stoi leaves aside.
 std::vector<std::vector<std::string>> data_rows(const std::string& name);
-// A number field, which may go on to show its arithmetic: "54 = 18 + 20 + 16".
-inline int data_value(const std::string& field)
-{
-    return std::stoi(field);
-}
 
 // Runs a shell command in `dir` with `input` as its whole standard input: its exit status (-1
 // when it did not exit) and everything it wrote on both outputs.

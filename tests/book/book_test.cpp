@@ -12,8 +12,7 @@
 #include <sstream>
 #include <tuple>
 
-#include "core/makemove.h"
-#include "frontend/startup.h"
+#include "core/run_settings.h"
 #include "movegen/notation.h"
 #include "test_support.h"
 

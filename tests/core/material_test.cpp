@@ -7,7 +7,6 @@
 
 #include <string>
 
-#include "core/board.h"
 #include "test_support.h"
 
 namespace {

@@ -123,21 +123,3 @@ inline std::string describe_move(Move m)
                   square_name(move_to(m)), static_cast<unsigned>(m));
     return text;
 }
-
-// make_move and unmake_move, followed by the consistency check when QUARVELIN_CHECK_MOVES is
-// defined (as in the Debug build). Both capture stdout: never call them inside capture_stdout.
-inline void checked_make(Move m)
-{
-    make_move(m);
-#ifdef QUARVELIN_CHECK_MOVES
-    EXPECT_EQ(consistency_errors(), "") << "after make_move " << describe_move(m);
-#endif
-}
-
-inline void checked_unmake(Move m)
-{
-    unmake_move(m);
-#ifdef QUARVELIN_CHECK_MOVES
-    EXPECT_EQ(consistency_errors(), "") << "after unmake_move " << describe_move(m);
-#endif
-}

@@ -12,17 +12,9 @@
 
 namespace {
 
-int sq(const char* name)
-{
-    return square_named(name);
-}
 bool board(int s)
 {
     return s >= 21 && s <= 98 && s % 10 >= 1 && s % 10 <= 8;
-}
-int sign(int v)
-{
-    return (v > 0) - (v < 0);
 }
 
 // The queen-line step from a to b; 0 when they share no line.
@@ -30,7 +22,7 @@ int line_step(int a, int b)
 {
     const int df = b / 10 - a / 10, dr = b % 10 - a % 10;
     if (a == b || (df != 0 && dr != 0 && std::abs(df) != std::abs(dr))) return 0;
-    return 10 * sign(df) + sign(dr);
+    return 10 * ((df > 0) - (df < 0)) + (dr > 0) - (dr < 0);
 }
 
 }  // namespace
@@ -38,16 +30,16 @@ int line_step(int a, int b)
 TEST(Tables, MoveIndexNumbersQueenAndKnightPairsInWalkOrder)
 {
     engine_init_for_tests();
-    const int a1 = sq("a1") * 128;
-    const int examples[][2] = {{a1 + sq("a2"), 1},
-                               {a1 + sq("a8"), 7},
-                               {a1 + sq("b1"), 8},
-                               {a1 + sq("b2"), 15},
-                               {a1 + sq("b3"), 22},
-                               {a1 + sq("c2"), 23},
-                               {sq("a2") * 128 + sq("a3"), 24},
-                               {a1 + sq("c4"), 0},
-                               {sq("h8") * 128 + sq("f7"), 1792}};
+    const int a1 = square_named("a1") * 128;
+    const int examples[][2] = {{a1 + square_named("a2"), 1},
+                               {a1 + square_named("a8"), 7},
+                               {a1 + square_named("b1"), 8},
+                               {a1 + square_named("b2"), 15},
+                               {a1 + square_named("b3"), 22},
+                               {a1 + square_named("c2"), 23},
+                               {square_named("a2") * 128 + square_named("a3"), 24},
+                               {a1 + square_named("c4"), 0},
+                               {square_named("h8") * 128 + square_named("f7"), 1792}};
     for (const auto& e : examples) EXPECT_EQ(move_index[e[0]], e[1]) << e[0];
     std::set<int> seen;
     for (int from = 0; from < 128; ++from)
@@ -73,14 +65,17 @@ TEST(Tables, DirectionGivesTheStepAlongCommonLines)
 TEST(Tables, BandStepEdgeAndDiagonalApproach)
 {
     engine_init_for_tests();
-    const int e5 = sq("e5") * 100;
+    const int e5 = square_named("e5") * 100;
     const std::pair<const char*, int> steps[] = {{"d8", -1}, {"c6", 10}, {"d6", -1}, {"f4", 1},
                                                  {"d5", 10}, {"g7", 0},  {"e5", 0}};
-    for (const auto& [s, step] : steps) EXPECT_EQ(band_step[e5 + sq(s)], step) << s;
-    const std::pair<const char*, int> edges[] = {
-        {"d8", sq("d8")}, {"c6", sq("a6")}, {"d6", 0}, {"f2", sq("f1")}, {"g7", 0}};
-    for (const auto& [s, edge] : edges) EXPECT_EQ(band_edge[e5 + sq(s)], edge) << s;
-    EXPECT_EQ(diagonal_approach[sq("e5") * 100 + sq("h7")], 11);
-    EXPECT_EQ(diagonal_approach[sq("e5") * 100 + sq("c6")], 0);
-    EXPECT_EQ(diagonal_approach[sq("a2") * 100 + sq("d1")], 9);
+    for (const auto& [s, step] : steps) EXPECT_EQ(band_step[e5 + square_named(s)], step) << s;
+    const std::pair<const char*, int> edges[] = {{"d8", square_named("d8")},
+                                                 {"c6", square_named("a6")},
+                                                 {"d6", 0},
+                                                 {"f2", square_named("f1")},
+                                                 {"g7", 0}};
+    for (const auto& [s, edge] : edges) EXPECT_EQ(band_edge[e5 + square_named(s)], edge) << s;
+    EXPECT_EQ(diagonal_approach[square_named("e5") * 100 + square_named("h7")], 11);
+    EXPECT_EQ(diagonal_approach[square_named("e5") * 100 + square_named("c6")], 0);
+    EXPECT_EQ(diagonal_approach[square_named("a2") * 100 + square_named("d1")], 9);
 }

@@ -8,7 +8,6 @@
 #include "core/makemove.h"
 #include "core/repetition.h"
 #include "frontend/display.h"
-#include "frontend/gameend.h"
 #include "test_support.h"
 
 namespace {

@@ -25,7 +25,7 @@ TEST(EndgameTerms, HandComputedPositions)
     for (const auto& row : rows) {
         ASSERT_EQ(setup_fen(row[2]), 0) << row[2];
         evaluation_pions();  // publishes the pawn flags, as the evaluation does first
-        EXPECT_EQ(term_named(row[0])(data_value(row[1])), data_value(row[3])) << row[2];
+        EXPECT_EQ(term_named(row[0])(std::stoi(row[1])), std::stoi(row[3])) << row[2];
     }
 }
 

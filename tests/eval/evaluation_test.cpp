@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include "eval/endgame.h"
-#include "eval/kingsafety.h"
 #include "eval/pawns.h"
 #include "test_support.h"
 

@@ -9,7 +9,6 @@
 #include <sstream>
 #include <string>
 
-#include "core/board.h"
 #include "core/makemove.h"
 #include "test_support.h"
 

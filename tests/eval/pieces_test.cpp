@@ -28,10 +28,10 @@ TEST(PieceTerms, HandComputedValuesAddedToTheAccumulators)
         mobility_total = 1000;
         penalty[1] = 7;
         penalty[0] = 3;
-        EXPECT_EQ(routine_named(row[0])(data_value(row[1])), data_value(row[3]));
-        EXPECT_EQ(mobility_total, 1000 + data_value(row[4]));
-        EXPECT_EQ(penalty[1], 7 + data_value(row[5]));
-        EXPECT_EQ(penalty[0], 3 + data_value(row[6]));
+        EXPECT_EQ(routine_named(row[0])(std::stoi(row[1])), std::stoi(row[3]));
+        EXPECT_EQ(mobility_total, 1000 + std::stoi(row[4]));
+        EXPECT_EQ(penalty[1], 7 + std::stoi(row[5]));
+        EXPECT_EQ(penalty[0], 3 + std::stoi(row[6]));
     }
 }
 

@@ -6,14 +6,11 @@
 
 #include <filesystem>
 #include <regex>
-#include <sstream>
 #include <tuple>
 
 #include "book/book.h"
-#include "core/makemove.h"
+#include "core/run_settings.h"
 #include "frontend/book_editor.h"
-#include "frontend/startup.h"
-#include "movegen/notation.h"
 #include "search/clock.h"
 #include "search/root.h"
 #include "test_support.h"

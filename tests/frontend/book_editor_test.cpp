@@ -8,15 +8,11 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "book/book.h"
 #include "core/board.h"
-#include "core/makemove.h"
-#include "core/setup.h"
-#include "frontend/startup.h"
+#include "core/run_settings.h"
 #include "full_disk.h"
-#include "movegen/notation.h"
 #include "test_support.h"
 
 namespace {

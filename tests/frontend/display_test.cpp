@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/board.h"
 #include "frontend/commands.h"
 #include "test_support.h"
 

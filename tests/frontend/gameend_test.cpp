@@ -1,6 +1,6 @@
 // The game-end test in each of its outcomes (tests/data) and in its order (insufficient material,
-// mate, the fifty-move rule, repetition, stalemate), the rights that make two positions differ, the
-// repetition count's root rule, and the exact text of the saved game with a failed write.
+// mate, the fifty-move rule, repetition, stalemate), the rights that make two positions differ,
+// and the exact text of the saved game with a failed write.
 #include "frontend/gameend.h"
 
 #include <gtest/gtest.h>
@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "core/board.h"
+#include "core/game.h"
 #include "core/makemove.h"
-#include "frontend/settings.h"
 #include "full_disk.h"
 #include "movegen/notation.h"
 #include "test_support.h"
@@ -79,18 +79,6 @@ TEST(GameEnd, FiftyMovesComesBeforeRepetitionButNotBeforeMate)
     unmake_move(etats[ply - 1].coup);
     play({"f1f8"});
     EXPECT_EQ(game_end_test(), GAME_WHITE_MATES);
-}
-
-TEST(GameEnd, ThirdOccurrenceIsARepetitionDraw)
-{
-    ASSERT_EQ(setup_fen(START), 0);
-    play({"g1f3", "g8f6", "f3g1", "f6g8"});
-    EXPECT_EQ(game_end_test(), GAME_IN_PROGRESS);
-    EXPECT_EQ(repetition_count(), 2);
-    root_ply = 0;  // inside a search rooted before the first occurrence, once is enough
-    EXPECT_EQ(repetition_count(), 3);
-    play({"g1f3", "g8f6", "f3g1", "f6g8"});
-    EXPECT_EQ(game_end_test(), GAME_REPETITION);
 }
 
 // Castling and en-passant rights are part of the position: occurrences that differ in them

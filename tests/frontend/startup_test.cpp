@@ -8,7 +8,6 @@
 
 #include <climits>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -16,16 +15,6 @@
 #include "test_support.h"
 
 namespace {
-
-// The program run in a scratch folder with `input` as its whole standard input: its exit
-// status and output lines.
-std::pair<int, std::vector<std::string>> run_engine(const std::string& args,
-                                                    const std::string& input)
-{
-    const ScratchDir dir;
-    const CommandRun run = run_command(dir.dir, "timeout 60 " QUARVELIN_BINARY " " + args, input);
-    return {run.status, lines_of(run.out)};
-}
 
 using Lines = std::vector<std::string>;
 
@@ -78,8 +67,11 @@ TEST(StartupProcess, FirstLinesAndExitStatus)
     };
     for (const auto& [args, input, expected] : cases) {
         SCOPED_TRACE(std::string("arguments \"") + args + "\", input " + input.substr(0, 20));
-        const auto [status, lines] = run_engine(args, input);
-        EXPECT_EQ(status, 0);
+        const ScratchDir dir;
+        const CommandRun run =
+            run_command(dir.dir, std::string("timeout 60 " QUARVELIN_BINARY " ") + args, input);
+        EXPECT_EQ(run.status, 0);
+        const std::vector<std::string> lines = lines_of(run.out);
         ASSERT_GE(lines.size(), expected.size());
         for (size_t i = 0; i < expected.size(); ++i) {
             if (expected[i] == SPEED)

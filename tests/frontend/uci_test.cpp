@@ -7,6 +7,7 @@
 #include <regex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "test_support.h"
 
@@ -14,13 +15,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Started with or without the "uci" argument; the handshake is sent and its end awaited.
 struct Uci : ChildEngine {
-    explicit Uci(const char* book = nullptr, const char* first = "uci")
-        : ChildEngine({first, "H8"}, book)
-    {
-    }
-    // Sends the handshake and waits for its end.
-    void ready()
+    explicit Uci(const char* book = nullptr, std::vector<std::string> args = {"uci", "H8"})
+        : ChildEngine(args, book)
     {
         send("uci\nisready\n");
         expect("uciok");
@@ -33,60 +31,62 @@ struct Uci : ChildEngine {
         expect(pattern, seconds);
         return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
     }
+    // Ends the program by "quit": its exit status.
+    int quit()
+    {
+        send("quit\n");
+        return finish();
+    }
 };
 
-const std::string BESTMOVE = "bestmove [a-h][1-8][a-h][1-8][qrbn]?( ponder [a-h][1-8][a-h][1-8][qrbn]?)?\n";
+const std::string BESTMOVE =
+    "bestmove [a-h][1-8][a-h][1-8][qrbn]?( ponder [a-h][1-8][a-h][1-8][qrbn]?)?\n";
 
 }  // namespace
 
+// Also without the argument, the first word "uci" starts the protocol.
 TEST(UciSession, HandshakeOptionsAndNoOtherOutput)
 {
-    Uci e;
-    e.ready();
-    e.send("quit\n");
-    EXPECT_EQ(e.finish(), 0);
-    EXPECT_EQ(e.out,
-              "id name Quarvelin\nid author Ardoiseaux\n"
-              "option name Hash type spin default 128 min 0 max 65536\n"
-              "option name Ponder type check default false\n"
-              "option name OwnBook type check default true\n"
-              "option name BookFile type string default bibli.bok\n"
-              "option name Clear Hash type button\nuciok\nreadyok\n");
-}
-
-TEST(UciSession, BareProgramEntersUciOnItsFirstWord)
-{
-    ChildEngine e({"H8"});
-    e.send("uci\nisready\nquit\n");
-    EXPECT_EQ(e.finish(), 0);
-    EXPECT_TRUE(e.out.rfind("id name Quarvelin\n", 0) == 0) << e.out;
-    EXPECT_NE(e.out.find("uciok\nreadyok\n"), std::string::npos) << e.out;
+    for (const auto& args : {std::vector<std::string>{"uci", "H8"}, {"H8"}}) {
+        Uci e(nullptr, args);
+        EXPECT_EQ(e.quit(), 0);
+        EXPECT_EQ(e.out,
+                  "id name Quarvelin\nid author Ardoiseaux\n"
+                  "option name Hash type spin default 128 min 0 max 65536\n"
+                  "option name Ponder type check default false\n"
+                  "option name OwnBook type check default true\n"
+                  "option name BookFile type string default bibli.bok\n"
+                  "option name Clear Hash type button\nuciok\nreadyok\n");
+    }
 }
 
 TEST(UciSession, DepthSearchReportsEveryIterationAndAMoveWithItsReply)
 {
     Uci e;
-    e.ready();
-    e.send("setoption name OwnBook value false\nucinewgame\nposition startpos moves e2e4 e7e5\n"
-           "go depth 5\n");
-    e.expect("info depth 1 seldepth \\d+ score cp -?\\d+ nodes \\d+ nps \\d+ time \\d+ hashfull \\d+ pv");
-    e.expect("info depth 5 seldepth \\d+ score cp -?\\d+ nodes \\d+ nps \\d+ time \\d+ hashfull \\d+ pv( [a-h][1-8][a-h][1-8])+\n");
+    e.send(
+        "setoption name OwnBook value false\nucinewgame\nposition startpos moves e2e4 e7e5\n"
+        "go depth 5\n");
+    e.expect(
+        "info depth 1 seldepth \\d+ score cp -?\\d+ nodes \\d+ nps \\d+ time \\d+ hashfull \\d+ "
+        "pv");
+    e.expect(
+        "info depth 5 seldepth \\d+ score cp -?\\d+ nodes \\d+ nps \\d+ time \\d+ hashfull \\d+ "
+        "pv( [a-h][1-8][a-h][1-8])+\n");
     e.expect("\n" + BESTMOVE);
     EXPECT_EQ(e.out.find("info depth 6"), std::string::npos);
     // searchmoves: only the listed moves are searched, here a poor one.
     e.send("position startpos\ngo depth 3 searchmoves a2a3 h2h3\n");
     e.expect("\nbestmove (a2a3|h2h3)");
-    e.send("quit\n");
-    EXPECT_EQ(e.finish(), 0);
+    EXPECT_EQ(e.quit(), 0);
     // Nothing but the protocol's lines.
-    EXPECT_FALSE(std::regex_search(e.out, std::regex("(^|\n)(move |feature|Temps|Estimated|[A-Z][a-z]+ :)")))
+    EXPECT_FALSE(
+        std::regex_search(e.out, std::regex("(^|\n)(move |feature|Temps|Estimated|[A-Z][a-z]+ :)")))
         << e.out;
 }
 
 TEST(UciSession, MateInOneIsScoredAsAMate)
 {
     Uci e;
-    e.ready();
     e.send("position fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1\ngo depth 3\n");
     e.expect("score mate 1 ");
     e.expect("bestmove a1a8\n");
@@ -94,14 +94,12 @@ TEST(UciSession, MateInOneIsScoredAsAMate)
     e.send("position fen 8/8/8/8/8/6k1/P4q2/7K w - - 0 1\ngo depth 3\n");
     e.expect("score mate -1 ");
     e.expect("bestmove a2a[34]");
-    e.send("quit\n");
-    EXPECT_EQ(e.finish(), 0);
+    EXPECT_EQ(e.quit(), 0);
 }
 
 TEST(UciSession, ReadyDuringASearchAndStopAtOnce)
 {
     Uci e;
-    e.ready();
     e.send("setoption name OwnBook value false\nposition startpos\ngo infinite\n");
     e.expect("info depth 3 ");
     e.send("isready\n");
@@ -111,16 +109,15 @@ TEST(UciSession, ReadyDuringASearchAndStopAtOnce)
     EXPECT_EQ(e.out.find("bestmove"), std::string::npos);
     e.send("stop\n");
     EXPECT_LT(e.wait_ms(BESTMOVE), 1000);
-    e.send("quit\n");
-    EXPECT_EQ(e.finish(), 0);
+    EXPECT_EQ(e.quit(), 0);
 }
 
 TEST(UciSession, MoveTimeAndAClockWithLittleTimeLeft)
 {
     Uci e;
-    e.ready();
-    e.send("setoption name OwnBook value false\nposition startpos moves d2d4 d7d5 c2c4\n"
-           "go movetime 500\n");
+    e.send(
+        "setoption name OwnBook value false\nposition startpos moves d2d4 d7d5 c2c4\n"
+        "go movetime 500\n");
     const long long spent = e.wait_ms(BESTMOVE);
     EXPECT_GT(spent, 300);
     EXPECT_LT(spent, 2500);
@@ -131,16 +128,15 @@ TEST(UciSession, MoveTimeAndAClockWithLittleTimeLeft)
     const long long last = e.wait_ms(BESTMOVE, 30);
     EXPECT_GT(last, 600);
     EXPECT_LT(last, 4000);
-    e.send("quit\n");
-    EXPECT_EQ(e.finish(), 0);
+    EXPECT_EQ(e.quit(), 0);
 }
 
 TEST(UciSession, PonderHitTurnsThePonderSearchIntoTheEnginesOwn)
 {
     Uci e;
-    e.ready();
-    e.send("setoption name Ponder value true\nsetoption name OwnBook value false\n"
-           "position startpos moves e2e4 c7c5 g1f3\ngo ponder wtime 2000 btime 2000\n");
+    e.send(
+        "setoption name Ponder value true\nsetoption name OwnBook value false\n"
+        "position startpos moves e2e4 c7c5 g1f3\ngo ponder wtime 2000 btime 2000\n");
     e.expect("info depth 2 ");
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_EQ(e.out.find("bestmove"), std::string::npos);  // pondering until told
@@ -153,19 +149,18 @@ TEST(UciSession, PonderHitTurnsThePonderSearchIntoTheEnginesOwn)
     e.expect("info depth \\d+ ");
     e.send("stop\n");
     EXPECT_LT(e.wait_ms(BESTMOVE), 1000);
-    e.send("quit\n");
-    EXPECT_EQ(e.finish(), 0);
+    EXPECT_EQ(e.quit(), 0);
 }
 
 TEST(UciSession, BadInputIsReportedAndThePositionStaysLegal)
 {
     Uci e;
-    e.ready();
-    e.send("position fen 8/8/8/8/8/8/8/8 w - - 0 1\n"
-           "position fen this is not a fen\n"
-           "position startpos moves e2e4 e7e5 e1e3 g1f3\n"
-           "position\nposition sideways\nsetoption name Hash value -5\nsetoption\n"
-           "setoption name Nonsense value 3\nfrobnicate\ngo depth\n");
+    e.send(
+        "position fen 8/8/8/8/8/8/8/8 w - - 0 1\n"
+        "position fen this is not a fen\n"
+        "position startpos moves e2e4 e7e5 e1e3 g1f3\n"
+        "position\nposition sideways\nsetoption name Hash value -5\nsetoption\n"
+        "setoption name Nonsense value 3\nfrobnicate\ngo depth\n");
     e.expect("info string position refused");
     e.expect("info string invalid FEN");
     e.expect("info string illegal move e1e3");
@@ -186,7 +181,6 @@ TEST(UciSession, BadInputIsReportedAndThePositionStaysLegal)
 TEST(UciSession, EndOfInputDuringAnInfiniteSearchEndsTheProgram)
 {
     Uci e;
-    e.ready();
     e.send("position startpos\ngo infinite\n");
     e.expect("info depth 2 ");
     const auto start = Clock::now();
@@ -197,7 +191,6 @@ TEST(UciSession, EndOfInputDuringAnInfiniteSearchEndsTheProgram)
 TEST(UciSession, TheBookAnswersAtOnceUnlessSwitchedOff)
 {
     Uci e(QUARVELIN_BOOK_FILE);
-    e.ready();
     e.send("position startpos\ngo wtime 60000 btime 60000\n");
     // Any first move of the default book's lines; no search line shows it came from the book.
     e.expect("\nbestmove (e2e4|d2d4|c2c4|g1f3|f2f4|g2g3|b2b3)");
@@ -206,6 +199,5 @@ TEST(UciSession, TheBookAnswersAtOnceUnlessSwitchedOff)
     e.expect("info depth 2 ");
     e.send("setoption name BookFile value missing.bok\n");
     e.expect("info string no opening book in missing.bok");
-    e.send("quit\n");
-    EXPECT_EQ(e.finish(), 0);
+    EXPECT_EQ(e.quit(), 0);
 }

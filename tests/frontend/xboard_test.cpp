@@ -4,11 +4,7 @@
 #include "frontend/xboard.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <csignal>
 #include <random>
 #include <regex>
 
@@ -25,12 +21,11 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 const std::string MOVE = "\nmove [a-h][1-8][a-h][1-8][QRBN]?\n";
 
 struct Engine : ChildEngine {
-    // Runs in a scratch folder with no book file, or with `book` as its bibli.bok.
-    explicit Engine(const char* book = nullptr) : ChildEngine({"H8"}, book)
+    // Runs in a scratch folder with no book file.
+    Engine() : ChildEngine({"H8"})
     {
         send("xboard\nprotover 2\n");
     }
@@ -206,26 +201,4 @@ TEST(XboardSettings, ClockUpdatesSaturateBeforeScaling)
                   std::string("Mise a jour temps ") + printed);
     EXPECT_EQ(pendule[BLACK].remaining, INT32_MAX);
     engine_colours = ENGINE_NONE;
-}
-
-TEST(XboardSession, TheDefaultBookAnswersTheFirstMoves)
-{
-    // From the built book: the book line lists the position's book moves with their chances,
-    // and the move played is one of them, made at once without a search.
-    engine_init_for_tests();
-    Engine e(QUARVELIN_BOOK_FILE);
-    for (const char* script : {"new\ngo\n", "force\nnew\ne2e4\n"}) {
-        e.send(script);
-        const std::string line = e.expect("\n0 0 0 0 \\( ([^ ]+ \\{[0-9]+\\} )+\\)\n");
-        const std::string played = e.expect(MOVE).substr(6, 4);
-        setup_fen(std::string(script)[0] == 'n'
-                      ? START
-                      : "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1");
-        const Move m = text_to_move(played.c_str());
-        ASSERT_NE(m, NULL_MOVE) << played;
-        EXPECT_NE(line.find(std::string(" ") + move_to_text(m, false) + " {"), std::string::npos)
-            << played << " not in" << line;
-    }
-    EXPECT_EQ(count(e.out, "\n 1 "), 0) << e.out;
-    EXPECT_EQ(e.finish(), 0);
 }

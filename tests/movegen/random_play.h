@@ -5,7 +5,6 @@
 #pragma once
 
 #include <algorithm>
-#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>

@@ -1,8 +1,7 @@
-// The clock modes under a stub clock: set_level's records and operations, each allocation on
-// both sides of its thresholds, the extensions and their bounds, the poll's stops (budget, the
-// fail-low extension, the minimum depth, the fixed limits), the iteration test, the charges with
-// the refill at the control, and a ponder hit's new budget and stop ratio. Every field is
-// asserted on its own.
+// The clock modes under a stub clock: set_level's records, each allocation on both sides of its
+// thresholds, the extensions and their bounds, the poll's stops (budget, fail-low extension,
+// minimum depth, fixed limits), the iteration test, the charges with the refill at the control,
+// and a ponder hit's new budget and stop ratio. Every field is asserted on its own.
 #include "search/clock.h"
 
 #include <gtest/gtest.h>
@@ -49,29 +48,22 @@ struct ClockTest : testing::Test {
     }
 };
 
-TEST_F(ClockTest, SetLevelFillsBothRecordsAndPicksTheModesOperations)
+// The mode's operations are proven by the allocations and extensions below.
+TEST_F(ClockTest, SetLevelFillsBothRecordsAndPicksTheMode)
 {
-    const struct {
-        int moves, base, increment, mode, stored_moves;
-        int32_t (*allocate)(int, int);
-        int32_t (*extend)(int);
-    } cases[] = {
-        {40, 300, 0, TC_MOVES, 40, alloc_moves, extend_control},
-        {40, 300, 5, TC_MOVES, 40, alloc_moves, extend_control},  // moves decide first
-        {0, 300, 0, TC_GAME, 0, alloc_game, extend_game},
-        {-3, 300, 0, TC_GAME, 0, alloc_game, extend_game},
-        {0, 60, 2, TC_INCREMENT, 0, alloc_increment, extend_control},
-    };
-    for (const auto& c : cases) {
+    const int cases[][5] = {// moves, base, increment, mode, moves stored
+                            {40, 300, 0, TC_MOVES, 40},
+                            {40, 300, 5, TC_MOVES, 40},  // moves decide first
+                            {0, 300, 0, TC_GAME, 0},
+                            {-3, 300, 0, TC_GAME, 0},
+                            {0, 60, 2, TC_INCREMENT, 0}};
+    for (const auto& [moves, base, increment, mode, stored_moves] : cases) {
         min_depth = 3, max_depth = 4;
-        set_level(c.moves, c.base, c.increment);
-        EXPECT_EQ(std::tuple(time_control_mode, min_depth, max_depth), std::tuple(c.mode, 5, 42));
-        EXPECT_EQ(time_operations.allocate, c.allocate);
-        EXPECT_EQ(time_operations.extend, c.extend);
-        EXPECT_EQ(time_operations.iteration_over, iteration_time_test);
+        set_level(moves, base, increment);
+        EXPECT_EQ(std::tuple(time_control_mode, min_depth, max_depth), std::tuple(mode, 5, 42));
         for (const Pendule& p : pendule)
             EXPECT_EQ(std::tuple(p.moves_per_control, p.base, p.increment, p.remaining),
-                      std::tuple(c.stored_moves, 1000 * c.base, 1000 * c.increment, 1000 * c.base));
+                      std::tuple(stored_moves, 1000 * base, 1000 * increment, 1000 * base));
     }
     clear_clocks();
     EXPECT_EQ(time_operations.allocate, nullptr);
@@ -299,11 +291,10 @@ TEST_F(ClockTest, PonderHitAllocatesAfreshAndStopsPastOneAndAHalfBudgets)
         EXPECT_EQ(search_stopped, 0);
         answer = InputVerdict::PONDER_HIT;
         capture_stdout(poll);
-        EXPECT_EQ(search_stopped, stops ? 1 : 0) << searched;
-        EXPECT_EQ(ponder_hit, 1);
-        EXPECT_EQ(ponder_search, 0);
-        EXPECT_EQ(clock_start, stub_now);
-        EXPECT_EQ(move_allocation, mode == TC_GAME ? 7500 : 1);
+        EXPECT_EQ(
+            std::tuple(search_stopped, ponder_hit, ponder_search, clock_start, move_allocation),
+            std::tuple(stops, 1, 0, stub_now, mode == TC_GAME ? 7500 : 1))
+            << searched;
     }
     answer = InputVerdict::STOP;
     search_stopped = 0;

@@ -67,7 +67,7 @@ TEST_F(Ordering, ScoresFromThePositionAlone)
         void (*routine)(int) = row[0] == "plain"      ? ordonne
                                : row[0] == "evasions" ? ordonne_evasions
                                                       : ordonne_captures;
-        EXPECT_EQ(scored(routine, 1, row[2].c_str(), row[3].c_str()), data_value(row[4]))
+        EXPECT_EQ(scored(routine, 1, row[2].c_str(), row[3].c_str()), std::stoi(row[4]))
             << row[1] << " " << row[2] << row[3];
     }
 }

@@ -12,7 +12,6 @@
 #include "core/repetition.h"
 #include "core/verify.h"
 #include "eval/evaluation.h"
-#include "frontend/settings.h"
 #include "movegen/movegen.h"
 #include "movegen/notation.h"
 #include "search/hash.h"

@@ -1,8 +1,7 @@
-// The full-width search below a root on built positions: draws and mates, the extension rules,
-// the pair update and what a cutoff feeds, and each pruning, reduction and extension rule on
-// both sides of its threshold. The depth a child was searched to is read from the transposition
-// table: a cell planted for the child answers a search of its depth or less at once and is
-// overwritten by a deeper one.
+// The full-width search on built positions: draws, mates, the pair update, what a cutoff feeds,
+// and each pruning, reduction and extension rule on both sides of its threshold. A child's
+// search depth is read from the table: a cell planted for it answers a search of its depth or
+// less at once and is overwritten by a deeper one.
 #include "search/search.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +15,6 @@
 #include "core/makemove.h"
 #include "core/repetition.h"
 #include "core/run_settings.h"
-#include "frontend/settings.h"
 #include "movegen/movegen.h"
 #include "movegen/notation.h"
 #include "search/clock.h"
@@ -84,13 +82,6 @@ void plant_after(Move m, int score, uint32_t depth_field, uint32_t bound)
     m ? unmake_move(m) : unmake_null_move();
 }
 
-int count_children_at(const std::vector<Move>& moves, int depth_field)
-{
-    int n = 0;
-    for (Move m : moves) n += depth_after(m) == depth_field;
-    return n;
-}
-
 // Late moves are reduced from the third reducible one on, two plies at once, when the node is at
 // least two plies deep and two levels off the principal variation; a capture never is. Children
 // at depth 0 meet a planted bound: a lower one fails the reduced search low, and the move stays
@@ -114,7 +105,8 @@ TEST_F(SearchTest, LateMoveReductions)
         }
         ASSERT_GE(quiet, 10);
         Search(300, 301, 1, 120, off_pv);
-        const int shallow = count_children_at(moves, FULL);
+        int shallow = 0;
+        for (Move m : moves) shallow += depth_after(m) == int(FULL);
         EXPECT_EQ(shallow, reduced ? quiet - 2 : 0) << off_pv;
         EXPECT_EQ(depth_after(text_to_move("g2h3")), int(FULL | 60));  // the capture
     }
@@ -302,10 +294,9 @@ TEST_F(SearchTest, HistoryTries)
         const HistoryEntry h_first = history[side][move_index_of(first)];
         const HistoryEntry h_best = history[side][move_index_of(best)];
         const bool quiet = move_captured(best) == 0;
-        EXPECT_EQ(h_best.tries, quiet ? 1u : 0u) << best_text;
-        EXPECT_EQ(h_best.cutoffs, quiet ? 1u : 0u) << best_text;
-        EXPECT_EQ(h_first.tries, quiet && cut ? 1u : 0u) << best_text << beta;
-        EXPECT_EQ(h_first.cutoffs, 0u);
+        EXPECT_EQ(std::tuple(h_best.tries, h_best.cutoffs, h_first.tries, h_first.cutoffs),
+                  std::tuple(quiet, quiet, quiet && cut, 0u))
+            << best_text << beta;
         uint32_t cutoffs = 0;
         for (const HistoryEntry& e : history[side]) cutoffs += e.cutoffs;
         EXPECT_EQ(cutoffs, quiet ? 1u : 0u);
@@ -384,9 +375,8 @@ TEST_F(SearchTest, UpdatePairPromotesTheMoreFrequentMove)
     MovePair p{};
     for (const auto& [m, want] : steps) {
         update_pair(&p, m);
-        EXPECT_TRUE(p.move1 == want.move1 && p.move2 == want.move2 && p.count1 == want.count1 &&
-                    p.count2 == want.count2)
-            << p.move1 << " " << p.move2 << " " << p.count1 << " " << p.count2;
+        EXPECT_EQ(std::tuple(p.move1, p.move2, p.count1, p.count2),
+                  std::tuple(want.move1, want.move2, want.count1, want.count2));
     }
     p = MovePair{A, B, 32767, 5};
     update_pair(&p, A);

@@ -7,11 +7,11 @@
 #include <string>
 
 #include "book/book.h"
-#include "frontend/settings.h"
-#include "frontend/startup.h"
+#include "core/run_settings.h"
 #include "platform/platform.h"
 #include "search/clock.h"
 #include "search/hash.h"
+#include "search/options.h"
 #include "search/root.h"
 #include "search/search_link.h"
 #include "signature_positions.h"

@@ -1,7 +1,6 @@
 // The book builder run as a user runs it, in a scratch directory: the records it writes for an
 // opening list and for games (checked record by record against keys computed by the engine),
 // its weights, its errors and warnings, and the default book the build makes with it.
-#include "tools/book_tool.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +12,6 @@
 #include <sstream>
 
 #include "book/book_file.h"
-#include "core/board.h"
 #include "core/makemove.h"
 #include "core/setup.h"
 #include "movegen/notation.h"

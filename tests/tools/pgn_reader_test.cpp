@@ -15,13 +15,17 @@ std::vector<PgnGame> games_of(const std::string& text, int max_moves = 100)
     return games;
 }
 
-std::string moves_of(const PgnGame& g)
+// "number@first line white-black [event] moves@line ... result", and "!problem" when there is one.
+std::string summary(const PgnGame& g)
 {
-    std::string s;
+    std::string s = std::to_string(g.number) + "@" + std::to_string(g.first_line) + " " + g.white +
+                    "-" + g.black + " [" + g.event + "] ";
     for (const PgnMove& m : g.moves) s += m.text + "@" + std::to_string(m.line) + " ";
-    return s;
+    return s + g.result + (g.problem.empty() ? "" : " !" + g.problem);
 }
 
+// A game without tags, a move glued to its number; a game without a result ends where the next
+// one's tags begin, and its tag stands in.
 TEST(PgnReader, TagsMovetextCommentsVariationsAndSeveralGames)
 {
     const auto games = games_of(
@@ -31,28 +35,16 @@ TEST(PgnReader, TagsMovetextCommentsVariationsAndSeveralGames)
         "exd4 (3... Nf6)) 3.Bb5 a6!? 4. Ba4 ?? 1-0\n"
         "1.d4 d5 2.c4 12...Nf6 *\n"
         "[Result \"0-1\"]\n1. f3 e5 2. g4\n[White \"Next\"]\n1. e4 1/2-1/2\n");
-    ASSERT_EQ(games.size(), 4u);
-    const PgnGame& g = games[0];
-    EXPECT_EQ(g.number, 1);
-    EXPECT_EQ(g.first_line, 2);
-    EXPECT_EQ(g.event, "First");
-    EXPECT_EQ(g.black, "Beta \"B\"");
-    EXPECT_EQ(moves_of(g), "e4@7 e5@8 Nf3@8 Nc6@8 Bb5@9 a6!?@9 Ba4@9 ");
-    EXPECT_EQ(g.result, "1-0");
-    EXPECT_EQ(g.problem, "");
-    EXPECT_EQ(pgn_game_name(g), "game 1 (Alpha - Beta \"B\")");
-    // A game without tags; a move glued to its number.
-    EXPECT_EQ(moves_of(games[1]), "d4@10 d5@10 c4@10 Nf6@10 ");
-    EXPECT_EQ(games[1].result, "*");
+    const std::vector<std::string> want = {
+        "1@2 Alpha-Beta \"B\" [First] e4@7 e5@8 Nf3@8 Nc6@8 Bb5@9 a6!?@9 Ba4@9 1-0",
+        "2@10 - [] d4@10 d5@10 c4@10 Nf6@10 *", "3@11 - [] f3@12 e5@12 g4@12 0-1",
+        "4@13 Next- [] e4@14 1/2-1/2"};
+    ASSERT_EQ(games.size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i) EXPECT_EQ(summary(games[i]), want[i]);
+    EXPECT_EQ(pgn_game_name(games[0]), "game 1 (Alpha - Beta \"B\")");
     EXPECT_EQ(pgn_game_name(games[1]), "game 2");
-    // A game without a result ends where the next one's tags begin; its tag stands in.
-    EXPECT_EQ(moves_of(games[2]), "f3@12 e5@12 g4@12 ");
-    EXPECT_EQ(games[2].result, "0-1");
-    EXPECT_EQ(games[3].white, "Next");
-    EXPECT_EQ(games[3].result, "1/2-1/2");
-
     // Only the first moves are kept when a limit is given.
-    EXPECT_EQ(moves_of(games_of("1. e4 e5 2. Nf3 Nc6 *", 3)[0]), "e4@1 e5@1 Nf3@1 ");
+    EXPECT_EQ(summary(games_of("1. e4 e5 2. Nf3 Nc6 *", 3)[0]), "1@1 - [] e4@1 e5@1 Nf3@1 *");
 }
 
 TEST(PgnReader, MalformedGamesCarryTheirProblem)
