@@ -185,9 +185,3 @@ int evalue_materiel()
     cell.score = static_cast<int16_t>(s);
     return s * trait;
 }
-
-int material_phase(int c)
-{
-    return nombre_pieces[c] + slot_count(piece_type[c][ROOK]) +
-           3 * slot_count(piece_type[c][QUEEN]);
-}

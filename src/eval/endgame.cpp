@@ -301,9 +301,11 @@ int endgame_king_activity(int s)
 int passed_pawns_with_pieces(int s)
 {
     const int c = colour_index(s), o = 1 - c;
+    if (!any_passed_pawn(c)) return 0;
     int sum = 0, extra = 0;
     for (int x = 1; x <= 8; ++x)
         if (passed_on_file(c, x)) sum += passed_pawn_with_pieces(s, x, &extra);
+    if (sum == 0) return extra;  // spares the division
     const int own = std::min(nombre_pieces[c], 8), opp = std::min(nombre_pieces[o], 8);
     return OWN_FACTOR[own] * sum / OPPONENT_DIVISOR[opp] + extra;
 }
@@ -311,6 +313,7 @@ int passed_pawns_with_pieces(int s)
 int passed_pawns_no_pieces(int s)
 {
     const int c = colour_index(s), o = 1 - c;
+    if (!any_passed_pawn(c)) return 0;
     const uint8_t own_pawn = colour_bit(s) | PAWN;
     int unstoppable = 0, sum = 0;
     for (int x = 1; x <= 8; ++x) {

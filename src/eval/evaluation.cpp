@@ -57,6 +57,7 @@ constexpr int PASSED_THREAT_NO_PIECES = 800;
 
 int passed_pawn_threats(int c, int o)
 {
+    if (!any_passed_pawn(o)) return 0;
     int cost = 0;
     for (int file = 1; file <= 8; ++file) {
         if ((pawn_file_flags(o, file) & PAWN_FLAG_PASSED) == 0) continue;

@@ -37,8 +37,7 @@ void king_side_shelter(int c)
 // The colour's castling rights as 2 = queen side, 1 = king side.
 int castling_rights(int c)
 {
-    const uint32_t roque = pos()->roque;
-    return static_cast<int>(c == WHITE ? (roque >> 2) & 3 : roque & 3);
+    return castling_rights_of(pos()->roque, c);
 }
 
 // The weight of each open file towards the king: the enemy's heavy pieces.
@@ -255,9 +254,8 @@ void king_shelter(int s)
     shelter_king_rank = rangee[king];
     shelter_king_file = colonne[king];
 
-    Key96 key = pos()->pawn_key ^ king_square_keys[case64[king]];
-    if (rights != 0) key ^= king_castle_keys[rights];
-    KingCell* cell = &King_hash_table[(key.w[2] & king_hash_mask) | static_cast<uint32_t>(c)];
+    Key96 key;
+    KingCell* cell = king_cell(pos()->pawn_key, king, rights, c, &key);
     ++king_probes;
     if (cell->key1 == key.w[0] && cell->key2 == key.w[1]) {
         ++king_hits;

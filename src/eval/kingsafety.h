@@ -5,6 +5,9 @@
 
 #include <cstdint>
 
+#include "caches/caches.h"
+#include "core/keys.h"
+#include "core/tables.h"
 #include "core/types.h"
 
 // Shelter results of the last shelter routine or cache hit: H shelter value (66 is full),
@@ -16,6 +19,23 @@ extern uint32_t king_probes, king_hits;
 // the king, a bishop behind the queen). Only the eight squares around the king examined last
 // are meaningful; each examination clears them before adding.
 extern uint32_t extra_attackers[BOARD_SIZE];
+
+// The two castling-right bits of colour index c in the record's `roque` (2 queen side, 1 king
+// side).
+inline int castling_rights_of(uint32_t roque, int c)
+{
+    return static_cast<int>(c == WHITE ? (roque >> 2) & 3 : roque & 3);
+}
+
+// The king cache cell of colour index c's king on `king` with castling rights `rights` over
+// the pawn structure `pawn_key`: the probe and every early fetch name it here. *key gets the
+// cell's key.
+inline KingCell* king_cell(const Key96& pawn_key, int king, int rights, int c, Key96* key)
+{
+    *key = pawn_key ^ king_square_keys[case64[king]];
+    if (rights != 0) *key ^= king_castle_keys[rights];
+    return &King_hash_table[(key->w[2] & king_hash_mask) | static_cast<uint32_t>(c)];
+}
 
 // The safety of colour s's king (+1 White, -1 Black), good for s when positive.
 int securite_roi(int s);

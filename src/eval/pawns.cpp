@@ -218,7 +218,7 @@ int evaluation_pions()
                              nombre_pions[WHITE] > 4 && nombre_pions[BLACK] > 4;
     ++pawn_probes;
     const Key96& key = pos()->pawn_key;
-    PawnCell* cell = &Pawn_hash_table[key.w[2] & pawn_hash_mask];
+    PawnCell* cell = pawn_cell(key);
     pawn_flags[BLACK] = cell->flags[BLACK];
     pawn_flags[WHITE] = cell->flags[WHITE];
 

@@ -4,6 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+
+#include "caches/caches.h"
+#include "core/types.h"
 
 // Flags per file and colour, set by the most advanced pawn of the file (0 for a file without
 // pawns of that colour).
@@ -26,7 +30,23 @@ inline uint8_t pawn_file_flags(int c, int file)
     return pawn_flags[c][file - 1];
 }
 
+// Whether colour index c has a passed pawn on any file, in one test of the eight flag bytes:
+// most positions have none, and the loops over the files can be skipped.
+inline bool any_passed_pawn(int c)
+{
+    uint64_t flags;
+    std::memcpy(&flags, pawn_flags[c], sizeof flags);
+    return (flags & 0x0101010101010101ULL * PAWN_FLAG_PASSED) != 0;
+}
+
 extern uint32_t pawn_probes, pawn_hits;
+
+// The pawn cache cell of the pawn structure with key `pawn_key`: the probe and every early
+// fetch name it here, so a fetch always loads the cell probed.
+inline PawnCell* pawn_cell(const Key96& pawn_key)
+{
+    return &Pawn_hash_table[pawn_key.w[2] & pawn_hash_mask];
+}
 
 // Structure + placement, from White's view, through the pawn cache.
 int evaluation_pions();

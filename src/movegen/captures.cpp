@@ -31,11 +31,22 @@ int victims_of_type(int w, int c, int type)
     return w;
 }
 
+// Whether colour index c has a pawn on its 7th rank: the most advanced pawn of some file stands
+// there. Eight independent reads, where the walk over the pawns reads each one's square.
+bool pawn_on_seventh(int c)
+{
+    const int seventh = c == WHITE ? 7 : 2;
+    bool any = false;
+    for (int file = 1; file <= 8; ++file) any |= pion_plus_avance[c][file] == seventh;
+    return any;
+}
+
 // Promotions of every own pawn on its 7th rank, lowest slot first, as given by `push`.
 template <typename Push>
 int promotions(int w, Push push)
 {
     const int c = colour_index(trait);
+    if (!pawn_on_seventh(c)) return w;
     const int f = trait;
     const uint8_t opp = opponent_bit();
     uint32_t pawns = piece_type[c][PAWN];

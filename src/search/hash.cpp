@@ -7,6 +7,8 @@
 
 #include "core/board.h"
 #include "eval/evaluation.h"
+#include "eval/kingsafety.h"
+#include "eval/pawns.h"
 #include "platform/platform.h"
 #include "search/search.h"
 
@@ -137,4 +139,12 @@ void prefetch_next_cells()
     const int side = -trait;
     prefetch_line(&Hash_table[main_bucket_index(next.hash_key, side)]);
     prefetch_cell(&Eval_hash_table[eval_cell_index(next.hash_key, side)]);
+    prefetch_cell(pawn_cell(next.pawn_key));
+    const Move m = etats[ply].coup;  // the move begun
+    const int mover = colour_index(trait);
+    for (int c = BLACK; c <= WHITE; ++c) {
+        const int king = c == mover && move_piece(m) == KING ? move_to(m) : king_square(c);
+        Key96 key;
+        prefetch_cell(king_cell(next.pawn_key, king, castling_rights_of(next.roque, c), c, &key));
+    }
 }

@@ -37,10 +37,10 @@ HashCell* hash_find();
 // The move stored for the current position, 0 when there is none.
 Move hash_best_move();
 
-// Between begin_move and finish_move: starts loading the main bucket and the evaluation cell of
-// the position to come, from the next record's key, so that the loads overlap the rest of the
-// move's work. (Fetching the pawn and king-safety cells too gained nothing clear in side-by-side
-// runs: those tables are an eighth of the size, and the cells cost two more key computations.)
+// Between begin_move and finish_move: starts loading the main bucket, the evaluation cell, the
+// pawn cell and both kings' safety cells of the position to come, from the next record's keys,
+// so that the loads overlap the rest of the move's work. Each index comes from the helper its
+// probe uses, so a fetch always names the cell probed.
 void prefetch_next_cells();
 
 // make_move(m) for a search that probes the position after m: its cells are fetched early.

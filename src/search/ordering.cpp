@@ -177,22 +177,50 @@ int history_bonus(const Node& n, Move m)
     return static_cast<int>(64 * uint64_t{h.cutoffs} / (uint64_t{h.tries} + 1));
 }
 
-int ordonne_score(const Node& n, Move m)
+// What the cheap ordering reads once per list rather than once per move: the countermoves of
+// the last move, the killers of this height and of two plies up (none above height 3: no move
+// word has all bits set), and the distances to the enemy king. `paired` has bit (to & 63) set
+// for the destination square `to` of each of those six moves: a move whose bit is clear is none
+// of them, known after one test.
+struct QuietContext {
+    MovePair counter;
+    MovePair killer;
+    MovePair old_killer;
+    const uint8_t* king_distance;
+    uint64_t paired;
+};
+
+uint64_t pair_bits(const MovePair& p)
+{
+    return uint64_t{1} << (move_to(p.move1) & 63) | uint64_t{1} << (move_to(p.move2) & 63);
+}
+
+QuietContext quiet_context(const Node& n)
+{
+    constexpr MovePair NONE{~Move{0}, ~Move{0}, 0, 0};
+    QuietContext q{countermoves[n.side][move_index_of(n.last)], killers[n.height],
+                   n.height >= 3 ? killers[n.height - 2] : NONE, distance[king_square(n.opp)], 0};
+    q.paired = pair_bits(q.counter) | pair_bits(q.killer) | pair_bits(q.old_killer);
+    return q;
+}
+
+int ordonne_score(const Node& n, const QuietContext& q, Move m)
 {
     int score = placement_gain(n, m);
-    if (is_countermove(n, m))
-        score += COUNTERMOVE_BONUS;
-    else if (in_pair(killers[n.height], m))
-        score += KILLER_BONUS;
-    else if (n.height >= 3 && in_pair(killers[n.height - 2], m))
-        score += OLD_KILLER_BONUS;
+    if ((q.paired >> (move_to(m) & 63)) & 1) {
+        if (in_pair(q.counter, m))
+            score += COUNTERMOVE_BONUS;
+        else if (in_pair(q.killer, m))
+            score += KILLER_BONUS;
+        else if (in_pair(q.old_killer, m))
+            score += OLD_KILLER_BONUS;
+    }
     const bool capture = move_captured(m) != NO_TYPE;
     if (!capture) score += history_bonus(n, m);
     const int contact = contact_check_bonus(n, m);
     if (contact != 0) return score + contact;
     if (capture) score += capture_terms(n, m);
-    const int k = king_square(n.opp);
-    if (distance[k][move_to(m)] < distance[k][move_from(m)]) score += 5;
+    if (q.king_distance[move_to(m)] < q.king_distance[move_from(m)]) score += 5;
     return score;
 }
 
@@ -286,7 +314,9 @@ void ordonne_precis(int height)
 
 void ordonne(int height)
 {
-    score_list(height, ordonne_score);
+    if (!valid_height(height)) return;
+    const QuietContext q = quiet_context(node_at(height));
+    score_list(height, [&q](const Node& n, Move m) { return ordonne_score(n, q, m); });
 }
 
 void ordonne_evasions(int height)
