@@ -16,6 +16,14 @@ void engine_init_for_tests();
 
 constexpr const char* START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 
+// Upper bounds on how soon a running engine answers: a slow-check build checks every move in
+// full and searches several times slower, so it reaches a depth and polls its input later.
+#ifdef QUARVELIN_SLOW_CHECKS
+constexpr long long ANSWER_SCALE = 4;
+#else
+constexpr long long ANSWER_SCALE = 1;
+#endif
+
 // Sets up a position from a FEN record, swallowing what lit_fen prints; returns its result.
 int setup_fen(const std::string& fen);
 // The legal moves of the current position, in the order the search's list has them (evasions in
