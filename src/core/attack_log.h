@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "core/board.h"
+#include "core/rays.h"
 #include "core/tables.h"
 
 // One XOR: the word's index in `attaques` seen as one array ([c][sq] is c * BOARD_SIZE + sq) in
@@ -97,8 +98,9 @@ inline AttackUndo* slider_across(AttackUndo* log, int type, int base, int sq, ui
     return log;
 }
 
-// The sliders of colour c in `sliders` (all attacking q) have their rays continued past q, as
-// extend_sliders does; slots lowest first.
+// The sliders of colour c in `sliders` (all attacking q) have their rays continued past q,
+// up to the next non-empty square (run just after q emptied it extends them, run while q still
+// shows empty just before it fills it cuts them at q); slots lowest first.
 inline AttackUndo* beyond(AttackUndo* log, int c, int q, uint32_t sliders)
 {
     const int base = c * BOARD_SIZE;
@@ -111,17 +113,13 @@ inline AttackUndo* beyond(AttackUndo* log, int c, int q, uint32_t sliders)
     return log;
 }
 
-// Black first, then White, leaving out the slider `moving` of colour c (see toggle_beyond_both).
+// Black first, then White (the order is part of the record's update sequence), leaving out the
+// slider `moving` of colour c.
 inline AttackUndo* beyond_both(AttackUndo* log, int q, int c = BLACK, uint32_t moving = 0)
 {
-    uint32_t black = attaques[BLACK][q] & pieces_glissantes_mask[BLACK];
-    uint32_t white = attaques[WHITE][q] & pieces_glissantes_mask[WHITE];
-    if (c == BLACK)
-        black &= ~moving;
-    else
-        white &= ~moving;
-    if (black != 0) log = beyond(log, BLACK, q, black);
-    if (white != 0) log = beyond(log, WHITE, q, white);
+    const SlidersOn s = sliders_on(q, c, moving);
+    if (s.set[BLACK] != 0) log = beyond(log, BLACK, q, s.set[BLACK]);
+    if (s.set[WHITE] != 0) log = beyond(log, WHITE, q, s.set[WHITE]);
     return log;
 }
 
