@@ -3,6 +3,8 @@
 // results, the king cache and the extra attacker masks of the king's neighbours.
 #include "eval/kingsafety.h"
 
+#include <bit>
+
 #include "caches/caches.h"
 #include "core/board.h"
 #include "core/keys.h"
@@ -153,11 +155,29 @@ void add_bishop_behind_queen(int c, int o, int king)
     }
 }
 
-// Attack weight of one neighbour n of the king; `line` holds the enemy pieces that attack
-// along n's direction from the king (rooks orthogonally, bishops diagonally).
+// Per king square, which of the squares king safety looks at are on the board: bit i for the
+// neighbour king + KING_STEPS[i]; bits 8-10 for the squares two ranks up (king + 2, king - 8,
+// king + 12) and bits 11-13 for those two ranks down (king - 2, king - 12, king + 8).
+constexpr int FAR_UP = 8, FAR_DOWN = 11;
+constexpr int FAR_UP_STEPS[3] = {2, -8, 12};
+constexpr int FAR_DOWN_STEPS[3] = {-2, -12, 8};
+constexpr auto KING_RING = tables_detail::by_square<uint16_t>([](int k) {
+    int bits = 0;
+    for (int i = 0; i < 8; ++i)
+        if (tables_detail::on_board(k + KING_STEPS[i])) bits |= 1 << i;
+    for (int i = 0; i < 3; ++i) {
+        if (tables_detail::on_board(k + FAR_UP_STEPS[i])) bits |= 1 << (FAR_UP + i);
+        if (tables_detail::on_board(k + FAR_DOWN_STEPS[i])) bits |= 1 << (FAR_DOWN + i);
+    }
+    return bits;
+});
+// KING_STEPS lists the four orthogonal steps first, then the four diagonal ones.
+constexpr int ORTHOGONAL_STEPS = 4;
+
+// Attack weight of one attacked neighbour n of the king; `line` holds the enemy pieces that
+// attack along n's direction from the king (rooks orthogonally, bishops diagonally).
 int neighbour_weight(int c, int o, int n, uint32_t line, uint32_t* attackers)
 {
-    if (!on_board(n) || attaques[o][n] == 0) return 0;
     const uint32_t m = (attaques[o][n] | extra_attackers[n]) & SLOT_BITS;
     *attackers |= m;
     const int pieces = slot_count(m);
@@ -168,51 +188,60 @@ int neighbour_weight(int c, int o, int n, uint32_t line, uint32_t* attackers)
     return queen ? (pieces < 2 ? 3 : 10) : (lined_up ? 5 : 1);
 }
 
-uint32_t attackers_of(int o, int sq)
+// The weight of the neighbours the enemy attacks (bit i of `attacked` for king + KING_STEPS[i]),
+// their masks of stacked attackers filled first. Only attacked neighbours read those masks, so
+// the stacking walks are left out when no neighbour is attacked.
+int attacked_neighbours_weight(int c, int o, int king, uint32_t attacked, uint32_t* attackers)
 {
-    return on_board(sq) ? attaques[o][sq] & SLOT_BITS : 0;
-}
-
-// The neighbours in generation order, plus one for each distinct attacker beyond the first.
-int neighbours_weight(int c, int o, int king)
-{
+    for (const int d : KING_STEPS) extra_attackers[king + d] = 0;
+    add_heavy_lines(c, o, king);
+    add_bishop_behind_queen(c, o, king);
     const uint32_t rooks = piece_type[o][ROOK];
     const uint32_t bishops = piece_type[o][BISHOP];
-    uint32_t attackers = 0;
     int w = 0;
-    if (on_board(king + 1)) {
-        w += neighbour_weight(c, o, king + 1, rooks, &attackers);
-        w += neighbour_weight(c, o, king - 9, bishops, &attackers);
-        w += neighbour_weight(c, o, king + 11, bishops, &attackers);
-        if (c == WHITE)
-            attackers |=
-                attackers_of(o, king + 2) | attackers_of(o, king - 8) | attackers_of(o, king + 12);
+    while (attacked != 0) {
+        const int i = std::countr_zero(attacked);
+        attacked &= attacked - 1;
+        w += neighbour_weight(c, o, king + KING_STEPS[i], i < ORTHOGONAL_STEPS ? rooks : bishops,
+                              attackers);
     }
-    if (on_board(king - 1)) {
-        w += neighbour_weight(c, o, king - 1, rooks, &attackers);
-        w += neighbour_weight(c, o, king - 11, bishops, &attackers);
-        w += neighbour_weight(c, o, king + 9, bishops, &attackers);
-        if (c == BLACK)
-            attackers |=
-                attackers_of(o, king - 2) | attackers_of(o, king - 12) | attackers_of(o, king + 8);
-    }
-    w += neighbour_weight(c, o, king - 10, rooks, &attackers);
-    w += neighbour_weight(c, o, king + 10, rooks, &attackers);
-    const int pieces = slot_count(attackers);
-    if (pieces > 1) w += pieces - 1;
     return w;
 }
 
-// One line out of the king through an empty neighbour: squares the enemy sliders of that line
-// reach count 2, or 1 when also covered by the own side; so does the own piece that ends it.
-int open_line_weight(int c, int o, int king, int d)
+// The attacked neighbours, plus one for each distinct attacker beyond the first; the attackers
+// of the three squares two ranks ahead of the king (seen from its own side) count too. Most
+// kings have no attacked neighbour: one pass over the ring tells, before any weighing.
+int neighbours_weight(int c, int o, int king, unsigned ring)
 {
-    if (echiquier[king + d] != EMPTY) return 0;
-    const bool orthogonal = d == 1 || d == -1 || d == 10 || d == -10;
-    const uint32_t sliders =
-        piece_type[o][QUEEN] | (orthogonal ? piece_type[o][ROOK] : piece_type[o][BISHOP]);
+    const uint32_t* near = attaques[o] + king;  // near[d]: the enemy's attacks on king + d
+    uint32_t any = 0;
+    for (int i = 0; i < 8; ++i)
+        if (ring & (1u << i)) any |= near[KING_STEPS[i]];
+    uint32_t attackers = 0;
+    for (int i = 0; i < 3; ++i) {
+        if (c == WHITE && (ring & (1u << (FAR_UP + i)))) attackers |= near[FAR_UP_STEPS[i]];
+        if (c == BLACK && (ring & (1u << (FAR_DOWN + i)))) attackers |= near[FAR_DOWN_STEPS[i]];
+    }
+    attackers &= SLOT_BITS;
     int w = 0;
-    int sq = king + 2 * d;
+    if (any != 0) {
+        uint32_t attacked = 0;
+        for (int i = 0; i < 8; ++i) {
+            const int d = KING_STEPS[i];
+            if (echiquier[king + d] != BORDER && near[d] != 0) attacked |= 1u << i;
+        }
+        w = attacked_neighbours_weight(c, o, king, attacked, &attackers);
+    }
+    const int pieces = slot_count(attackers);
+    return pieces > 1 ? w + pieces - 1 : w;
+}
+
+// One line out of the king through the empty neighbour n: squares the enemy sliders of that line
+// reach count 2, or 1 when also covered by the own side; so does the own piece that ends it.
+int open_line_weight(int c, int o, int n, int d, uint32_t sliders)
+{
+    int w = 0;
+    int sq = n + d;
     for (; echiquier[sq] == EMPTY; sq += d)
         if (attaques[o][sq] & sliders) w += (attaques[c][sq] & SLOT_BITS) ? 1 : 2;
     const uint8_t code = echiquier[sq];
@@ -221,14 +250,21 @@ int open_line_weight(int c, int o, int king, int d)
     return w;
 }
 
+// The lines through the empty neighbours; a line with no enemy slider of its kind weighs nothing.
+// A neighbour on the border is never empty, and the line past an edge neighbour meets the border
+// at once, so no line needs an on-board test.
 int open_lines_weight(int c, int o, int king)
 {
+    const uint32_t queens = piece_type[o][QUEEN];
+    const uint32_t straight = queens | piece_type[o][ROOK];
+    const uint32_t diagonal = queens | piece_type[o][BISHOP];
     int w = 0;
-    if (on_board(king + 2))
-        for (const int d : {1, -9, 11}) w += open_line_weight(c, o, king, d);
-    if (on_board(king - 2))
-        for (const int d : {-1, -11, 9}) w += open_line_weight(c, o, king, d);
-    for (const int d : {-10, 10}) w += open_line_weight(c, o, king, d);
+    if (straight != 0)
+        for (const int d : {1, -1, 10, -10})
+            if (echiquier[king + d] == EMPTY) w += open_line_weight(c, o, king + d, d, straight);
+    if (diagonal != 0)
+        for (const int d : {-9, 11, -11, 9})
+            if (echiquier[king + d] == EMPTY) w += open_line_weight(c, o, king + d, d, diagonal);
     return w;
 }
 
@@ -290,10 +326,7 @@ int king_attack_weight(int s)
     const int c = colour_index(s);
     const int o = 1 - c;
     const int king = king_square(c);
-    for (const int d : KING_STEPS) extra_attackers[king + d] = 0;
-    add_heavy_lines(c, o, king);
-    add_bishop_behind_queen(c, o, king);
-    return neighbours_weight(c, o, king) + open_lines_weight(c, o, king);
+    return neighbours_weight(c, o, king, KING_RING[king]) + open_lines_weight(c, o, king);
 }
 
 int securite_roi(int s)

@@ -17,7 +17,8 @@ extern uint32_t king_probes, king_hits;
 
 // Per square, the enemy slots lined up behind its attackers (rooks and queens stacked towards
 // the king, a bishop behind the queen). Only the eight squares around the king examined last
-// are meaningful; each examination clears them before adding.
+// are meaningful, and only when the enemy attacked one of them: such an examination clears them
+// before adding, the others leave them alone.
 extern uint32_t extra_attackers[BOARD_SIZE];
 
 // The two castling-right bits of colour index c in the record's `roque` (2 queen side, 1 king
