@@ -4,6 +4,7 @@
 #include "eval/exchange.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "core/board.h"
 #include "core/tables.h"
@@ -30,18 +31,20 @@ int least_valuable(int c, uint32_t set, int* value)
 }
 
 // A capturer left square a for t: the first slider lined up behind it (White's before Black's,
-// lowest slot first) now reaches t as well and joins its colour's set.
+// lowest slot first) now reaches t as well and joins its colour's set. Most capturers are seen by
+// no slider at all, which one test tells.
 void uncover(int a, int t, uint32_t sets[2])
 {
     const int d = direction[a * 100 + t];
     if (d == 0) return;
-    for (int c : {WHITE, BLACK}) {
-        uint32_t m = attaques[c][a] & pieces_glissantes_mask[c] & SLOT_BITS;
-        while (m != 0) {
-            const int k = lowest_bit[m];
-            m ^= ficha[c][k].mask;
-            if (direction[ficha[c][k].square * 100 + a] == d) {
-                sets[c] |= ficha[c][k].mask;
+    const uint32_t behind[2] = {attaques[BLACK][a] & pieces_glissantes_mask[BLACK] & SLOT_BITS,
+                                attaques[WHITE][a] & pieces_glissantes_mask[WHITE] & SLOT_BITS};
+    if ((behind[WHITE] | behind[BLACK]) == 0) return;
+    for (int c = WHITE; c >= BLACK; --c) {
+        for (uint32_t m = behind[c]; m != 0; m &= m - 1) {
+            const Ficha& f = ficha[c][std::countr_zero(m)];
+            if (direction[f.square * 100 + a] == d) {
+                sets[c] |= f.mask;
                 return;
             }
         }
