@@ -250,9 +250,9 @@ int open_line_weight(int c, int o, int n, int d, uint32_t sliders)
     return w;
 }
 
-// The lines through the empty neighbours; a line with no enemy slider of its kind weighs nothing.
-// A neighbour on the border is never empty, and the line past an edge neighbour meets the border
-// at once, so no line needs an on-board test.
+// The lines through the empty neighbours; a line with no enemy slider of its kind weighs nothing,
+// and so does one that meets the border right past the neighbour, so neither is walked. A
+// neighbour on the border is never empty, so no line needs an on-board test.
 int open_lines_weight(int c, int o, int king)
 {
     const uint32_t queens = piece_type[o][QUEEN];
@@ -261,10 +261,12 @@ int open_lines_weight(int c, int o, int king)
     int w = 0;
     if (straight != 0)
         for (const int d : {1, -1, 10, -10})
-            if (echiquier[king + d] == EMPTY) w += open_line_weight(c, o, king + d, d, straight);
+            if (echiquier[king + d] == EMPTY && echiquier[king + 2 * d] != BORDER)
+                w += open_line_weight(c, o, king + d, d, straight);
     if (diagonal != 0)
         for (const int d : {-9, 11, -11, 9})
-            if (echiquier[king + d] == EMPTY) w += open_line_weight(c, o, king + d, d, diagonal);
+            if (echiquier[king + d] == EMPTY && echiquier[king + 2 * d] != BORDER)
+                w += open_line_weight(c, o, king + d, d, diagonal);
     return w;
 }
 
