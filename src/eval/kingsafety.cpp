@@ -258,14 +258,15 @@ int open_lines_weight(int c, int o, int king)
     const uint32_t queens = piece_type[o][QUEEN];
     const uint32_t straight = queens | piece_type[o][ROOK];
     const uint32_t diagonal = queens | piece_type[o][BISHOP];
+    const uint8_t* around = echiquier + king;  // around[d]: the board byte of king + d
     int w = 0;
     if (straight != 0)
         for (const int d : {1, -1, 10, -10})
-            if (echiquier[king + d] == EMPTY && echiquier[king + 2 * d] != BORDER)
+            if (around[d] == EMPTY && around[2 * d] != BORDER)
                 w += open_line_weight(c, o, king + d, d, straight);
     if (diagonal != 0)
         for (const int d : {-9, 11, -11, 9})
-            if (echiquier[king + d] == EMPTY && echiquier[king + 2 * d] != BORDER)
+            if (around[d] == EMPTY && around[2 * d] != BORDER)
                 w += open_line_weight(c, o, king + d, d, diagonal);
     return w;
 }
