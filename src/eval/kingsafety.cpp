@@ -78,6 +78,8 @@ void centre_king_shelter(int c, int rights)
 void compute_shelter(int c, int king, int rights)
 {
     shelter_h = shelter_o = shelter_g = shelter_t = 0;
+    shelter_king_rank = rangee[king];
+    shelter_king_file = colonne[king];
     const int file = colonne[king];
     if (file <= 3)
         queen_side_shelter(c);
@@ -290,9 +292,6 @@ void king_shelter(int s)
     const int c = colour_index(s);
     const int king = king_square(c);
     const int rights = castling_rights(c);
-    shelter_king_rank = rangee[king];
-    shelter_king_file = colonne[king];
-
     Key96 key;
     KingCell* cell = king_cell(pos()->pawn_key, king, rights, c, &key);
     ++king_probes;

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-// The king square the shelter routines look at, set by `securite_roi` before it calls them.
+// The king square the shelter routines look at, set on a king-cache miss before they are called.
 extern int32_t shelter_king_rank, shelter_king_file;
 
 // White: files f, g, h; files c, b, a; files c to f.
