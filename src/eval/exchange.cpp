@@ -14,6 +14,8 @@ int32_t swap_list[SWAP_LIST_SIZE];
 namespace {
 
 constexpr int CHEAPEST_FIRST[5] = {PAWN, KNIGHT, BISHOP, ROOK, QUEEN};
+// One step along each of a queen's four lines.
+constexpr int QUEEN_AXES[4] = {1, 10, 9, 11};
 constexpr int MAX_TARGETS = 16;  // at most 8 from the moved piece and one per line through `from`
 
 // The least valuable attacker of colour c in `set` other than the king: its slot, with its value
@@ -118,7 +120,7 @@ void targets_of_moved_piece(int type, int t, int d, uint8_t victim, int* targets
             break;
         }
         case QUEEN:
-            for (int e : {1, 10, 9, 11}) {
+            for (const int e : QUEEN_AXES) {
                 if (d == e || d == -e) continue;
                 add_first_on_ray(targets, count, t, e, victim);
                 add_first_on_ray(targets, count, t, -e, victim);
@@ -192,10 +194,8 @@ int threat_after_move(Move m)
     // Lines through the vacated square that a slider of the mover now sees past it.
     uint32_t sliders = attaques[c][from] & pieces_glissantes_mask[c] & SLOT_BITS;
     if (is_occupied(echiquier[to])) sliders &= ~case_ficha[to]->mask;
-    while (sliders != 0) {
-        const int k = lowest_bit[sliders];
-        sliders ^= ficha[c][k].mask;
-        const int e = direction[ficha[c][k].square * 100 + from];
+    for (; sliders != 0; sliders &= sliders - 1) {
+        const int e = direction[ficha[c][std::countr_zero(sliders)].square * 100 + from];
         if (e != d && e != 0) add_first_on_ray(targets, &count, from, e, victim);
     }
 
