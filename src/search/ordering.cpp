@@ -29,15 +29,21 @@ constexpr int RECAPTURE_BONUS = 50;
 constexpr int QUEEN_CONTACT_BONUS = 2000;
 constexpr int ROOK_CONTACT_BONUS = 1500;
 
+// The hash move field of a node without one: generated move words use bits 0-22 only, so a
+// word with bit 31 set never equals one.
+constexpr Move NO_HASH_MOVE = ~Move{0};
+
 // What every scoring rule needs to know about the node. The per-height tables hold
 // SEARCH_HEIGHTS entries; valid_height() keeps every routine inside them.
 struct Node {
     int height;
     int side;  // colour index of the side to move
     int opp;
-    Move last;  // the opponent's move that led here, 0 at the game's first record
-    Move hash_move;
-    const OrderingSet* pst;
+    Move last;       // the opponent's move that led here, 0 at the game's first record
+    Move hash_move;  // NO_HASH_MOVE when the height has none
+    // The ordering tables of the side to move and of its opponent, read at type << 7 | square.
+    const int32_t* own;
+    const int32_t* theirs;
 };
 
 bool valid_height(int height)
@@ -48,17 +54,20 @@ bool valid_height(int height)
 Node node_at(int height)
 {
     const int side = colour_index(trait);
+    const OrderingSet& set = ordering_set();
+    const Move hash_move = ply_info[height].hash_move & MOVE_MASK;
     return Node{height,
                 side,
                 1 - side,
                 ply > 0 ? etats[ply - 1].coup : NULL_MOVE,
-                ply_info[height].hash_move & MOVE_MASK,
-                &ordering_set()};
+                hash_move != NULL_MOVE ? hash_move : NO_HASH_MOVE,
+                set[side].data(),
+                set[1 - side].data()};
 }
 
 bool is_hash_move(const Node& n, Move m)
 {
-    return n.hash_move != NULL_MOVE && (m & MOVE_MASK) == n.hash_move;
+    return m == n.hash_move;
 }
 
 bool in_pair(const MovePair& p, Move m)
@@ -71,16 +80,21 @@ bool is_countermove(const Node& n, Move m)
     return in_pair(countermoves[n.side][move_index_of(n.last)], m);
 }
 
-int pst(const Node& n, int c, int type, int sq)
+// The table cells of a move's piece on its to and from squares: the move word keeps the type
+// in bits 14-16 just above the to square in bits 7-13, so the to cell is read off in one piece.
+int to_cell(Move m)
 {
-    return (*n.pst)[c][type][sq];
+    return static_cast<int>((m >> 7) & 0x3ff);
+}
+int from_cell(Move m)
+{
+    return static_cast<int>((m & 0x7f) | ((m >> 7) & 0x380));
 }
 
-// pst(side, a, to) - pst(side, a, from): what the move gains on the ordering tables.
+// What the move gains on the side's ordering table.
 int placement_gain(const Node& n, Move m)
 {
-    const int a = move_piece(m);
-    return pst(n, n.side, a, move_to(m)) - pst(n, n.side, a, move_from(m));
+    return n.own[to_cell(m)] - n.own[from_cell(m)];
 }
 
 uint32_t attackers(int c, int sq)
@@ -120,7 +134,7 @@ int escape_bonus(const Node& n, Move m)
 int victim_gain(const Node& n, Move m)
 {
     const int v = move_captured(m);
-    return pst(n, n.opp, v, move_to(m)) + valeur_piece[v];
+    return n.theirs[v << 7 | move_to(m)] + valeur_piece[v];
 }
 
 // A slider among `candidates` (the side's sliders attacking from) covers the square just beyond
@@ -137,12 +151,17 @@ bool slider_covers_beyond(const Node& n, int from, int to, uint32_t candidates)
            (case_ficha[beyond]->mask & candidates) != 0;
 }
 
+bool is_major(int type)
+{
+    return type == QUEEN || type == ROOK;
+}
+
 // A queen or rook landing next to the enemy king where only that king guards the square, with
 // support for the piece once it stands there.
 int contact_check_bonus(const Node& n, Move m)
 {
     const int a = move_piece(m), f = move_from(m), s = move_to(m);
-    if (a != QUEEN && a != ROOK) return 0;
+    if (!is_major(a)) return 0;
     if (attackers(n.opp, s) != KING_SLOT_BIT) return 0;
     uint32_t sliders = pieces_glissantes_mask[n.side];
     if (a == ROOK) {
@@ -170,9 +189,9 @@ int capture_terms(const Node& n, Move m)
     return score;
 }
 
-int history_bonus(const Node& n, Move m)
+int history_bonus(const HistoryEntry* side_history, Move m)
 {
-    const HistoryEntry& h = history[n.side][move_index_of(m)];
+    const HistoryEntry& h = side_history[move_index_of(m)];
     // 64-bit so that neither the product nor tries + 1 can wrap (no division by zero).
     return static_cast<int>(64 * uint64_t{h.cutoffs} / (uint64_t{h.tries} + 1));
 }
@@ -187,6 +206,7 @@ struct QuietContext {
     MovePair killer;
     MovePair old_killer;
     const uint8_t* king_distance;
+    const HistoryEntry* side_history;
     uint64_t paired;
 };
 
@@ -198,8 +218,12 @@ uint64_t pair_bits(const MovePair& p)
 QuietContext quiet_context(const Node& n)
 {
     constexpr MovePair NONE{~Move{0}, ~Move{0}, 0, 0};
-    QuietContext q{countermoves[n.side][move_index_of(n.last)], killers[n.height],
-                   n.height >= 3 ? killers[n.height - 2] : NONE, distance[king_square(n.opp)], 0};
+    QuietContext q{countermoves[n.side][move_index_of(n.last)],
+                   killers[n.height],
+                   n.height >= 3 ? killers[n.height - 2] : NONE,
+                   distance[king_square(n.opp)],
+                   history[n.side],
+                   0};
     q.paired = pair_bits(q.counter) | pair_bits(q.killer) | pair_bits(q.old_killer);
     return q;
 }
@@ -216,9 +240,11 @@ int ordonne_score(const Node& n, const QuietContext& q, Move m)
             score += OLD_KILLER_BONUS;
     }
     const bool capture = move_captured(m) != NO_TYPE;
-    if (!capture) score += history_bonus(n, m);
-    const int contact = contact_check_bonus(n, m);
-    if (contact != 0) return score + contact;
+    if (!capture) score += history_bonus(q.side_history, m);
+    if (is_major(move_piece(m))) {
+        const int contact = contact_check_bonus(n, m);
+        if (contact != 0) return score + contact;
+    }
     if (capture) score += capture_terms(n, m);
     if (q.king_distance[move_to(m)] < q.king_distance[move_from(m)]) score += 5;
     return score;
