@@ -285,18 +285,37 @@ int capture_score(const Node& n, Move m)
     return score;
 }
 
-// Scores every entry of the height's list with rule(node, move); the hash move gets its own
-// score. Scores are stored modulo 2^16.
-template <typename Rule>
-void score_list(int height, Rule rule)
-{
-    if (!valid_height(height)) return;
-    const Node n = node_at(height);
-    for (int i = ply_start[height]; i < ply_start[height + 1]; ++i) {
-        const Move m = move_stack[i].move;
-        const int score = is_hash_move(n, m) ? HASH_MOVE_SCORE : rule(n, m);
-        move_stack[i].score = static_cast<int16_t>(score);
+// Keeps the first pick of a list while its scores are written in index order: the first entry
+// of the highest stored (16-bit) score, the one next_move's scan would find.
+struct FirstPick {
+    int index;
+    int16_t top = INT16_MIN;
+
+    void see(int i, int16_t score)
+    {
+        if (score > top) {
+            top = score;
+            index = i;
+        }
     }
+};
+
+// Scores every entry of the height's list with rule(node, move); the hash move gets its own
+// score. Scores are stored modulo 2^16. Returns the first pick.
+template <typename Rule>
+int score_list(int height, Rule rule)
+{
+    if (!valid_height(height)) return NO_PICK;
+    const Node n = node_at(height);
+    const int end = ply_start[height + 1];
+    FirstPick pick{ply_start[height]};
+    for (int i = ply_start[height]; i < end; ++i) {
+        const Move m = move_stack[i].move;
+        const auto score = static_cast<int16_t>(is_hash_move(n, m) ? HASH_MOVE_SCORE : rule(n, m));
+        move_stack[i].score = score;
+        pick.see(i, score);
+    }
+    return pick.index;
 }
 
 // The last entry of the list takes the place of entry i and the list shrinks by one.
@@ -314,15 +333,17 @@ const OrderingSet& ordering_set()
     return ending ? ORDERING_ENDING : ORDERING_OPENING;
 }
 
-void ordonne_precis(int height)
+int ordonne_precis(int height)
 {
-    if (!valid_height(height)) return;
+    if (!valid_height(height)) return NO_PICK;
     const Node n = node_at(height);
+    FirstPick pick{ply_start[height]};
     int i = ply_start[height];
     while (i < ply_start[height + 1]) {
         const Move m = move_stack[i].move;
         if (is_hash_move(n, m)) {
-            move_stack[i++].score = HASH_MOVE_SCORE;
+            move_stack[i].score = HASH_MOVE_SCORE;
+            pick.see(i++, HASH_MOVE_SCORE);
             continue;
         }
         make_move_prefetching(m);
@@ -334,25 +355,34 @@ void ordonne_precis(int height)
         int score = in_check() ? 5000 - pos()->score_materiel : -evaluation(-MAX_SCORE, MAX_SCORE);
         score -= fight(trait);
         unmake_move(m);
-        move_stack[i++].score = static_cast<int16_t>(score);
+        move_stack[i].score = static_cast<int16_t>(score);
+        pick.see(i++, static_cast<int16_t>(score));
     }
+    return pick.index;
 }
 
-void ordonne(int height)
+int ordonne(int height)
 {
-    if (!valid_height(height)) return;
+    if (!valid_height(height)) return NO_PICK;
     const QuietContext q = quiet_context(node_at(height));
-    score_list(height, [&q](const Node& n, Move m) { return ordonne_score(n, q, m); });
+    return score_list(height, [&q](const Node& n, Move m) { return ordonne_score(n, q, m); });
 }
 
-void ordonne_evasions(int height)
+int ordonne_evasions(int height)
 {
-    score_list(height, evasion_score);
+    return score_list(height, evasion_score);
 }
 
-void ordonne_captures(int height)
+int ordonne_captures(int height)
 {
-    score_list(height, capture_score);
+    return score_list(height, capture_score);
+}
+
+Move take_move(int height, int index)
+{
+    const Move m = move_stack[index].move;
+    remove_entry(height, index);
+    return m;
 }
 
 Move next_move(int height)
@@ -364,7 +394,5 @@ Move next_move(int height)
     for (int i = first + 1; i < end; ++i) {
         if (move_stack[i].score > move_stack[best].score) best = i;
     }
-    const Move m = move_stack[best].move;
-    remove_entry(height, best);
-    return m;
+    return take_move(height, best);
 }

@@ -61,7 +61,8 @@ struct Node {
     bool generated;
     int best;
     Move best_move;
-    int searched;  // moves searched so far
+    int searched;    // moves searched so far
+    int first_pick;  // the list's first pick as its scoring returned it
     Move searched_list[SEARCHED_LIST_SIZE];
 };
 
@@ -218,11 +219,11 @@ bool prepare_moves(Node& n, int alpha, int* depth, int* result)
         }
     }
     if (n.off_pv == 0 && *depth >= THREE_PLIES)
-        ordonne_precis(n.height);
+        n.first_pick = ordonne_precis(n.height);
     else if (n.in_check)
-        ordonne_evasions(n.height);
+        n.first_pick = ordonne_evasions(n.height);
     else
-        ordonne(n.height);
+        n.first_pick = ordonne(n.height);
     return false;
 }
 
@@ -287,8 +288,8 @@ int search_moves(Node& n, int alpha, int beta, int depth)
     const int alpha0 = alpha;
     const int h = n.height;
     int reducible = 0;
-    while (!list_empty(h)) {
-        const Move m = next_move(h);
+    for (int pick = n.first_pick; !list_empty(h); pick = NO_PICK) {
+        const Move m = pick != NO_PICK ? take_move(h, pick) : next_move(h);
         make_move_prefetching(m);
         if (own_king_attacked_after_move()) {
             unmake_move(m);
@@ -409,6 +410,7 @@ int Search(int alpha, int beta, int height, int depth, int off_pv)
     n.best = -MAX_SCORE;
     n.best_move = NULL_MOVE;
     n.searched = 0;
+    n.first_pick = NO_PICK;
     int result = 0;
     if (settled_at_once(n, alpha, beta, depth, &result)) return result;
     if (depth >= THREE_PLIES && hash_find() == nullptr &&
