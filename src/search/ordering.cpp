@@ -191,9 +191,7 @@ int capture_terms(const Node& n, Move m)
 
 int history_bonus(const HistoryEntry* side_history, Move m)
 {
-    const HistoryEntry& h = side_history[move_index_of(m)];
-    // 64-bit so that neither the product nor tries + 1 can wrap (no division by zero).
-    return static_cast<int>(64 * uint64_t{h.cutoffs} / (uint64_t{h.tries} + 1));
+    return side_history[move_index_of(m)].bonus;
 }
 
 // What the cheap ordering reads once per list rather than once per move: the countermoves of
@@ -300,16 +298,14 @@ struct FirstPick {
     }
 };
 
-// Scores every entry of the height's list with rule(node, move); the hash move gets its own
+// Scores every entry of the node's list with rule(node, move); the hash move gets its own
 // score. Scores are stored modulo 2^16. Returns the first pick.
 template <typename Rule>
-int score_list(int height, Rule rule)
+int score_list(const Node& n, Rule rule)
 {
-    if (!valid_height(height)) return NO_PICK;
-    const Node n = node_at(height);
-    const int end = ply_start[height + 1];
-    FirstPick pick{ply_start[height]};
-    for (int i = ply_start[height]; i < end; ++i) {
+    const int end = ply_start[n.height + 1];
+    FirstPick pick{ply_start[n.height]};
+    for (int i = ply_start[n.height]; i < end; ++i) {
         const Move m = move_stack[i].move;
         const auto score = static_cast<int16_t>(is_hash_move(n, m) ? HASH_MOVE_SCORE : rule(n, m));
         move_stack[i].score = score;
@@ -364,18 +360,21 @@ int ordonne_precis(int height)
 int ordonne(int height)
 {
     if (!valid_height(height)) return NO_PICK;
-    const QuietContext q = quiet_context(node_at(height));
-    return score_list(height, [&q](const Node& n, Move m) { return ordonne_score(n, q, m); });
+    const Node n = node_at(height);
+    const QuietContext q = quiet_context(n);
+    return score_list(n, [&q](const Node& node, Move m) { return ordonne_score(node, q, m); });
 }
 
 int ordonne_evasions(int height)
 {
-    return score_list(height, evasion_score);
+    if (!valid_height(height)) return NO_PICK;
+    return score_list(node_at(height), evasion_score);
 }
 
 int ordonne_captures(int height)
 {
-    return score_list(height, capture_score);
+    if (!valid_height(height)) return NO_PICK;
+    return score_list(node_at(height), capture_score);
 }
 
 Move take_move(int height, int index)

@@ -246,11 +246,10 @@ int cutoff(const Node& n, Move m, int r, int depth)
     remember_good_move(n, m);
     if (!is_capture(m)) {
         HistoryEntry* h = history[n.side];
-        ++h[move_index_of(m)].cutoffs;
-        ++h[move_index_of(m)].tries;
+        count_try(h[move_index_of(m)], true);
         // Every move searched before m (m itself is the last one listed).
         const int earlier = std::min(n.searched - 1, SEARCHED_LIST_SIZE);
-        for (int i = 0; i < earlier; ++i) ++h[move_index_of(n.searched_list[i])].tries;
+        for (int i = 0; i < earlier; ++i) count_try(h[move_index_of(n.searched_list[i])], false);
     }
     ++search_cutoffs;
     if (n.searched == 1) ++first_move_cutoffs;
@@ -266,11 +265,7 @@ int after_loop(const Node& n, int alpha0, int depth)
     }
     hash_store(n.best_move, n.best, n.height, depth | DEPTH_FULL_WIDTH, BOUND_EXACT);
     remember_good_move(n, n.best_move);
-    if (!is_capture(n.best_move)) {
-        HistoryEntry& h = history[n.side][move_index_of(n.best_move)];
-        ++h.tries;
-        ++h.cutoffs;
-    }
+    if (!is_capture(n.best_move)) count_try(history[n.side][move_index_of(n.best_move)], true);
     return n.best;
 }
 

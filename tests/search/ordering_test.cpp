@@ -81,7 +81,7 @@ TEST_F(Ordering, HashMovePairTablesAndHistory)
     killers[3].move1 = mv("g1", "f3");
     killers[1] = MovePair{mv("b1", "c3"), mv("a2", "a3"), 0, 0};
     countermoves[WHITE][move_index_of(mv("e7", "e5"))].move2 = mv("b1", "c3");
-    history[WHITE][move_index_of(mv("g1", "f3"))] = HistoryEntry{3, 3};
+    for (int i = 0; i < 3; ++i) count_try(history[WHITE][move_index_of(mv("g1", "f3"))], true);
     for (auto routine : {ordonne, ordonne_evasions, ordonne_captures})
         EXPECT_EQ(scored(routine, 3, "e2", "e4"), 20000);
     EXPECT_EQ(scored(ordonne, 3, "g1", "f3"), 6 + 40 + 48 + 5);
@@ -94,7 +94,7 @@ TEST_F(Ordering, HashMovePairTablesAndHistory)
     EXPECT_EQ(scored(ordonne, 2, "a2", "a3"), 0);
     EXPECT_EQ(scored(ordonne, 2, "e2", "e4"), 25);
     // A history bonus past 16 bits wraps: 64 * 1000 + 25 = 64025 = -1511 (mod 2^16).
-    history[WHITE][move_index_of(mv("d2", "d4"))] = HistoryEntry{0, 1000};
+    history[WHITE][move_index_of(mv("d2", "d4"))] = HistoryEntry{0, 1000, 64000};
     EXPECT_EQ(scored(ordonne, 2, "d2", "d4"), -1511);
 }
 
@@ -137,7 +137,7 @@ TEST_F(Ordering, ScoringReturnsTheScansFirstPick)
     int (*const routines[])(int) = {ordonne, ordonne_captures, ordonne_evasions, ordonne_precis};
     for (const char* fen : fens) {
         ASSERT_EQ(setup_fen(fen), 0) << fen;
-        history[WHITE][move_index_of(mv("e2", "e4"))] = HistoryEntry{0, 1000};  // wraps if listed
+        history[WHITE][move_index_of(mv("e2", "e4"))] = HistoryEntry{0, 1000, 64000};  // wraps
         for (auto routine : routines) {
             for (Move hash : {NULL_MOVE, mv("a1", "a2")}) {
                 ply_info[0].hash_move = hash;
