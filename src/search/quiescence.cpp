@@ -297,12 +297,13 @@ bool overloaded_defence(const Capture& x)
     const uint32_t others = ~x.mover & SLOT_BITS;
     const uint32_t straight = (piece_type[x.c][ROOK] | piece_type[x.c][QUEEN]) & others;
     const uint32_t diagonal = (piece_type[x.c][BISHOP] | piece_type[x.c][QUEEN]) & others;
+    // The enemy pieces worth `need`, king and victim aside.
     uint32_t enemies = 0;
-    for (int t = PAWN; t <= QUEEN; ++t) enemies |= piece_type[x.o][t];
+    for (int t = PAWN; t <= QUEEN; ++t)
+        if (valeur_piece[t] >= x.need) enemies |= piece_type[x.o][t];
     enemies &= ~(x.victim | 1u) & SLOT_BITS;
     for (; enemies; enemies &= enemies - 1) {
         const int p = static_cast<int>(ficha[x.o][lowest_bit[enemies]].square);
-        if (valeur_piece[type_of(echiquier[p])] < x.need) continue;
         if (!(attaques[x.o][p] & (x.victim | x.defender))) continue;
         if (attaques[x.c][p] & others) return true;
         for (uint32_t m = straight; m; m &= m - 1)
