@@ -45,12 +45,11 @@ bool pawn_on_seventh(int c)
     return any;
 }
 
-// Promotions of every own pawn on its 7th rank, lowest slot first, as given by `push`.
+// Promotions of every pawn of colour index c (the side to move) on its 7th rank, lowest slot
+// first, as given by `push`.
 template <typename Push>
-int promotions(int w, Push push)
+int promotions_from_seventh(int w, int c, Push push)
 {
-    const int c = colour_index(trait);
-    if (!pawn_on_seventh(c)) return w;
     const int f = trait;
     const uint8_t opp = opponent_bit();
     uint32_t pawns = piece_type[c][PAWN];
@@ -66,6 +65,11 @@ int promotions(int w, Push push)
         pawns ^= ficha[c][k].mask;
     }
     return w;
+}
+
+int push_queen_promotion(int w, int from, int to)
+{
+    return push_move(w, make_move_word(from, to, PAWN, type_of(echiquier[to]), QUEEN));
 }
 
 }  // namespace
@@ -86,16 +90,17 @@ int genere_captures(int write, int threshold)
     return gen_en_passant(w);
 }
 
+// Most positions have no pawn on the 7th rank: the test comes before any other work.
 int genere_promotions(int write)
 {
     ++promotions_calls;
-    return promotions(write, push_promotions);
+    const int c = colour_index(trait);
+    return pawn_on_seventh(c) ? promotions_from_seventh(write, c, push_promotions) : write;
 }
 
 int genere_promotions_dame(int write)
 {
     ++promotions_calls;
-    return promotions(write, [](int w, int from, int to) {
-        return push_move(w, make_move_word(from, to, PAWN, type_of(echiquier[to]), QUEEN));
-    });
+    const int c = colour_index(trait);
+    return pawn_on_seventh(c) ? promotions_from_seventh(write, c, push_queen_promotion) : write;
 }
