@@ -7,14 +7,18 @@ namespace {
 
 using namespace movegen_detail;
 
-// Slider checks along the given lines: every piece of `movers` attacking an empty square of a
-// line gives a quiet check there, and a capture on the first occupied square when it holds an
-// opponent piece.
-template <int N>
-int line_checks(int w, int c, int king, uint32_t movers, const int (&steps)[N])
+// Slider checks along the eight lines from the king: every piece of the line's movers (`straight`
+// on the ranks and files, `diagonal` on the diagonals) attacking an empty square of the line
+// gives a quiet check there, and a capture on the first occupied square when it holds an
+// opponent piece. Lines in the order 1, -1, 10, -10, -9, 11, -11, 9.
+int line_checks(int w, int c, int king, uint32_t straight, uint32_t diagonal)
 {
+    static constexpr int LINES[8] = {1, -1, 10, -10, -9, 11, -11, 9};
     const uint8_t opp = opponent_bit();
-    for (int d : steps) {
+    for (int i = 0; i < 8; ++i) {
+        const uint32_t movers = i < 4 ? straight : diagonal;
+        if (movers == 0) continue;
+        const int d = LINES[i];
         int q = king + d;
         while (echiquier[q] == EMPTY) {
             w = push_from_slots(w, c, attaques[c][q] & movers, q);
@@ -69,20 +73,16 @@ int pawn_checks(int w, int c, int king)
 
 int genere_echecs(int write)
 {
-    static constexpr int ORTHOGONAL[4] = {1, -1, 10, -10};
-    static constexpr int DIAGONAL[4] = {-9, 11, -11, 9};
     ++echecs_calls;
     const int c = colour_index(trait);
     const int king = king_square(1 - c);
     int w = write;
 
     const uint32_t straight = piece_type[c][ROOK] | piece_type[c][QUEEN];
-    if (straight != 0) w = line_checks(w, c, king, straight, ORTHOGONAL);
-
     // Bishops on the other square colour than the king's never reach its diagonals.
     uint32_t diagonal = piece_type[c][QUEEN];
     if (cf[c][couleur_case[king]] != 0) diagonal |= piece_type[c][BISHOP];
-    if (diagonal != 0) w = line_checks(w, c, king, diagonal, DIAGONAL);
+    if ((straight | diagonal) != 0) w = line_checks(w, c, king, straight, diagonal);
 
     if (piece_type[c][KNIGHT] != 0) w = knight_checks(w, c, king);
     if (piece_type[c][PAWN] != 0) w = pawn_checks(w, c, king);

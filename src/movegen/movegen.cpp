@@ -65,15 +65,12 @@ inline bool king_step(int& w, int from, int to, const uint32_t* enemy, uint8_t o
     return false;
 }
 
-// All pieces of colour c and one type, lowest slot first, through a per-piece routine.
+// All pieces of colour c and one type, lowest slot first (slot k's mask is 1 << k), through a
+// per-piece routine.
 inline int for_each_piece(int w, int c, int type, int (*routine)(int, int))
 {
-    uint32_t slots = piece_type[c][type];
-    while (slots) {
-        const int k = lowest_bit[slots];
-        w = routine(w, static_cast<int>(ficha[c][k].square));
-        slots ^= ficha[c][k].mask;
-    }
+    for (uint32_t slots = piece_type[c][type]; slots; slots &= slots - 1)
+        w = routine(w, static_cast<int>(ficha[c][std::countr_zero(slots)].square));
     return w;
 }
 
