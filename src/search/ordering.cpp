@@ -44,6 +44,7 @@ struct Node {
     // The ordering tables of the side to move and of its opponent, read at type << 7 | square.
     const int32_t* own;
     const int32_t* theirs;
+    const MovePair* counter;  // the countermoves of `last`
 };
 
 bool valid_height(int height)
@@ -56,13 +57,15 @@ Node node_at(int height)
     const int side = colour_index(trait);
     const OrderingSet& set = ordering_set();
     const Move hash_move = ply_info[height].hash_move & MOVE_MASK;
+    const Move last = ply > 0 ? etats[ply - 1].coup : NULL_MOVE;
     return Node{height,
                 side,
                 1 - side,
-                ply > 0 ? etats[ply - 1].coup : NULL_MOVE,
+                last,
                 hash_move != NULL_MOVE ? hash_move : NO_HASH_MOVE,
                 set[side].data(),
-                set[1 - side].data()};
+                set[1 - side].data(),
+                &countermoves[side][move_index_of(last)]};
 }
 
 bool is_hash_move(const Node& n, Move m)
@@ -77,7 +80,7 @@ bool in_pair(const MovePair& p, Move m)
 
 bool is_countermove(const Node& n, Move m)
 {
-    return in_pair(countermoves[n.side][move_index_of(n.last)], m);
+    return in_pair(*n.counter, m);
 }
 
 // The table cells of a move's piece on its to and from squares: the move word keeps the type
@@ -216,7 +219,7 @@ uint64_t pair_bits(const MovePair& p)
 QuietContext quiet_context(const Node& n)
 {
     constexpr MovePair NONE{~Move{0}, ~Move{0}, 0, 0};
-    QuietContext q{countermoves[n.side][move_index_of(n.last)],
+    QuietContext q{*n.counter,
                    killers[n.height],
                    n.height >= 3 ? killers[n.height - 2] : NONE,
                    distance[king_square(n.opp)],
