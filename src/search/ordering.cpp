@@ -392,9 +392,13 @@ Move next_move(int height)
     if (!valid_height(height)) return NULL_MOVE;
     const int first = ply_start[height], end = ply_start[height + 1];
     if (end <= first) return NULL_MOVE;
-    int best = first;
-    for (int i = first + 1; i < end; ++i) {
-        if (move_stack[i].score > move_stack[best].score) best = i;
+    // Kept as FirstPick keeps it during scoring, two entries a round.
+    FirstPick pick{first, move_stack[first].score};
+    int i = first + 1;
+    for (; i + 1 < end; i += 2) {
+        pick.see(i, move_stack[i].score);
+        pick.see(i + 1, move_stack[i + 1].score);
     }
-    return take_move(height, best);
+    if (i < end) pick.see(i, move_stack[i].score);
+    return take_move(height, pick.index);
 }
