@@ -7,25 +7,26 @@ namespace {
 
 using namespace movegen_detail;
 
-// Slider checks along the eight lines from the king: every piece of the line's movers (`straight`
-// on the ranks and files, `diagonal` on the diagonals) attacking an empty square of the line
-// gives a quiet check there, and a capture on the first occupied square when it holds an
-// opponent piece. Lines in the order 1, -1, 10, -10, -9, 11, -11, 9.
-int line_checks(int w, int c, int king, uint32_t straight, uint32_t diagonal)
+// Slider checks along one line from the king: every piece of `movers` attacking an empty
+// square of the line gives a quiet check there, and a capture on the first occupied square
+// when it holds an opponent piece.
+inline int line_checks(int w, int c, int king, int d, uint32_t movers, uint8_t opp)
 {
-    static constexpr int LINES[8] = {1, -1, 10, -10, -9, 11, -11, 9};
-    const uint8_t opp = opponent_bit();
-    for (int i = 0; i < 8; ++i) {
-        const uint32_t movers = i < 4 ? straight : diagonal;
-        if (movers == 0) continue;
-        const int d = LINES[i];
-        int q = king + d;
-        while (echiquier[q] == EMPTY) {
-            w = push_from_slots(w, c, attaques[c][q] & movers, q);
-            q += d;
-        }
-        if (echiquier[q] & opp) w = push_from_slots(w, c, attaques[c][q] & movers, q);
+    int q = king + d;
+    while (echiquier[q] == EMPTY) {
+        w = push_from_slots(w, c, attaques[c][q] & movers, q);
+        q += d;
     }
+    if (echiquier[q] & opp) w = push_from_slots(w, c, attaques[c][q] & movers, q);
+    return w;
+}
+
+// The same along the lines given, in their order, each step a constant of the instance.
+template <int... Steps>
+int lines_checks(int w, int c, int king, uint32_t movers)
+{
+    const uint8_t opp = opponent_bit();
+    ((w = line_checks(w, c, king, Steps, movers, opp)), ...);
     return w;
 }
 
@@ -82,7 +83,8 @@ int genere_echecs(int write)
     // Bishops on the other square colour than the king's never reach its diagonals.
     uint32_t diagonal = piece_type[c][QUEEN];
     if (cf[c][couleur_case[king]] != 0) diagonal |= piece_type[c][BISHOP];
-    if ((straight | diagonal) != 0) w = line_checks(w, c, king, straight, diagonal);
+    if (straight != 0) w = lines_checks<1, -1, 10, -10>(w, c, king, straight);
+    if (diagonal != 0) w = lines_checks<-9, 11, -11, 9>(w, c, king, diagonal);
 
     if (piece_type[c][KNIGHT] != 0) w = knight_checks(w, c, king);
     if (piece_type[c][PAWN] != 0) w = pawn_checks(w, c, king);
