@@ -1,35 +1,39 @@
 // Capture and promotion generators. Captures come by victim class, most valuable first, and a
 // class is dropped with all cheaper ones once the threshold says it cannot matter; promotions
 // are pawn moves from the 7th rank only.
+#include <bit>
+#include <climits>
+
 #include "movegen/movegen_internal.h"
 
 namespace {
 
 using namespace movegen_detail;
 
-// Every capture of the opponent's pieces of one type: victims lowest slot first, for each
-// victim its attackers lowest slot first (king and pawns included, nothing tested).
-int victims_of_type(int w, int c, int type)
+// The captures of the piece of type `type` on v by each of its attackers of colour index c,
+// lowest slot first (king and pawns included, nothing tested). Slot k's mask is 1 << k.
+int captures_of(int w, int c, int v, int type)
 {
-    const int o = 1 - c;
-    uint32_t victims = piece_type[o][type];
-    while (victims) {
-        const int k = lowest_bit[victims];
-        const int v = static_cast<int>(ficha[o][k].square);
-        uint32_t attackers = attaques[c][v] & SLOT_BITS;
-        while (attackers) {
-            const int a = lowest_bit[attackers];
-            const int from = static_cast<int>(ficha[c][a].square);
-            if (type_of(echiquier[from]) == PAWN)
-                w = push_pawn_move(w, from, v);
-            else
-                w = push_plain(w, from, v);
-            attackers ^= ficha[c][a].mask;
-        }
-        victims ^= ficha[o][k].mask;
+    const Move onto_victim = make_move_word(0, v, NO_TYPE, type);
+    const bool last_rank = promotion_rank[v] == -trait;
+    for (uint32_t attackers = attaques[c][v] & SLOT_BITS; attackers; attackers &= attackers - 1) {
+        const int from = static_cast<int>(ficha[c][std::countr_zero(attackers)].square);
+        const int mover = type_of(echiquier[from]);
+        if (mover == PAWN && last_rank)
+            w = push_promotions(w, from, v);
+        else
+            w = push_move(w, onto_victim | make_move_word(from, 0, mover));
     }
     return w;
 }
+
+// The victim classes, most valuable first, each with the highest threshold that still lists it.
+struct VictimClass {
+    int type;
+    int max_threshold;
+};
+constexpr VictimClass VICTIM_CLASSES[5] = {
+    {QUEEN, INT_MAX}, {ROOK, 500}, {BISHOP, 330}, {KNIGHT, 320}, {PAWN, 100}};
 
 // Whether colour index c has a pawn on its 7th rank: the most advanced pawn of some file stands
 // there. Eight independent reads, where the walk over the pawns reads each one's square.
@@ -41,12 +45,11 @@ bool pawn_on_seventh(int c)
     return any;
 }
 
-// Promotions of every own pawn on its 7th rank, lowest slot first, as given by `push`.
+// Promotions of every pawn of colour index c (the side to move) on its 7th rank, lowest slot
+// first, as given by `push`.
 template <typename Push>
-int promotions(int w, Push push)
+int promotions_from_seventh(int w, int c, Push push)
 {
-    const int c = colour_index(trait);
-    if (!pawn_on_seventh(c)) return w;
     const int f = trait;
     const uint8_t opp = opponent_bit();
     uint32_t pawns = piece_type[c][PAWN];
@@ -64,37 +67,40 @@ int promotions(int w, Push push)
     return w;
 }
 
+int push_queen_promotion(int w, int from, int to)
+{
+    return push_move(w, make_move_word(from, to, PAWN, type_of(echiquier[to]), QUEEN));
+}
+
 }  // namespace
 
 int genere_captures(int write, int threshold)
 {
     ++captures_calls;
-    const int c = colour_index(trait);
+    const int c = colour_index(trait), o = 1 - c;
     int w = write;
-    if (pieces_glissantes_mask[1 - c] != 0) {
-        w = victims_of_type(w, c, QUEEN);
-        if (threshold > 500) return w;
-        w = victims_of_type(w, c, ROOK);
-        if (threshold > 330) return w;
-        w = victims_of_type(w, c, BISHOP);
+    // Within a class, victims lowest slot first.
+    for (const VictimClass& vc : VICTIM_CLASSES) {
+        if (threshold > vc.max_threshold) return w;
+        for (uint32_t victims = piece_type[o][vc.type]; victims; victims &= victims - 1) {
+            const int v = static_cast<int>(ficha[o][std::countr_zero(victims)].square);
+            if (attaques[c][v] & SLOT_BITS) w = captures_of(w, c, v, vc.type);
+        }
     }
-    if (threshold > 320) return w;
-    w = victims_of_type(w, c, KNIGHT);
-    if (threshold > 100) return w;
-    w = victims_of_type(w, c, PAWN);
     return gen_en_passant(w);
 }
 
+// Most positions have no pawn on the 7th rank: the test comes before any other work.
 int genere_promotions(int write)
 {
     ++promotions_calls;
-    return promotions(write, push_promotions);
+    const int c = colour_index(trait);
+    return pawn_on_seventh(c) ? promotions_from_seventh(write, c, push_promotions) : write;
 }
 
 int genere_promotions_dame(int write)
 {
     ++promotions_calls;
-    return promotions(write, [](int w, int from, int to) {
-        return push_move(w, make_move_word(from, to, PAWN, type_of(echiquier[to]), QUEEN));
-    });
+    const int c = colour_index(trait);
+    return pawn_on_seventh(c) ? promotions_from_seventh(write, c, push_queen_promotion) : write;
 }

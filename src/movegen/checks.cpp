@@ -7,21 +7,26 @@ namespace {
 
 using namespace movegen_detail;
 
-// Slider checks along the given lines: every piece of `movers` attacking an empty square of a
-// line gives a quiet check there, and a capture on the first occupied square when it holds an
-// opponent piece.
-template <int N>
-int line_checks(int w, int c, int king, uint32_t movers, const int (&steps)[N])
+// Slider checks along one line from the king: every piece of `movers` attacking an empty
+// square of the line gives a quiet check there, and a capture on the first occupied square
+// when it holds an opponent piece.
+inline int line_checks(int w, int c, int king, int d, uint32_t movers, uint8_t opp)
+{
+    int q = king + d;
+    while (echiquier[q] == EMPTY) {
+        w = push_from_slots(w, c, attaques[c][q] & movers, q);
+        q += d;
+    }
+    if (echiquier[q] & opp) w = push_from_slots(w, c, attaques[c][q] & movers, q);
+    return w;
+}
+
+// The same along the lines given, in their order, each step a constant of the instance.
+template <int... Steps>
+int lines_checks(int w, int c, int king, uint32_t movers)
 {
     const uint8_t opp = opponent_bit();
-    for (int d : steps) {
-        int q = king + d;
-        while (echiquier[q] == EMPTY) {
-            w = push_from_slots(w, c, attaques[c][q] & movers, q);
-            q += d;
-        }
-        if (echiquier[q] & opp) w = push_from_slots(w, c, attaques[c][q] & movers, q);
-    }
+    ((w = line_checks(w, c, king, Steps, movers, opp)), ...);
     return w;
 }
 
@@ -69,20 +74,17 @@ int pawn_checks(int w, int c, int king)
 
 int genere_echecs(int write)
 {
-    static constexpr int ORTHOGONAL[4] = {1, -1, 10, -10};
-    static constexpr int DIAGONAL[4] = {-9, 11, -11, 9};
     ++echecs_calls;
     const int c = colour_index(trait);
     const int king = king_square(1 - c);
     int w = write;
 
     const uint32_t straight = piece_type[c][ROOK] | piece_type[c][QUEEN];
-    if (straight != 0) w = line_checks(w, c, king, straight, ORTHOGONAL);
-
     // Bishops on the other square colour than the king's never reach its diagonals.
     uint32_t diagonal = piece_type[c][QUEEN];
     if (cf[c][couleur_case[king]] != 0) diagonal |= piece_type[c][BISHOP];
-    if (diagonal != 0) w = line_checks(w, c, king, diagonal, DIAGONAL);
+    if (straight != 0) w = lines_checks<1, -1, 10, -10>(w, c, king, straight);
+    if (diagonal != 0) w = lines_checks<-9, 11, -11, 9>(w, c, king, diagonal);
 
     if (piece_type[c][KNIGHT] != 0) w = knight_checks(w, c, king);
     if (piece_type[c][PAWN] != 0) w = pawn_checks(w, c, king);

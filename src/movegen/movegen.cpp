@@ -23,10 +23,6 @@ namespace movegen_detail {
 
 namespace {
 
-constexpr int ORTHOGONAL[4] = {1, -1, 10, -10};
-constexpr int DIAGONAL[4] = {-9, 11, -11, 9};
-constexpr int ALL_LINES[8] = {1, -1, 10, -10, -9, 11, -11, 9};
-
 // A quiet move to an empty square or a capture of an opponent piece; nothing otherwise (own
 // piece or border: the border code carries no colour bit).
 inline int push_target(int w, int from, int to, uint8_t opp)
@@ -36,18 +32,25 @@ inline int push_target(int w, int from, int to, uint8_t opp)
     return w;
 }
 
-template <int N>
-int slide(int w, int from, const int (&steps)[N])
+// The moves along one line from `from`: the empty squares, then the first occupied one when it
+// holds an opponent piece.
+inline int slide_line(int w, int from, int d, uint8_t opp)
+{
+    int to = from + d;
+    while (echiquier[to] == EMPTY) {
+        w = push_plain(w, from, to);
+        to += d;
+    }
+    if (echiquier[to] & opp) w = push_plain(w, from, to);
+    return w;
+}
+
+// The lines of a slider in the order given, each step a constant of the instance.
+template <int... Steps>
+int slide(int w, int from)
 {
     const uint8_t opp = opponent_bit();
-    for (int d : steps) {
-        int to = from + d;
-        while (echiquier[to] == EMPTY) {
-            w = push_plain(w, from, to);
-            to += d;
-        }
-        if (echiquier[to] & opp) w = push_plain(w, from, to);
-    }
+    ((w = slide_line(w, from, Steps, opp)), ...);
     return w;
 }
 
@@ -65,15 +68,12 @@ inline bool king_step(int& w, int from, int to, const uint32_t* enemy, uint8_t o
     return false;
 }
 
-// All pieces of colour c and one type, lowest slot first, through a per-piece routine.
+// All pieces of colour c and one type, lowest slot first (slot k's mask is 1 << k), through a
+// per-piece routine.
 inline int for_each_piece(int w, int c, int type, int (*routine)(int, int))
 {
-    uint32_t slots = piece_type[c][type];
-    while (slots) {
-        const int k = lowest_bit[slots];
-        w = routine(w, static_cast<int>(ficha[c][k].square));
-        slots ^= ficha[c][k].mask;
-    }
+    for (uint32_t slots = piece_type[c][type]; slots; slots &= slots - 1)
+        w = routine(w, static_cast<int>(ficha[c][std::countr_zero(slots)].square));
     return w;
 }
 
@@ -111,15 +111,15 @@ int gen_king(int w, int from, bool castling)
 
 int gen_queen(int w, int from)
 {
-    return slide(w, from, ALL_LINES);
+    return slide<1, -1, 10, -10, -9, 11, -11, 9>(w, from);
 }
 int gen_rook(int w, int from)
 {
-    return slide(w, from, ORTHOGONAL);
+    return slide<1, -1, 10, -10>(w, from);
 }
 int gen_bishop(int w, int from)
 {
-    return slide(w, from, DIAGONAL);
+    return slide<-9, 11, -11, 9>(w, from);
 }
 
 int gen_knight(int w, int from)

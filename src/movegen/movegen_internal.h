@@ -3,6 +3,7 @@
 // after the last entry; no routine reads or writes an entry's ordering score.
 #pragma once
 
+#include <bit>
 #include <cassert>
 
 #include "core/board.h"
@@ -54,14 +55,12 @@ inline uint8_t opponent_bit()
     return colour_bit(-trait);
 }
 
-// Moves of each slot in `slots` (colour c) to square `to`, lowest slot first.
+// Moves of each slot in `slots` (colour c) to square `to`, lowest slot first (slot k's mask is
+// 1 << k).
 inline int push_from_slots(int w, int c, uint32_t slots, int to)
 {
-    while (slots) {
-        const int k = lowest_bit[slots];
-        w = push_plain(w, static_cast<int>(ficha[c][k].square), to);
-        slots ^= ficha[c][k].mask;
-    }
+    for (; slots; slots &= slots - 1)
+        w = push_plain(w, static_cast<int>(ficha[c][std::countr_zero(slots)].square), to);
     return w;
 }
 

@@ -32,30 +32,32 @@ int extend(int height, int kind, uint32_t* counter, int amount)
 
 }  // namespace
 
+// The cheapest test of each rule comes first: most nodes meet none of them.
 int extensions(int alpha, int beta, int height, int depth)
 {
-    const Move last = move_back(1);
-    const Move before_last = move_back(2);
-    const int material = pos()->score_materiel;
-    const bool within_twice = height <= 2 * iteration_depth;
-
     // Check.
     if (in_check()) return extend(height, 1, &ext_in_check, ONE_PLY);
-    // The last piece left the board: the pawn ending is searched three plies deeper.
+    const Move last = move_back(1);
     const int last_victim = move_captured(last);
-    if (within_twice && height >= 2 && nombre_pieces[0] == 0 && nombre_pieces[1] == 0 &&
-        last_victim != NO_TYPE && last_victim != PAWN && move_promotion(before_last) == NO_TYPE)
+    const int material = pos()->score_materiel;
+    const bool within_twice = height <= 2 * iteration_depth;
+    // The last piece left the board: the pawn ending is searched three plies deeper.
+    if (last_victim != NO_TYPE && last_victim != PAWN && nombre_pieces[0] == 0 &&
+        nombre_pieces[1] == 0 && within_twice && height >= 2 &&
+        move_promotion(move_back(2)) == NO_TYPE)
         return extend(height, 2, &ext_recapture, 3 * ONE_PLY);
     // A pawn reached its 7th rank at the horizon.
-    if (within_twice && depth < ONE_PLY && move_piece(last) == PAWN &&
+    if (depth < ONE_PLY && move_piece(last) == PAWN && within_twice &&
         start_rank[move_to(last)] != 0 && material < beta + 950)
         return extend(height, 4, &ext_promotion, ONE_PLY);
     // A recapture of about the same value that restores the balance.
-    if (height >= 2 && height <= iteration_depth && material < beta + 100 &&
-        ply_info[height - 1].extension != 2 && move_captured(last) != NO_TYPE &&
-        move_captured(before_last) != NO_TYPE && etats[ply - 1].score_materiel + alpha < 100 &&
-        victim_value(last) + 50 >= victim_value(before_last))
-        return extend(height, 2, &ext_recapture, ONE_PLY);
+    if (last_victim != NO_TYPE && height >= 2 && height <= iteration_depth &&
+        material < beta + 100 && ply_info[height - 1].extension != 2) {
+        const Move before_last = move_back(2);
+        if (move_captured(before_last) != NO_TYPE && etats[ply - 1].score_materiel + alpha < 100 &&
+            victim_value(last) + 50 >= victim_value(before_last))
+            return extend(height, 2, &ext_recapture, ONE_PLY);
+    }
     ply_info[height].extension = 0;
     return 0;
 }

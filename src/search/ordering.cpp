@@ -29,15 +29,22 @@ constexpr int RECAPTURE_BONUS = 50;
 constexpr int QUEEN_CONTACT_BONUS = 2000;
 constexpr int ROOK_CONTACT_BONUS = 1500;
 
+// The hash move field of a node without one: generated move words use bits 0-22 only, so a
+// word with bit 31 set never equals one.
+constexpr Move NO_HASH_MOVE = ~Move{0};
+
 // What every scoring rule needs to know about the node. The per-height tables hold
 // SEARCH_HEIGHTS entries; valid_height() keeps every routine inside them.
 struct Node {
     int height;
     int side;  // colour index of the side to move
     int opp;
-    Move last;  // the opponent's move that led here, 0 at the game's first record
-    Move hash_move;
-    const OrderingSet* pst;
+    Move last;       // the opponent's move that led here, 0 at the game's first record
+    Move hash_move;  // NO_HASH_MOVE when the height has none
+    // The ordering tables of the side to move and of its opponent, read at type << 7 | square.
+    const int32_t* own;
+    const int32_t* theirs;
+    const MovePair* counter;  // the countermoves of `last`
 };
 
 bool valid_height(int height)
@@ -48,17 +55,22 @@ bool valid_height(int height)
 Node node_at(int height)
 {
     const int side = colour_index(trait);
+    const OrderingSet& set = ordering_set();
+    const Move hash_move = ply_info[height].hash_move & MOVE_MASK;
+    const Move last = ply > 0 ? etats[ply - 1].coup : NULL_MOVE;
     return Node{height,
                 side,
                 1 - side,
-                ply > 0 ? etats[ply - 1].coup : NULL_MOVE,
-                ply_info[height].hash_move & MOVE_MASK,
-                &ordering_set()};
+                last,
+                hash_move != NULL_MOVE ? hash_move : NO_HASH_MOVE,
+                set[side].data(),
+                set[1 - side].data(),
+                &countermoves[side][move_index_of(last)]};
 }
 
 bool is_hash_move(const Node& n, Move m)
 {
-    return n.hash_move != NULL_MOVE && (m & MOVE_MASK) == n.hash_move;
+    return m == n.hash_move;
 }
 
 bool in_pair(const MovePair& p, Move m)
@@ -68,19 +80,24 @@ bool in_pair(const MovePair& p, Move m)
 
 bool is_countermove(const Node& n, Move m)
 {
-    return in_pair(countermoves[n.side][move_index_of(n.last)], m);
+    return in_pair(*n.counter, m);
 }
 
-int pst(const Node& n, int c, int type, int sq)
+// The table cells of a move's piece on its to and from squares: the move word keeps the type
+// in bits 14-16 just above the to square in bits 7-13, so the to cell is read off in one piece.
+int to_cell(Move m)
 {
-    return (*n.pst)[c][type][sq];
+    return static_cast<int>((m >> 7) & 0x3ff);
+}
+int from_cell(Move m)
+{
+    return static_cast<int>((m & 0x7f) | ((m >> 7) & 0x380));
 }
 
-// pst(side, a, to) - pst(side, a, from): what the move gains on the ordering tables.
+// What the move gains on the side's ordering table.
 int placement_gain(const Node& n, Move m)
 {
-    const int a = move_piece(m);
-    return pst(n, n.side, a, move_to(m)) - pst(n, n.side, a, move_from(m));
+    return n.own[to_cell(m)] - n.own[from_cell(m)];
 }
 
 uint32_t attackers(int c, int sq)
@@ -120,7 +137,7 @@ int escape_bonus(const Node& n, Move m)
 int victim_gain(const Node& n, Move m)
 {
     const int v = move_captured(m);
-    return pst(n, n.opp, v, move_to(m)) + valeur_piece[v];
+    return n.theirs[v << 7 | move_to(m)] + valeur_piece[v];
 }
 
 // A slider among `candidates` (the side's sliders attacking from) covers the square just beyond
@@ -137,12 +154,17 @@ bool slider_covers_beyond(const Node& n, int from, int to, uint32_t candidates)
            (case_ficha[beyond]->mask & candidates) != 0;
 }
 
+bool is_major(int type)
+{
+    return type == QUEEN || type == ROOK;
+}
+
 // A queen or rook landing next to the enemy king where only that king guards the square, with
 // support for the piece once it stands there.
 int contact_check_bonus(const Node& n, Move m)
 {
     const int a = move_piece(m), f = move_from(m), s = move_to(m);
-    if (a != QUEEN && a != ROOK) return 0;
+    if (!is_major(a)) return 0;
     if (attackers(n.opp, s) != KING_SLOT_BIT) return 0;
     uint32_t sliders = pieces_glissantes_mask[n.side];
     if (a == ROOK) {
@@ -170,11 +192,9 @@ int capture_terms(const Node& n, Move m)
     return score;
 }
 
-int history_bonus(const Node& n, Move m)
+int history_bonus(const HistoryEntry* side_history, Move m)
 {
-    const HistoryEntry& h = history[n.side][move_index_of(m)];
-    // 64-bit so that neither the product nor tries + 1 can wrap (no division by zero).
-    return static_cast<int>(64 * uint64_t{h.cutoffs} / (uint64_t{h.tries} + 1));
+    return side_history[move_index_of(m)].bonus;
 }
 
 // What the cheap ordering reads once per list rather than once per move: the countermoves of
@@ -187,6 +207,7 @@ struct QuietContext {
     MovePair killer;
     MovePair old_killer;
     const uint8_t* king_distance;
+    const HistoryEntry* side_history;
     uint64_t paired;
 };
 
@@ -198,8 +219,12 @@ uint64_t pair_bits(const MovePair& p)
 QuietContext quiet_context(const Node& n)
 {
     constexpr MovePair NONE{~Move{0}, ~Move{0}, 0, 0};
-    QuietContext q{countermoves[n.side][move_index_of(n.last)], killers[n.height],
-                   n.height >= 3 ? killers[n.height - 2] : NONE, distance[king_square(n.opp)], 0};
+    QuietContext q{*n.counter,
+                   killers[n.height],
+                   n.height >= 3 ? killers[n.height - 2] : NONE,
+                   distance[king_square(n.opp)],
+                   history[n.side],
+                   0};
     q.paired = pair_bits(q.counter) | pair_bits(q.killer) | pair_bits(q.old_killer);
     return q;
 }
@@ -216,9 +241,11 @@ int ordonne_score(const Node& n, const QuietContext& q, Move m)
             score += OLD_KILLER_BONUS;
     }
     const bool capture = move_captured(m) != NO_TYPE;
-    if (!capture) score += history_bonus(n, m);
-    const int contact = contact_check_bonus(n, m);
-    if (contact != 0) return score + contact;
+    if (!capture) score += history_bonus(q.side_history, m);
+    if (is_major(move_piece(m))) {
+        const int contact = contact_check_bonus(n, m);
+        if (contact != 0) return score + contact;
+    }
     if (capture) score += capture_terms(n, m);
     if (q.king_distance[move_to(m)] < q.king_distance[move_from(m)]) score += 5;
     return score;
@@ -259,18 +286,35 @@ int capture_score(const Node& n, Move m)
     return score;
 }
 
-// Scores every entry of the height's list with rule(node, move); the hash move gets its own
-// score. Scores are stored modulo 2^16.
-template <typename Rule>
-void score_list(int height, Rule rule)
-{
-    if (!valid_height(height)) return;
-    const Node n = node_at(height);
-    for (int i = ply_start[height]; i < ply_start[height + 1]; ++i) {
-        const Move m = move_stack[i].move;
-        const int score = is_hash_move(n, m) ? HASH_MOVE_SCORE : rule(n, m);
-        move_stack[i].score = static_cast<int16_t>(score);
+// Keeps the first pick of a list while its scores are written in index order: the first entry
+// of the highest stored (16-bit) score, the one next_move's scan would find.
+struct FirstPick {
+    int index;
+    int16_t top = INT16_MIN;
+
+    void see(int i, int16_t score)
+    {
+        if (score > top) {
+            top = score;
+            index = i;
+        }
     }
+};
+
+// Scores every entry of the node's list with rule(node, move); the hash move gets its own
+// score. Scores are stored modulo 2^16. Returns the first pick.
+template <typename Rule>
+int score_list(const Node& n, Rule rule)
+{
+    const int end = ply_start[n.height + 1];
+    FirstPick pick{ply_start[n.height]};
+    for (int i = ply_start[n.height]; i < end; ++i) {
+        const Move m = move_stack[i].move;
+        const auto score = static_cast<int16_t>(is_hash_move(n, m) ? HASH_MOVE_SCORE : rule(n, m));
+        move_stack[i].score = score;
+        pick.see(i, score);
+    }
+    return pick.index;
 }
 
 // The last entry of the list takes the place of entry i and the list shrinks by one.
@@ -288,15 +332,17 @@ const OrderingSet& ordering_set()
     return ending ? ORDERING_ENDING : ORDERING_OPENING;
 }
 
-void ordonne_precis(int height)
+int ordonne_precis(int height)
 {
-    if (!valid_height(height)) return;
+    if (!valid_height(height)) return NO_PICK;
     const Node n = node_at(height);
+    FirstPick pick{ply_start[height]};
     int i = ply_start[height];
     while (i < ply_start[height + 1]) {
         const Move m = move_stack[i].move;
         if (is_hash_move(n, m)) {
-            move_stack[i++].score = HASH_MOVE_SCORE;
+            move_stack[i].score = HASH_MOVE_SCORE;
+            pick.see(i++, HASH_MOVE_SCORE);
             continue;
         }
         make_move_prefetching(m);
@@ -308,25 +354,37 @@ void ordonne_precis(int height)
         int score = in_check() ? 5000 - pos()->score_materiel : -evaluation(-MAX_SCORE, MAX_SCORE);
         score -= fight(trait);
         unmake_move(m);
-        move_stack[i++].score = static_cast<int16_t>(score);
+        move_stack[i].score = static_cast<int16_t>(score);
+        pick.see(i++, static_cast<int16_t>(score));
     }
+    return pick.index;
 }
 
-void ordonne(int height)
+int ordonne(int height)
 {
-    if (!valid_height(height)) return;
-    const QuietContext q = quiet_context(node_at(height));
-    score_list(height, [&q](const Node& n, Move m) { return ordonne_score(n, q, m); });
+    if (!valid_height(height)) return NO_PICK;
+    const Node n = node_at(height);
+    const QuietContext q = quiet_context(n);
+    return score_list(n, [&q](const Node& node, Move m) { return ordonne_score(node, q, m); });
 }
 
-void ordonne_evasions(int height)
+int ordonne_evasions(int height)
 {
-    score_list(height, evasion_score);
+    if (!valid_height(height)) return NO_PICK;
+    return score_list(node_at(height), evasion_score);
 }
 
-void ordonne_captures(int height)
+int ordonne_captures(int height)
 {
-    score_list(height, capture_score);
+    if (!valid_height(height)) return NO_PICK;
+    return score_list(node_at(height), capture_score);
+}
+
+Move take_move(int height, int index)
+{
+    const Move m = move_stack[index].move;
+    remove_entry(height, index);
+    return m;
 }
 
 Move next_move(int height)
@@ -334,11 +392,13 @@ Move next_move(int height)
     if (!valid_height(height)) return NULL_MOVE;
     const int first = ply_start[height], end = ply_start[height + 1];
     if (end <= first) return NULL_MOVE;
-    int best = first;
-    for (int i = first + 1; i < end; ++i) {
-        if (move_stack[i].score > move_stack[best].score) best = i;
+    // Kept as FirstPick keeps it during scoring, two entries a round.
+    FirstPick pick{first, move_stack[first].score};
+    int i = first + 1;
+    for (; i + 1 < end; i += 2) {
+        pick.see(i, move_stack[i].score);
+        pick.see(i + 1, move_stack[i + 1].score);
     }
-    const Move m = move_stack[best].move;
-    remove_entry(height, best);
-    return m;
+    if (i < end) pick.see(i, move_stack[i].score);
+    return take_move(height, pick.index);
 }

@@ -9,14 +9,22 @@
 // The score every routine gives the height's hash move.
 constexpr int HASH_MOVE_SCORE = 20000;
 
-// Scores the list and removes the illegal moves.
-void ordonne_precis(int height);
-void ordonne(int height);
-void ordonne_evasions(int height);
-void ordonne_captures(int height);
+// What the scoring routines return for a height outside 0..63.
+constexpr int NO_PICK = -1;
+
+// Score the list (ordonne_precis also removes the illegal moves) and return the move stack
+// index of the entry next_move would pick first, so that the first pick needs no scan; when the
+// list is empty the index is its start and means nothing.
+int ordonne_precis(int height);
+int ordonne(int height);
+int ordonne_evasions(int height);
+int ordonne_captures(int height);
 // Removes and returns the highest-scored entry of the height's list (the first of equal maxima);
 // 0 when the list is empty.
 Move next_move(int height);
+// Removes and returns the entry at `index` of the height's list, filling its place with the
+// last entry as next_move does (index is a first pick returned by a scoring routine).
+Move take_move(int height, int index);
 
 // The piece-square set for the current position: the ending set when neither colour has more
 // than one sliding piece, the opening set otherwise.

@@ -1,6 +1,7 @@
 // The piece-square tables of move ordering: an opening set and an ending set, each indexed
-// [colour][type][mailbox square]. White's rows are written below rank 8 first; Black reads the
-// same values mirrored rank for rank. Types 0 and 4 and all border squares hold 0.
+// [colour][type << 7 | mailbox square] (a move word holds its type just above its to square).
+// White's rows are written below rank 8 first; Black reads the same values mirrored rank for
+// rank. Types 0 and 4, border squares and squares 120..127 hold 0.
 #pragma once
 
 #include <array>
@@ -9,7 +10,7 @@
 #include "core/types.h"
 
 using OrderingRows = std::array<std::array<int32_t, 8>, 8>;  // [8 - rank][file - 1], White
-using OrderingSet = std::array<std::array<std::array<int32_t, 100>, 8>, 2>;
+using OrderingSet = std::array<std::array<int32_t, 8 << 7>, 2>;
 
 namespace ordering_detail {
 
@@ -105,8 +106,8 @@ constexpr void fill_type(OrderingSet& set, int type, const OrderingRows& rows)
     for (int file = 1; file <= 8; ++file) {
         for (int rank = 1; rank <= 8; ++rank) {
             const int sq = square_of(file, rank);
-            set[WHITE][type][sq] = rows[8 - rank][file - 1];
-            set[BLACK][type][sq] = rows[rank - 1][file - 1];
+            set[WHITE][type << 7 | sq] = rows[8 - rank][file - 1];
+            set[BLACK][type << 7 | sq] = rows[rank - 1][file - 1];
         }
     }
 }

@@ -97,27 +97,28 @@ bool decided_by_table(int* alpha, int* beta, int height, uint32_t depth_field, i
     return false;
 }
 
-// Evasions of the side in check into the height's list, ordered; false when there are none.
-bool build_evasions(int height)
+// Evasions of the side in check into the height's list, ordered, with *first_pick set; false
+// when there are none.
+bool build_evasions(int height, int* first_pick)
 {
     genere_evasions(height);
     if (ply_start[height + 1] == ply_start[height]) return false;
-    ordonne_evasions(height);
+    *first_pick = ordonne_evasions(height);
     return true;
 }
 
-// Plays the height's list (already built and ordered) with child(alpha, beta) scoring each
-// legal move from this side's view, and stores the outcome. alpha0 is alpha on entry, best the
-// stand-pat value (or -30000 in check).
+// Plays the height's list (already built and ordered, its first pick given) with
+// child(alpha, beta) scoring each legal move from this side's view, and stores the outcome.
+// alpha0 is alpha on entry, best the stand-pat value (or -30000 in check).
 template <typename Child>
 int search_list(int alpha, int beta, int alpha0, int best, int height, uint32_t depth_field,
-                bool check, Child child)
+                bool check, int first_pick, Child child)
 {
     Move best_move = NULL_MOVE;
     killers[height + 1].move1 = NULL_MOVE;
     killers[height + 1].move2 = NULL_MOVE;
-    while (ply_start[height + 1] > ply_start[height]) {
-        const Move m = next_move(height);
+    for (int pick = first_pick; ply_start[height + 1] > ply_start[height]; pick = NO_PICK) {
+        const Move m = pick != NO_PICK ? take_move(height, pick) : next_move(height);
         make_move_prefetching(m);
         if (own_king_attacked_after_move()) {
             unmake_move(m);
@@ -172,8 +173,9 @@ int SuperQuiescence(int alpha, int beta, int height, int depth)
     if (decided_by_table(&alpha, &beta, height, depth_field, &result)) return result;
 
     int best = -MAX_SCORE;
+    int first_pick = NO_PICK;
     if (check) {
-        if (!build_evasions(height)) return height - MAX_SCORE;
+        if (!build_evasions(height, &first_pick)) return height - MAX_SCORE;
     } else {
         const int e = evaluation(alpha, beta);
         best = e;
@@ -186,13 +188,13 @@ int SuperQuiescence(int alpha, int beta, int height, int depth)
         w = drop_big_captures(checks, genere_echecs(checks), t);
         ply_start[height + 1] = genere_promotions_dame(w);
         if (ply_start[height + 1] == ply_start[height]) return alpha;
-        ordonne_captures(height);
+        first_pick = ordonne_captures(height);
     }
     const auto child = [&](int a, int b) {
         if (depth < TWO_PLIES) return -Quiescence(-b, -a, height + 1);
         return -SuperQuiescence(-b, -a, height + 1, depth - ONE_PLY);
     };
-    return search_list(alpha, beta, alpha0, best, height, depth_field, check, child);
+    return search_list(alpha, beta, alpha0, best, height, depth_field, check, first_pick, child);
 }
 
 int Quiescence(int alpha, int beta, int height)
@@ -208,8 +210,9 @@ int Quiescence(int alpha, int beta, int height)
     if (decided_by_table(&alpha, &beta, height, 0, &result)) return result;
 
     int best = -MAX_SCORE;
+    int first_pick = NO_PICK;
     if (check) {
-        if (!build_evasions(height)) return height - MAX_SCORE;
+        if (!build_evasions(height, &first_pick)) return height - MAX_SCORE;
     } else {
         const int e = evaluation(alpha, beta);
         best = e;
@@ -221,10 +224,10 @@ int Quiescence(int alpha, int beta, int height)
         prune_bad_captures(height, t);
         ply_start[height + 1] = genere_promotions_dame(ply_start[height + 1]);
         if (ply_start[height + 1] == ply_start[height]) return alpha;
-        ordonne_captures(height);
+        first_pick = ordonne_captures(height);
     }
     const auto child = [&](int a, int b) { return -Quiescence(-b, -a, height + 1); };
-    return search_list(alpha, beta, alpha0, best, height, 0, check, child);
+    return search_list(alpha, beta, alpha0, best, height, 0, check, first_pick, child);
 }
 
 // ---- the capture filter ----------------------------------------------------------------------
@@ -294,12 +297,13 @@ bool overloaded_defence(const Capture& x)
     const uint32_t others = ~x.mover & SLOT_BITS;
     const uint32_t straight = (piece_type[x.c][ROOK] | piece_type[x.c][QUEEN]) & others;
     const uint32_t diagonal = (piece_type[x.c][BISHOP] | piece_type[x.c][QUEEN]) & others;
+    // The enemy pieces worth `need`, king and victim aside.
     uint32_t enemies = 0;
-    for (int t = PAWN; t <= QUEEN; ++t) enemies |= piece_type[x.o][t];
+    for (int t = PAWN; t <= QUEEN; ++t)
+        if (valeur_piece[t] >= x.need) enemies |= piece_type[x.o][t];
     enemies &= ~(x.victim | 1u) & SLOT_BITS;
     for (; enemies; enemies &= enemies - 1) {
         const int p = static_cast<int>(ficha[x.o][lowest_bit[enemies]].square);
-        if (valeur_piece[type_of(echiquier[p])] < x.need) continue;
         if (!(attaques[x.o][p] & (x.victim | x.defender))) continue;
         if (attaques[x.c][p] & others) return true;
         for (uint32_t m = straight; m; m &= m - 1)

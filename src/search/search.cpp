@@ -61,7 +61,8 @@ struct Node {
     bool generated;
     int best;
     Move best_move;
-    int searched;  // moves searched so far
+    int searched;    // moves searched so far
+    int first_pick;  // the list's first pick as its scoring returned it
     Move searched_list[SEARCHED_LIST_SIZE];
 };
 
@@ -218,11 +219,11 @@ bool prepare_moves(Node& n, int alpha, int* depth, int* result)
         }
     }
     if (n.off_pv == 0 && *depth >= THREE_PLIES)
-        ordonne_precis(n.height);
+        n.first_pick = ordonne_precis(n.height);
     else if (n.in_check)
-        ordonne_evasions(n.height);
+        n.first_pick = ordonne_evasions(n.height);
     else
-        ordonne(n.height);
+        n.first_pick = ordonne(n.height);
     return false;
 }
 
@@ -245,11 +246,10 @@ int cutoff(const Node& n, Move m, int r, int depth)
     remember_good_move(n, m);
     if (!is_capture(m)) {
         HistoryEntry* h = history[n.side];
-        ++h[move_index_of(m)].cutoffs;
-        ++h[move_index_of(m)].tries;
+        count_try(h[move_index_of(m)], true);
         // Every move searched before m (m itself is the last one listed).
         const int earlier = std::min(n.searched - 1, SEARCHED_LIST_SIZE);
-        for (int i = 0; i < earlier; ++i) ++h[move_index_of(n.searched_list[i])].tries;
+        for (int i = 0; i < earlier; ++i) count_try(h[move_index_of(n.searched_list[i])], false);
     }
     ++search_cutoffs;
     if (n.searched == 1) ++first_move_cutoffs;
@@ -265,11 +265,7 @@ int after_loop(const Node& n, int alpha0, int depth)
     }
     hash_store(n.best_move, n.best, n.height, depth | DEPTH_FULL_WIDTH, BOUND_EXACT);
     remember_good_move(n, n.best_move);
-    if (!is_capture(n.best_move)) {
-        HistoryEntry& h = history[n.side][move_index_of(n.best_move)];
-        ++h.tries;
-        ++h.cutoffs;
-    }
+    if (!is_capture(n.best_move)) count_try(history[n.side][move_index_of(n.best_move)], true);
     return n.best;
 }
 
@@ -287,8 +283,8 @@ int search_moves(Node& n, int alpha, int beta, int depth)
     const int alpha0 = alpha;
     const int h = n.height;
     int reducible = 0;
-    while (!list_empty(h)) {
-        const Move m = next_move(h);
+    for (int pick = n.first_pick; !list_empty(h); pick = NO_PICK) {
+        const Move m = pick != NO_PICK ? take_move(h, pick) : next_move(h);
         make_move_prefetching(m);
         if (own_king_attacked_after_move()) {
             unmake_move(m);
@@ -409,6 +405,7 @@ int Search(int alpha, int beta, int height, int depth, int off_pv)
     n.best = -MAX_SCORE;
     n.best_move = NULL_MOVE;
     n.searched = 0;
+    n.first_pick = NO_PICK;
     int result = 0;
     if (settled_at_once(n, alpha, beta, depth, &result)) return result;
     if (depth >= THREE_PLIES && hash_find() == nullptr &&

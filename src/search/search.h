@@ -33,10 +33,22 @@ struct MovePair {
     int16_t count2;
 };
 
+// Tries and cutoffs of a move, and what they give the cheap ordering: 64 * cutoffs /
+// (tries + 1), kept with the counts by count_try so that scoring a move needs no division.
 struct HistoryEntry {
     uint32_t tries;
     uint32_t cutoffs;
+    int32_t bonus;
 };
+
+// One more try of the entry's move, and a cutoff when `cut`; the bonus follows.
+inline void count_try(HistoryEntry& h, bool cut)
+{
+    ++h.tries;
+    h.cutoffs += cut ? 1 : 0;
+    // 64-bit so that neither the product nor tries + 1 can wrap (no division by zero).
+    h.bonus = static_cast<int32_t>(64 * uint64_t{h.cutoffs} / (uint64_t{h.tries} + 1));
+}
 
 extern int32_t search_stopped;
 extern uint32_t poll_nodes;

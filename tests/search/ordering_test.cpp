@@ -1,6 +1,7 @@
 // Move ordering: hand-counted scores for each routine on small positions (captures, contact
 // checks, evasions in tests/data; the hash move, pair tables and history here), the removal of
-// illegal moves by the precise ordering, 16-bit wrap, and the pick order of next_move.
+// illegal moves by the precise ordering, 16-bit wrap, the pick order of next_move and the first
+// pick the scoring routines hand back in its place.
 #include "search/ordering.h"
 
 #include <gtest/gtest.h>
@@ -51,7 +52,7 @@ int score_of(int height, Move m)
 }
 
 // The score `routine` gives the move as the only entry of the height's list.
-int scored(void (*routine)(int), int height, const char* from, const char* to)
+int scored(int (*routine)(int), int height, const char* from, const char* to)
 {
     load_list(height, {mv(from, to)});
     routine(height);
@@ -64,9 +65,9 @@ TEST_F(Ordering, ScoresFromThePositionAlone)
     ASSERT_GT(rows.size(), 15u);
     for (const auto& row : rows) {
         ASSERT_EQ(setup_fen(row[1]), 0);
-        void (*routine)(int) = row[0] == "plain"      ? ordonne
-                               : row[0] == "evasions" ? ordonne_evasions
-                                                      : ordonne_captures;
+        int (*routine)(int) = row[0] == "plain"      ? ordonne
+                              : row[0] == "evasions" ? ordonne_evasions
+                                                     : ordonne_captures;
         EXPECT_EQ(scored(routine, 1, row[2].c_str(), row[3].c_str()), std::stoi(row[4]))
             << row[1] << " " << row[2] << row[3];
     }
@@ -80,7 +81,7 @@ TEST_F(Ordering, HashMovePairTablesAndHistory)
     killers[3].move1 = mv("g1", "f3");
     killers[1] = MovePair{mv("b1", "c3"), mv("a2", "a3"), 0, 0};
     countermoves[WHITE][move_index_of(mv("e7", "e5"))].move2 = mv("b1", "c3");
-    history[WHITE][move_index_of(mv("g1", "f3"))] = HistoryEntry{3, 3};
+    for (int i = 0; i < 3; ++i) count_try(history[WHITE][move_index_of(mv("g1", "f3"))], true);
     for (auto routine : {ordonne, ordonne_evasions, ordonne_captures})
         EXPECT_EQ(scored(routine, 3, "e2", "e4"), 20000);
     EXPECT_EQ(scored(ordonne, 3, "g1", "f3"), 6 + 40 + 48 + 5);
@@ -93,7 +94,7 @@ TEST_F(Ordering, HashMovePairTablesAndHistory)
     EXPECT_EQ(scored(ordonne, 2, "a2", "a3"), 0);
     EXPECT_EQ(scored(ordonne, 2, "e2", "e4"), 25);
     // A history bonus past 16 bits wraps: 64 * 1000 + 25 = 64025 = -1511 (mod 2^16).
-    history[WHITE][move_index_of(mv("d2", "d4"))] = HistoryEntry{0, 1000};
+    history[WHITE][move_index_of(mv("d2", "d4"))] = HistoryEntry{0, 1000, 64000};
     EXPECT_EQ(scored(ordonne, 2, "d2", "d4"), -1511);
 }
 
@@ -123,6 +124,32 @@ TEST_F(Ordering, NextMovePicksFirstMaximumAndRefillsFromTheEnd)
     ASSERT_EQ(ply_start[6], 14);
     for (Move expected : {4u, 3u, 1u, 5u, 0u}) EXPECT_EQ(next_move(5), expected);
     EXPECT_EQ(ply_start[6], 10);
+}
+
+// The first pick a scoring routine returns is the entry next_move's scan takes: ties at the top
+// (d2d4 and e2e4 score alike at the start), wrapped scores, captures, the hash move, and lists the
+// precise ordering shortened by dropping illegal moves.
+TEST_F(Ordering, ScoringReturnsTheScansFirstPick)
+{
+    const char* fens[] = {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+                          "4k3/4r3/8/8/8/8/4B3/R3K3 w - - 0 1",
+                          "r3k2r/pp3ppp/2n1bn2/q1bpp3/3P4/2N1PN2/PPQ1BPPP/R1B1K2R w KQkq - 0 1"};
+    int (*const routines[])(int) = {ordonne, ordonne_captures, ordonne_evasions, ordonne_precis};
+    for (const char* fen : fens) {
+        ASSERT_EQ(setup_fen(fen), 0) << fen;
+        history[WHITE][move_index_of(mv("e2", "e4"))] = HistoryEntry{0, 1000, 64000};  // wraps
+        for (auto routine : routines) {
+            for (Move hash : {NULL_MOVE, mv("a1", "a2")}) {
+                ply_info[0].hash_move = hash;
+                ply_start[0] = 0;
+                genere_all_moves(0);
+                const int pick = routine(0);
+                ASSERT_LT(pick, ply_start[1]) << fen;
+                const Move picked = move_stack[pick].move;
+                EXPECT_EQ(next_move(0), picked) << fen;
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -277,8 +277,8 @@ TEST_F(SearchTest, MateDistancePruning)
 
 // A cutoff by a quiet move counts a try and a cutoff for it and a try for every move searched
 // before it (here the stored move, searched first); a capture's cutoff counts nothing, and a
-// node that ends inside the window credits its best move alone. The children's scores come from
-// exact cells.
+// node that ends inside the window credits its best move alone. The ordering bonus follows the
+// counts (64 * 1 / 2 after one cutoff). The children's scores come from exact cells.
 TEST_F(SearchTest, HistoryTries)
 {
     const std::tuple<const char*, int, int, bool> cases[] = {
@@ -294,8 +294,9 @@ TEST_F(SearchTest, HistoryTries)
         const HistoryEntry h_first = history[side][move_index_of(first)];
         const HistoryEntry h_best = history[side][move_index_of(best)];
         const bool quiet = move_captured(best) == 0;
-        EXPECT_EQ(std::tuple(h_best.tries, h_best.cutoffs, h_first.tries, h_first.cutoffs),
-                  std::tuple(quiet, quiet, quiet && cut, 0u))
+        EXPECT_EQ(std::tuple(h_best.tries, h_best.cutoffs, h_best.bonus, h_first.tries,
+                             h_first.cutoffs, h_first.bonus),
+                  std::tuple(quiet, quiet, quiet ? 32 : 0, quiet && cut, 0u, 0))
             << best_text << beta;
         uint32_t cutoffs = 0;
         for (const HistoryEntry& e : history[side]) cutoffs += e.cutoffs;
