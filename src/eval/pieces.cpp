@@ -132,32 +132,80 @@ uint8_t pawn_code(int c)
     return colour_bit_of_index(c) + PAWN;
 }
 
-// The first non-empty square from sq along step, counting the empty squares passed in *empty.
-int first_piece(int sq, int step, int* empty)
+// The x-ray tables read by board byte (colour bit + type, EMPTY 0, BORDER 32): for a slider of
+// colour index c, [c][k][byte] is what the k-th piece met on a line is worth, 0 for empty squares,
+// the border and the slider's own men, which still count in the order.
+constexpr int BOARD_BYTES = BORDER + 1;
+using XrayByByte = std::array<std::array<std::array<int8_t, BOARD_BYTES>, 3>, 2>;
+constexpr XrayByByte by_byte(const XrayTable& table)
 {
-    sq += step;
-    while (echiquier[sq] == EMPTY) {
-        ++*empty;
-        sq += step;
-    }
-    return sq;
+    XrayByByte t{};
+    for (int c = 0; c < 2; ++c)
+        for (int k = 0; k < 3; ++k)
+            for (int type = 0; type < 8; ++type)
+                t[c][k][colour_bit_of_index(1 - c) | type] = table[k][type];
+    return t;
+}
+constexpr auto bishop_xray = by_byte(BISHOP_XRAY);
+constexpr auto rook_xray = by_byte(ROOK_XRAY);
+
+// A pawn of either colour or the edge ends an x-ray line.
+constexpr auto ENDS_LINE = [] {
+    std::array<bool, BOARD_BYTES> t{};
+    t[BORDER] = t[WHITE_BIT | PAWN] = t[BLACK_BIT | PAWN] = true;
+    return t;
+}();
+
+// The number of steps of a line move by its length in board indices (a multiple of the step
+// 1, 9, 10 or 11, at most 8 steps: the step onto the border included). No length is a multiple
+// of two of these steps within 8 steps, so one table serves every line.
+constexpr auto STEPS_OF_LENGTH = [] {
+    std::array<uint8_t, 8 * 11 + 1> t{};
+    for (int step : {1, 9, 10, 11})
+        for (int n = 1; n <= 8; ++n) t[n * step] = static_cast<uint8_t>(n);
+    return t;
+}();
+
+// The first non-empty square after p along STEP.
+template <int STEP>
+const uint8_t* first_piece(const uint8_t* p)
+{
+    do p += STEP;
+    while (*p == EMPTY);
+    return p;
 }
 
-// The x-ray value of one line of a slider on sq: up to three pieces met along step, scored by
-// `table` when they belong to the opponent; a pawn or the edge ends the line. The empty squares
-// before the first piece are added to *empty.
-int xray_line(int sq, int step, const XrayTable& table, uint8_t opponent_bit, int* empty)
+// The empty squares between from and the first piece p along STEP.
+template <int STEP>
+int empties_before(const uint8_t* from, const uint8_t* p)
 {
-    int value = 0;
-    sq = first_piece(sq, step, empty);
-    for (int k = 0; k < 3 && echiquier[sq] != BORDER; ++k) {
-        const uint8_t code = echiquier[sq];
-        if (code & opponent_bit) value += table[k][type_of(code)];
-        if (type_of(code) == PAWN) break;
-        int ignored = 0;
-        sq = first_piece(sq, step, &ignored);
-    }
-    return value;
+    const auto length = STEP > 0 ? p - from : from - p;
+    return STEPS_OF_LENGTH[length] - 1;
+}
+
+// The empty squares a slider on from sees along STEP.
+template <int STEP>
+int empties(const uint8_t* from)
+{
+    return empties_before<STEP>(from, first_piece<STEP>(from));
+}
+
+// The x-ray value of one line of a slider on from: up to three pieces met along STEP, scored by
+// `table` (the row of the slider's colour); a pawn or the edge ends the line. The empty squares
+// before the first piece are added to *empty.
+template <int STEP>
+int xray_line(const uint8_t* from, const std::array<std::array<int8_t, BOARD_BYTES>, 3>& table,
+              int* empty)
+{
+    const uint8_t* p = first_piece<STEP>(from);
+    *empty += empties_before<STEP>(from, p);
+    int value = table[0][*p];
+    if (ENDS_LINE[*p]) return value;
+    p = first_piece<STEP>(p);
+    value += table[1][*p];
+    if (ENDS_LINE[*p]) return value;
+    p = first_piece<STEP>(p);
+    return value + table[2][*p];
 }
 
 // ---- knights ------------------------------------------------------------------------------
@@ -273,10 +321,11 @@ bool bishop_trap_square(int f, int r)
 
 int one_bishop(int s, int c, int q)
 {
-    const uint8_t opponent_bit = colour_bit_of_index(1 - c);
-    int value = 0;
+    const uint8_t* from = &echiquier[q];
+    const auto& table = bishop_xray[c];
     int n = 0;
-    for (int step : {-9, 11, -11, 9}) value += xray_line(q, step, BISHOP_XRAY, opponent_bit, &n);
+    int value = xray_line<-9>(from, table, &n) + xray_line<11>(from, table, &n) +
+                xray_line<-11>(from, table, &n) + xray_line<9>(from, table, &n);
     mobility_total += BISHOP_MOBILITY_WEIGHT * n;
 
     const int f = colonne[q];
@@ -380,11 +429,12 @@ int one_rook(int c, int k, int base)
     const int q = static_cast<int>(ficha[c][k].square);
     const int f = colonne[q];
     const int r = relative_rank(c, rangee[q]);
-    const uint8_t opponent_bit = colour_bit_of_index(o);
 
-    int value = 0;
+    const uint8_t* from = &echiquier[q];
+    const auto& table = rook_xray[c];
     int n = 0;
-    for (int step : {1, -1, 10, -10}) value += xray_line(q, step, ROOK_XRAY, opponent_bit, &n);
+    int value = xray_line<1>(from, table, &n) + xray_line<-1>(from, table, &n) +
+                xray_line<10>(from, table, &n) + xray_line<-10>(from, table, &n);
     mobility_total += ROOK_MOBILITY_WEIGHT * n;
 
     if (nombre_pions[o] > 0) {
@@ -458,8 +508,8 @@ int queen_terms(int s)
         if (d != 0) {
             int sq = q;
             for (int i = 0; i < 3; ++i) {
-                int ignored = 0;
-                sq = first_piece(sq, d, &ignored);
+                do sq += d;
+                while (echiquier[sq] == EMPTY);
                 if (sq == king) {
                     value += QUEEN_LINE[i];
                     break;
@@ -467,8 +517,10 @@ int queen_terms(int s)
                 if (echiquier[sq] == BORDER || type_of(echiquier[sq]) == PAWN) break;
             }
         }
-        int n = 0;
-        for (int step : KING_STEPS) first_piece(q, step, &n);
+        const uint8_t* from = &echiquier[q];
+        const int n = empties<1>(from) + empties<-1>(from) + empties<10>(from) +
+                      empties<-10>(from) + empties<-9>(from) + empties<11>(from) +
+                      empties<-11>(from) + empties<9>(from);
         mobility_total += QUEEN_MOBILITY_WEIGHT * n;
         value += queen_square[c][q];
     }
