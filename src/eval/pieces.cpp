@@ -344,22 +344,30 @@ int one_bishop(int s, int c, int q)
 
 // ---- rooks --------------------------------------------------------------------------------
 
-// The most advanced relative rank among the opponent's rearmost pawns of all files (0 if none).
-int opponent_pawn_base(int c)
+// What every rook of colour index c reads alike, gathered once per call, and the penalty its
+// rooks add (written to `penalty` once at the end).
+struct RookSide {
+    bool opponent_pawns;
+    int base;  // the most advanced relative rank among the opponent's rearmost pawns, 0 if none
+    int king_rank;  // the opponent king's relative rank
+    int penalty;
+};
+
+template <int C>
+RookSide rook_side()
 {
-    const int o = 1 - c;
+    constexpr int c = C, o = 1 - C;
     int base = 0;
     for (int f = 1; f <= 8; ++f)
         base = std::max(base, relative_pawn_rank(c, pion_moins_avance[o][f]));
-    return base;
+    return {nombre_pions[o] > 0, base, relative_rank(c, rangee[king_square(o)]), 0};
 }
 
 // A rook on a relative rank at or beyond the opponent's pawn base.
-int rook_rank_terms(int c, int r, int base)
+int rook_rank_terms(const RookSide& side, int r)
 {
-    const int king_rank = relative_rank(c, rangee[king_square(1 - c)]);
-    if (r == base) return king_rank > r ? 13 + 8 : 13;
-    if (r > base) return king_rank > r ? 7 + 16 : 7;
+    if (r == side.base) return side.king_rank > r ? 13 + 8 : 13;
+    if (r > side.base) return side.king_rank > r ? 7 + 16 : 7;
     return 0;
 }
 
@@ -377,25 +385,26 @@ int later_rooks_on_file(int c, int k, int f)
 }
 
 // A rook on file f where its own pawns stand.
-int rook_closed_file(int c, int f, int r)
+template <int C>
+int rook_closed_file(RookSide& side, int f, int r)
 {
-    const int o = 1 - c;
+    constexpr int c = C, o = 1 - C;
     const int front_pawn = relative_pawn_rank(c, pion_plus_avance[c][f]);
-    int value = 0;
-    if ((pawn_file_flags(c, f) & PAWN_FLAG_PASSED) && r < front_pawn) value += 15;
     if (r < front_pawn) {
-        penalty[c] += 10;
-        return value;
+        side.penalty += 10;
+        return (pawn_file_flags(c, f) & PAWN_FLAG_PASSED) ? 15 : 0;
     }
-    if (pions_colonne[o][f] == 0) return value + 10;
+    if (pions_colonne[o][f] == 0) return 10;
     const int d = r - relative_pawn_rank(c, pion_moins_avance[o][f]);
-    if (d >= 1) return value + 10;
-    return value + (d >= -4 ? ROOK_FACING_PAWN[-d] : 0);
+    if (d >= 1) return 10;
+    return d >= -4 ? ROOK_FACING_PAWN[-d] : 0;
 }
 
 // A rook on one of its trap squares shut in by its own king or pawns.
-bool rook_boxed(int c, int q, int f, int r)
+template <int C>
+bool rook_boxed(int q, int f, int r)
 {
+    constexpr int c = C;
     const int king = king_square(c);
     const uint8_t own_pawn = pawn_code(c);
     const int32_t* pawns_on = pions_colonne[c];
@@ -423,9 +432,10 @@ bool rook_boxed(int c, int q, int f, int r)
     return false;
 }
 
-int one_rook(int c, int k, int base)
+template <int C>
+int one_rook(RookSide& side, int k, int* mobility)
 {
-    const int o = 1 - c;
+    constexpr int c = C, o = 1 - C;
     const int q = static_cast<int>(ficha[c][k].square);
     const int f = colonne[q];
     const int r = relative_rank(c, rangee[q]);
@@ -435,18 +445,36 @@ int one_rook(int c, int k, int base)
     int n = 0;
     int value = xray_line<1>(from, table, &n) + xray_line<-1>(from, table, &n) +
                 xray_line<10>(from, table, &n) + xray_line<-10>(from, table, &n);
-    mobility_total += ROOK_MOBILITY_WEIGHT * n;
+    *mobility += n;
 
-    if (nombre_pions[o] > 0) {
-        value += rook_rank_terms(c, r, base);
+    if (side.opponent_pawns) {
+        value += rook_rank_terms(side, r);
         if (pawn_file_flags(o, f) & PAWN_FLAG_PASSED) value += 7;
     }
     if (pions_colonne[c][f] == 0) {
         const int doubled = later_rooks_on_file(c, k, f);
         return value + (pions_colonne[o][f] == 0 ? 10 + 20 * doubled : 5 + 10 * doubled);
     }
-    value += rook_closed_file(c, f, r);
-    if (n <= 5 && rook_boxed(c, q, f, r)) value -= 30 - 5 * n;
+    value += rook_closed_file<C>(side, f, r);
+    if (n <= 5 && rook_boxed<C>(q, f, r)) value -= 30 - 5 * n;
+    return value;
+}
+
+// The rooks of colour index C: the colour a constant, so that its relative ranks and tables are
+// folded in.
+template <int C>
+int rooks_of()
+{
+    RookSide side = rook_side<C>();
+    int value = 0, mobility = 0;
+    uint32_t rooks = piece_type[C][ROOK];
+    while (rooks != 0) {
+        const int k = lowest_bit[rooks & SLOT_BITS];
+        rooks ^= ficha[C][k].mask;
+        value += one_rook<C>(side, k, &mobility);
+    }
+    mobility_total += ROOK_MOBILITY_WEIGHT * mobility;
+    penalty[C] += side.penalty;
     return value;
 }
 
@@ -481,16 +509,7 @@ int bishop_terms(int s)
 
 int rook_terms(int s)
 {
-    const int c = colour_index(s);
-    const int base = opponent_pawn_base(c);
-    int value = 0;
-    uint32_t rooks = piece_type[c][ROOK];
-    while (rooks != 0) {
-        const int k = lowest_bit[rooks & SLOT_BITS];
-        rooks ^= ficha[c][k].mask;
-        value += one_rook(c, k, base);
-    }
-    return value;
+    return s > 0 ? rooks_of<WHITE>() : rooks_of<BLACK>();
 }
 
 int queen_terms(int s)
