@@ -79,6 +79,15 @@ constexpr auto queen_square = by_colour(QUEEN_SQUARE_ROWS);
 constexpr int KNIGHT_MOBILITY[9] = {0, 0, 42, 71, 91, 106, 116, 123, 128};
 // By type of an attacked opponent piece (P K N - B R Q).
 constexpr int KNIGHT_ATTACK_BONUS[8] = {0, 0, 0, 0, 0, 5, 10, 10};
+// The same by board byte for a knight of colour index c: 0 for empty squares, the border and
+// its own men.
+constexpr auto knight_target = [] {
+    std::array<std::array<int8_t, BORDER + 1>, 2> t{};
+    for (int c = 0; c < 2; ++c)
+        for (int type = 0; type < 8; ++type)
+            t[c][colour_bit_of_index(1 - c) | type] = KNIGHT_ATTACK_BONUS[type];
+    return t;
+}();
 
 // Value of an opponent piece met as the first, second or third piece on a slider's line, by
 // type; pieces of both colours count in the order, only the opponent's score.
@@ -218,7 +227,7 @@ int knight_trap_value(int c, int q)
     if (trap == nullptr) return 0;
     if (attaques[c][q] & piece_type[c][PAWN]) return 0;
     const bool mirrored = colonne[q] > 4;
-    int escape[4];
+    int escape[4] = {};
     for (int i = 0; i < trap->count; ++i) {
         const int f = mirrored ? 9 - trap->moves[i][0] : trap->moves[i][0];
         escape[i] = relative_square(c, f, trap->moves[i][1]);
@@ -234,9 +243,10 @@ int knight_trap_value(int c, int q)
 
 // Middle-game placement of a knight on q: its square once more, then either the hole in front
 // of a weak opponent pawn or an outpost no opponent pawn can ever chase away.
-int knight_placement(int s, int c, int q)
+template <int C>
+int knight_placement(int q)
 {
-    const int o = 1 - c;
+    constexpr int c = C, o = 1 - C, s = C == WHITE ? 1 : -1;
     const int f = colonne[q];
     const int square_value = knight_square[c][q];
     const int defenders = slot_count(attaques[c][q] & piece_type[c][PAWN]);
@@ -254,27 +264,26 @@ int knight_placement(int s, int c, int q)
     return value;
 }
 
-int one_knight(int s, int c, int q, bool placement)
+template <int C>
+int one_knight(int q, bool placement, int* rim_penalty)
 {
-    const int o = 1 - c;
-    const uint8_t opponent_bit = colour_bit_of_index(o);
-    penalty[c] += knight_rim[c][q];
+    constexpr int c = C, o = 1 - C;
+    *rim_penalty += knight_rim[c][q];
 
+    const uint8_t* board = &echiquier[q];
+    const uint32_t* opponent_attacks = &attaques[o][q];
+    const uint32_t opponent_pawns = piece_type[o][PAWN];
     int value = 0;
     int safe = 0;
     // Jumps off the board land on border bytes, which count as neither safe nor a target.
     for (int step : KNIGHT_STEPS) {
-        const int t = q + step;
-        const uint8_t code = echiquier[t];
-        if (code == EMPTY) {
-            if ((attaques[o][t] & piece_type[o][PAWN]) == 0) ++safe;
-        } else if (code & opponent_bit) {
-            value += KNIGHT_ATTACK_BONUS[type_of(code)];
-        }
+        const uint8_t code = board[step];
+        value += knight_target[c][code];
+        safe += code == EMPTY && (opponent_attacks[step] & opponent_pawns) == 0;
     }
     if (safe <= 1) value += knight_trap_value(c, q);
     value += safe == 0 ? -10 : (KNIGHT_MOBILITY[safe] * knight_square[c][q]) >> 6;
-    if (placement) value += knight_placement(s, c, q);
+    if (placement) value += knight_placement<C>(q);
     return value;
 }
 
@@ -282,20 +291,22 @@ int one_knight(int s, int c, int q, bool placement)
 
 // A bishop on its own back rank: a penalty, more when its own pawns wall it in, and a value
 // loss when the squares in front of those pawns are taken too.
-int bishop_back_rank(int s, int c, int q, int n)
+template <int C>
+int bishop_back_rank(int q, int n, int* back_penalty)
 {
-    penalty[c] += 5;
+    constexpr int c = C, s = C == WHITE ? 1 : -1;
+    *back_penalty += 5;
     if (n != 0) return 0;
     const uint8_t own_pawn = pawn_code(c);
     const int f = colonne[q];
     if (f == 1 || f == 8) {
         const int g = f == 1 ? 2 : 7;
         if (echiquier[relative_square(c, g, 2)] != own_pawn) return 0;
-        penalty[c] += 5;
+        *back_penalty += 5;
         return is_occupied(echiquier[relative_square(c, g, 3)]) ? -10 : 0;
     }
     if (echiquier[q - 10 + s] != own_pawn || echiquier[q + 10 + s] != own_pawn) return 0;
-    penalty[c] += 5;
+    *back_penalty += 5;
     const bool blocked =
         is_occupied(echiquier[q - 10 + 2 * s]) && is_occupied(echiquier[q + 10 + 2 * s]);
     return blocked ? -10 : 0;
@@ -319,19 +330,21 @@ bool bishop_trap_square(int f, int r)
     return ((f == 1 || f == 8) && r == 7) || ((f == 2 || f == 7) && r == 8);
 }
 
-int one_bishop(int s, int c, int q)
+template <int C>
+int one_bishop(int q, int* mobility, int* back_penalty)
 {
+    constexpr int c = C, s = C == WHITE ? 1 : -1;
     const uint8_t* from = &echiquier[q];
     const auto& table = bishop_xray[c];
     int n = 0;
     int value = xray_line<-9>(from, table, &n) + xray_line<11>(from, table, &n) +
                 xray_line<-11>(from, table, &n) + xray_line<9>(from, table, &n);
-    mobility_total += BISHOP_MOBILITY_WEIGHT * n;
+    *mobility += n;
 
     const int f = colonne[q];
     const int r = relative_rank(c, rangee[q]);
     if (r == 1) {
-        value += bishop_back_rank(s, c, q, n);
+        value += bishop_back_rank<C>(q, n, back_penalty);
     } else if (n <= 1 && bishop_trap_square(f, r)) {
         if (bishop_caught(c, f, r)) value -= BISHOP_TRAPPED;
     } else if (f == 1 || f == 8) {
@@ -460,8 +473,38 @@ int one_rook(RookSide& side, int k, int* mobility)
     return value;
 }
 
-// The rooks of colour index C: the colour a constant, so that its relative ranks and tables are
-// folded in.
+// The pieces of colour index C, each kind in turn: the colour a template constant, so that its
+// relative ranks and tables are folded in; penalties and mobility are summed locally.
+template <int C>
+int knights_of()
+{
+    const bool placement = middle_game();
+    int value = 0, rim_penalty = 0;
+    uint32_t knights = piece_type[C][KNIGHT];
+    while (knights != 0) {
+        const int k = lowest_bit[knights & SLOT_BITS];
+        knights ^= ficha[C][k].mask;
+        value += one_knight<C>(static_cast<int>(ficha[C][k].square), placement, &rim_penalty);
+    }
+    penalty[C] += rim_penalty;
+    return value;
+}
+
+template <int C>
+int bishops_of()
+{
+    int value = 0, mobility = 0, back_penalty = 0;
+    uint32_t bishops = piece_type[C][BISHOP];
+    while (bishops != 0) {
+        const int k = lowest_bit[bishops & SLOT_BITS];
+        bishops ^= ficha[C][k].mask;
+        value += one_bishop<C>(static_cast<int>(ficha[C][k].square), &mobility, &back_penalty);
+    }
+    mobility_total += BISHOP_MOBILITY_WEIGHT * mobility;
+    penalty[C] += back_penalty;
+    return value;
+}
+
 template <int C>
 int rooks_of()
 {
@@ -482,29 +525,12 @@ int rooks_of()
 
 int knight_terms(int s)
 {
-    const int c = colour_index(s);
-    const bool placement = middle_game();
-    int value = 0;
-    uint32_t knights = piece_type[c][KNIGHT];
-    while (knights != 0) {
-        const int k = lowest_bit[knights & SLOT_BITS];
-        knights ^= ficha[c][k].mask;
-        value += one_knight(s, c, static_cast<int>(ficha[c][k].square), placement);
-    }
-    return value;
+    return s > 0 ? knights_of<WHITE>() : knights_of<BLACK>();
 }
 
 int bishop_terms(int s)
 {
-    const int c = colour_index(s);
-    int value = 0;
-    uint32_t bishops = piece_type[c][BISHOP];
-    while (bishops != 0) {
-        const int k = lowest_bit[bishops & SLOT_BITS];
-        bishops ^= ficha[c][k].mask;
-        value += one_bishop(s, c, static_cast<int>(ficha[c][k].square));
-    }
-    return value;
+    return s > 0 ? bishops_of<WHITE>() : bishops_of<BLACK>();
 }
 
 int rook_terms(int s)
