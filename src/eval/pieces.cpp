@@ -521,28 +521,12 @@ int rooks_of()
     return value;
 }
 
-}  // namespace
-
-int knight_terms(int s)
+template <int C>
+int queens_of()
 {
-    return s > 0 ? knights_of<WHITE>() : knights_of<BLACK>();
-}
-
-int bishop_terms(int s)
-{
-    return s > 0 ? bishops_of<WHITE>() : bishops_of<BLACK>();
-}
-
-int rook_terms(int s)
-{
-    return s > 0 ? rooks_of<WHITE>() : rooks_of<BLACK>();
-}
-
-int queen_terms(int s)
-{
-    const int c = colour_index(s);
+    constexpr int c = C;
     const int king = king_square(1 - c);
-    int value = 0;
+    int value = 0, mobility = 0;
     uint32_t queens = piece_type[c][QUEEN];
     while (queens != 0) {
         const int k = lowest_bit[queens & SLOT_BITS];
@@ -566,8 +550,31 @@ int queen_terms(int s)
         const int n = empties<1>(from) + empties<-1>(from) + empties<10>(from) +
                       empties<-10>(from) + empties<-9>(from) + empties<11>(from) +
                       empties<-11>(from) + empties<9>(from);
-        mobility_total += QUEEN_MOBILITY_WEIGHT * n;
+        mobility += n;
         value += queen_square[c][q];
     }
+    mobility_total += QUEEN_MOBILITY_WEIGHT * mobility;
     return value;
+}
+
+}  // namespace
+
+int knight_terms(int s)
+{
+    return s > 0 ? knights_of<WHITE>() : knights_of<BLACK>();
+}
+
+int bishop_terms(int s)
+{
+    return s > 0 ? bishops_of<WHITE>() : bishops_of<BLACK>();
+}
+
+int rook_terms(int s)
+{
+    return s > 0 ? rooks_of<WHITE>() : rooks_of<BLACK>();
+}
+
+int queen_terms(int s)
+{
+    return s > 0 ? queens_of<WHITE>() : queens_of<BLACK>();
 }
