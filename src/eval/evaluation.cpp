@@ -122,7 +122,7 @@ int lazy_bound_of()
 // Colour s's passed pawns: against pieces, or racing a side that has none.
 int passed_pawn_terms(int s, int opponent_phase)
 {
-    if (nombre_pions[colour_index(s)] == 0) return 0;
+    if (!any_passed_pawn(colour_index(s))) return 0;
     return opponent_phase > 0 ? passed_pawns_with_pieces(s) : passed_pawns_no_pieces(s);
 }
 
@@ -158,12 +158,12 @@ int phase_terms(int white_phase, int black_phase)
 }
 
 // Colour s's piece terms; its mobility total goes to *mobility.
-int piece_terms(int s, int* mobility)
+int piece_terms(int s, bool placement, int* mobility)
 {
     const int c = colour_index(s);
     mobility_total = 0;
     int v = 0;
-    if (piece_type[c][KNIGHT] != 0) v += knight_terms(s);
+    if (piece_type[c][KNIGHT] != 0) v += knight_terms(s, placement);
     if (piece_type[c][BISHOP] != 0) v += bishop_terms(s);
     if (piece_type[c][ROOK] != 0) v += rook_terms(s);
     if (piece_type[c][QUEEN] != 0) v += queen_terms(s);
@@ -191,9 +191,12 @@ int full_sum(int s0)
     v += phase_terms(white_phase, black_phase);
 
     penalty[BLACK] = penalty[WHITE] = 0;
+    const int men =
+        nombre_pieces[WHITE] + nombre_pieces[BLACK] + nombre_pions[WHITE] + nombre_pions[BLACK];
+    const bool placement = men > 10 && white_phase + black_phase > 6;
     int white_mobility = 0, black_mobility = 0;
-    if (white_phase > 0) v += piece_terms(1, &white_mobility);
-    if (black_phase > 0) v -= piece_terms(-1, &black_mobility);
+    if (white_phase > 0) v += piece_terms(1, placement, &white_mobility);
+    if (black_phase > 0) v -= piece_terms(-1, placement, &black_mobility);
     v += mobility_points(white_mobility - black_mobility);
     return v + penalty[BLACK] - penalty[WHITE];
 }

@@ -476,9 +476,8 @@ int one_rook(RookSide& side, int k, int* mobility)
 // The pieces of colour index C, each kind in turn: the colour a template constant, so that its
 // relative ranks and tables are folded in; penalties and mobility are summed locally.
 template <int C>
-int knights_of()
+int knights_of(bool placement)
 {
-    const bool placement = middle_game();
     int value = 0, rim_penalty = 0;
     uint32_t knights = piece_type[C][KNIGHT];
     while (knights != 0) {
@@ -561,7 +560,12 @@ int queens_of()
 
 int knight_terms(int s)
 {
-    return s > 0 ? knights_of<WHITE>() : knights_of<BLACK>();
+    return knight_terms(s, middle_game());
+}
+
+int knight_terms(int s, bool placement)
+{
+    return s > 0 ? knights_of<WHITE>(placement) : knights_of<BLACK>(placement);
 }
 
 int bishop_terms(int s)
