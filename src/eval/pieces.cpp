@@ -361,7 +361,7 @@ int one_bishop(int q, int* mobility, int* back_penalty)
 // rooks add (written to `penalty` once at the end).
 struct RookSide {
     bool opponent_pawns;
-    int base;  // the most advanced relative rank among the opponent's rearmost pawns, 0 if none
+    int base;       // see opponent_pawn_base; 0 until a rook needs it
     int king_rank;  // the opponent king's relative rank
     int penalty;
 };
@@ -370,15 +370,28 @@ template <int C>
 RookSide rook_side()
 {
     constexpr int c = C, o = 1 - C;
+    return {nombre_pions[o] > 0, 0, relative_rank(c, rangee[king_square(o)]), 0};
+}
+
+// The most advanced relative rank among the opponent's rearmost pawns of all files (0 if none).
+template <int C>
+int opponent_pawn_base()
+{
+    constexpr int c = C, o = 1 - C;
     int base = 0;
     for (int f = 1; f <= 8; ++f)
         base = std::max(base, relative_pawn_rank(c, pion_moins_avance[o][f]));
-    return {nombre_pions[o] > 0, base, relative_rank(c, rangee[king_square(o)]), 0};
+    return base;
 }
 
-// A rook on a relative rank at or beyond the opponent's pawn base.
-int rook_rank_terms(const RookSide& side, int r)
+// A rook on a relative rank at or beyond the opponent's pawn base, while the opponent has pawns.
+// Pawns stand on relative ranks 2 to 7, so a rook on its first rank is always behind the base,
+// and the base is looked up only for a rook off that rank, once per call.
+template <int C>
+int rook_rank_terms(RookSide& side, int r)
 {
+    if (r == 1) return 0;
+    if (side.base == 0) side.base = opponent_pawn_base<C>();
     if (r == side.base) return side.king_rank > r ? 13 + 8 : 13;
     if (r > side.base) return side.king_rank > r ? 7 + 16 : 7;
     return 0;
@@ -461,7 +474,7 @@ int one_rook(RookSide& side, int k, int* mobility)
     *mobility += n;
 
     if (side.opponent_pawns) {
-        value += rook_rank_terms(side, r);
+        value += rook_rank_terms<C>(side, r);
         if (pawn_file_flags(o, f) & PAWN_FLAG_PASSED) value += 7;
     }
     if (pions_colonne[c][f] == 0) {
