@@ -158,15 +158,10 @@ int phase_terms(int white_phase, int black_phase)
 }
 
 // Colour s's piece terms; its mobility total goes to *mobility.
-int piece_terms(int s, bool placement, int* mobility)
+int colour_piece_terms(int s, bool placement, int* mobility)
 {
-    const int c = colour_index(s);
     mobility_total = 0;
-    int v = 0;
-    if (piece_type[c][KNIGHT] != 0) v += knight_terms(s, placement);
-    if (piece_type[c][BISHOP] != 0) v += bishop_terms(s);
-    if (piece_type[c][ROOK] != 0) v += rook_terms(s);
-    if (piece_type[c][QUEEN] != 0) v += queen_terms(s);
+    const int v = piece_terms(s, placement);
     *mobility = mobility_total;
     return v;
 }
@@ -195,8 +190,8 @@ int full_sum(int s0)
         nombre_pieces[WHITE] + nombre_pieces[BLACK] + nombre_pions[WHITE] + nombre_pions[BLACK];
     const bool placement = men > 10 && white_phase + black_phase > 6;
     int white_mobility = 0, black_mobility = 0;
-    if (white_phase > 0) v += piece_terms(1, placement, &white_mobility);
-    if (black_phase > 0) v -= piece_terms(-1, placement, &black_mobility);
+    if (white_phase > 0) v += colour_piece_terms(1, placement, &white_mobility);
+    if (black_phase > 0) v -= colour_piece_terms(-1, placement, &black_mobility);
     v += mobility_points(white_mobility - black_mobility);
     return v + penalty[BLACK] - penalty[WHITE];
 }

@@ -569,7 +569,24 @@ int queens_of()
     return value;
 }
 
+// Every piece of colour C, kind after kind, in one call.
+template <int C>
+int pieces_of(bool placement)
+{
+    int value = 0;
+    if (piece_type[C][KNIGHT] != 0) value += knights_of<C>(placement);
+    if (piece_type[C][BISHOP] != 0) value += bishops_of<C>();
+    if (piece_type[C][ROOK] != 0) value += rooks_of<C>();
+    if (piece_type[C][QUEEN] != 0) value += queens_of<C>();
+    return value;
+}
+
 }  // namespace
+
+int piece_terms(int s, bool placement)
+{
+    return s > 0 ? pieces_of<WHITE>(placement) : pieces_of<BLACK>(placement);
+}
 
 int knight_terms(int s)
 {

@@ -26,3 +26,5 @@ int bishop_terms(int s);
 // Rooks of s; reads both colours' pawn flags.
 int rook_terms(int s);
 int queen_terms(int s);
+// The four routines above in turn, for the kinds s has.
+int piece_terms(int s, bool placement);
