@@ -189,6 +189,7 @@ template <int STEP>
 int empties_before(const uint8_t* from, const uint8_t* p)
 {
     const auto length = STEP > 0 ? p - from : from - p;
+    if constexpr (STEP == 1 || STEP == -1) return static_cast<int>(length) - 1;
     return STEPS_OF_LENGTH[length] - 1;
 }
 
