@@ -11,6 +11,7 @@
 #include "core/tables.h"
 #include "eval/exchange.h"
 #include "eval/pawns.h"
+#include "eval/slider_lines.h"
 
 int32_t mobility_total;
 int32_t penalty[2];
@@ -158,65 +159,8 @@ constexpr XrayByByte by_byte(const XrayTable& table)
 constexpr auto bishop_xray = by_byte(BISHOP_XRAY);
 constexpr auto rook_xray = by_byte(ROOK_XRAY);
 
-// A pawn of either colour or the edge ends an x-ray line.
-constexpr auto ENDS_LINE = [] {
-    std::array<bool, BOARD_BYTES> t{};
-    t[BORDER] = t[WHITE_BIT | PAWN] = t[BLACK_BIT | PAWN] = true;
-    return t;
-}();
-
-// The number of steps of a line move by its length in board indices (a multiple of the step
-// 1, 9, 10 or 11, at most 8 steps: the step onto the border included). No length is a multiple
-// of two of these steps within 8 steps, so one table serves every line.
-constexpr auto STEPS_OF_LENGTH = [] {
-    std::array<uint8_t, 8 * 11 + 1> t{};
-    for (int step : {1, 9, 10, 11})
-        for (int n = 1; n <= 8; ++n) t[n * step] = static_cast<uint8_t>(n);
-    return t;
-}();
-
-// The first non-empty square after p along STEP.
-template <int STEP>
-const uint8_t* first_piece(const uint8_t* p)
-{
-    do p += STEP;
-    while (*p == EMPTY);
-    return p;
-}
-
-// The empty squares between from and the first piece p along STEP.
-template <int STEP>
-int empties_before(const uint8_t* from, const uint8_t* p)
-{
-    const auto length = STEP > 0 ? p - from : from - p;
-    if constexpr (STEP == 1 || STEP == -1) return static_cast<int>(length) - 1;
-    return STEPS_OF_LENGTH[length] - 1;
-}
-
-// The empty squares a slider on from sees along STEP.
-template <int STEP>
-int empties(const uint8_t* from)
-{
-    return empties_before<STEP>(from, first_piece<STEP>(from));
-}
-
-// The x-ray value of one line of a slider on from: up to three pieces met along STEP, scored by
-// `table` (the row of the slider's colour); a pawn or the edge ends the line. The empty squares
-// before the first piece are added to *empty.
-template <int STEP>
-int xray_line(const uint8_t* from, const std::array<std::array<int8_t, BOARD_BYTES>, 3>& table,
-              int* empty)
-{
-    const uint8_t* p = first_piece<STEP>(from);
-    *empty += empties_before<STEP>(from, p);
-    int value = table[0][*p];
-    if (ENDS_LINE[*p]) return value;
-    p = first_piece<STEP>(p);
-    value += table[1][*p];
-    if (ENDS_LINE[*p]) return value;
-    p = first_piece<STEP>(p);
-    return value + table[2][*p];
-}
+using slider_lines::empties;
+using slider_lines::xray_line;
 
 // ---- knights ------------------------------------------------------------------------------
 
