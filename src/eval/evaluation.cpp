@@ -55,8 +55,10 @@ constexpr int TRAPPED_KNIGHT_COST = 175;
 constexpr int PASSED_THREAT[9] = {0, 0, 0, 0, 0, 200, 400, 800, 0};
 constexpr int PASSED_THREAT_NO_PIECES = 800;
 
-int passed_pawn_threats(int c, int o)
+template <int C>
+int passed_pawn_threats()
 {
+    constexpr int c = C, o = 1 - C;
     if (!any_passed_pawn(o)) return 0;
     int cost = 0;
     for (int file = 1; file <= 8; ++file) {
@@ -71,10 +73,12 @@ int passed_pawn_threats(int c, int o)
     return cost;
 }
 
-int trapped_pieces(int c, int o)
+template <int C>
+int trapped_pieces()
 {
-    const uint8_t bishop = colour_bit_of_index(c) | BISHOP,
-                  knight = colour_bit_of_index(c) | KNIGHT;
+    constexpr int c = C, o = 1 - C;
+    constexpr uint8_t bishop = colour_bit_of_index(c) | BISHOP,
+                      knight = colour_bit_of_index(c) | KNIGHT;
     int cost = 0;
     for (int sq : TRAPPED_BISHOP[c])
         if (echiquier[sq] == bishop) cost += TRAPPED_BISHOP_COST;
@@ -84,33 +88,41 @@ int trapped_pieces(int c, int o)
     return cost;
 }
 
-// Enemy pressure on the squares around colour c's king.
-int king_exposure(int c, int o)
+// Enemy pressure on the squares around colour C's king. Attack words of border squares are
+// not cleared by the walks that write them, so they are read as 0 here.
+template <int C>
+int king_exposure()
 {
-    const int k = king_square(c);
-    int attacked = 0, flights = 0;
+    constexpr int o = 1 - C;
+    const int k = king_square(C);
+    const uint8_t* board = &echiquier[k];
+    const uint32_t* enemy_attacks = &attaques[o][k];
+    int attacked = 0;
     uint32_t attackers = 0;
     for (int step : KING_STEPS) {
-        const int n = k + step;
-        if (echiquier[n] == BORDER) continue;
-        if (attaques[o][n] != 0) {
-            ++attacked;
-            attackers |= attaques[o][n];
-        } else if (echiquier[n] == EMPTY) {
-            ++flights;
-        }
+        const uint32_t a = board[step] == BORDER ? 0 : enemy_attacks[step];
+        attacked += a != 0;
+        attackers |= a;
     }
     if (attacked == 0) return 0;
+    int flights = 0;
+    for (int step : KING_STEPS) flights += board[step] == EMPTY && enemy_attacks[step] == 0;
     int cost = 10 * slot_count(attackers) * attacked;
     if (attacked == NEIGHBOURS[k]) cost += 100;
     if (flights == 0) cost += 50;
     return cost;
 }
 
+template <int C>
+int lazy_bound_of()
+{
+    return -LAZY_MARGIN - passed_pawn_threats<C>() - trapped_pieces<C>() - king_exposure<C>();
+}
+
 // Colour s's passed pawns: against pieces, or racing a side that has none.
 int passed_pawn_terms(int s, int opponent_phase)
 {
-    if (nombre_pions[colour_index(s)] == 0) return 0;
+    if (!any_passed_pawn(colour_index(s))) return 0;
     return opponent_phase > 0 ? passed_pawns_with_pieces(s) : passed_pawns_no_pieces(s);
 }
 
@@ -146,15 +158,10 @@ int phase_terms(int white_phase, int black_phase)
 }
 
 // Colour s's piece terms; its mobility total goes to *mobility.
-int piece_terms(int s, int* mobility)
+int colour_piece_terms(int s, bool placement, int* mobility)
 {
-    const int c = colour_index(s);
     mobility_total = 0;
-    int v = 0;
-    if (piece_type[c][KNIGHT] != 0) v += knight_terms(s);
-    if (piece_type[c][BISHOP] != 0) v += bishop_terms(s);
-    if (piece_type[c][ROOK] != 0) v += rook_terms(s);
-    if (piece_type[c][QUEEN] != 0) v += queen_terms(s);
+    const int v = piece_terms(s, placement);
     *mobility = mobility_total;
     return v;
 }
@@ -179,9 +186,12 @@ int full_sum(int s0)
     v += phase_terms(white_phase, black_phase);
 
     penalty[BLACK] = penalty[WHITE] = 0;
+    const int men =
+        nombre_pieces[WHITE] + nombre_pieces[BLACK] + nombre_pions[WHITE] + nombre_pions[BLACK];
+    const bool placement = men > 10 && white_phase + black_phase > 6;
     int white_mobility = 0, black_mobility = 0;
-    if (white_phase > 0) v += piece_terms(1, &white_mobility);
-    if (black_phase > 0) v -= piece_terms(-1, &black_mobility);
+    if (white_phase > 0) v += colour_piece_terms(1, placement, &white_mobility);
+    if (black_phase > 0) v -= colour_piece_terms(-1, placement, &black_mobility);
     v += mobility_points(white_mobility - black_mobility);
     return v + penalty[BLACK] - penalty[WHITE];
 }
@@ -198,8 +208,7 @@ int king_terms(int s, int opponent_phase)
 
 int lazy_bound(int s)
 {
-    const int c = colour_index(s), o = 1 - c;
-    return -LAZY_MARGIN - passed_pawn_threats(c, o) - trapped_pieces(c, o) - king_exposure(c, o);
+    return s > 0 ? lazy_bound_of<WHITE>() : lazy_bound_of<BLACK>();
 }
 
 int endgame_king_shelter(int s)

@@ -11,6 +11,7 @@
 #include "core/tables.h"
 #include "eval/exchange.h"
 #include "eval/pawns.h"
+#include "eval/slider_lines.h"
 
 int32_t mobility_total;
 int32_t penalty[2];
@@ -79,6 +80,15 @@ constexpr auto queen_square = by_colour(QUEEN_SQUARE_ROWS);
 constexpr int KNIGHT_MOBILITY[9] = {0, 0, 42, 71, 91, 106, 116, 123, 128};
 // By type of an attacked opponent piece (P K N - B R Q).
 constexpr int KNIGHT_ATTACK_BONUS[8] = {0, 0, 0, 0, 0, 5, 10, 10};
+// The same by board byte for a knight of colour index c: 0 for empty squares, the border and
+// its own men.
+constexpr auto knight_target = [] {
+    std::array<std::array<int8_t, BORDER + 1>, 2> t{};
+    for (int c = 0; c < 2; ++c)
+        for (int type = 0; type < 8; ++type)
+            t[c][colour_bit_of_index(1 - c) | type] = KNIGHT_ATTACK_BONUS[type];
+    return t;
+}();
 
 // Value of an opponent piece met as the first, second or third piece on a slider's line, by
 // type; pieces of both colours count in the order, only the opponent's score.
@@ -132,33 +142,25 @@ uint8_t pawn_code(int c)
     return colour_bit_of_index(c) + PAWN;
 }
 
-// The first non-empty square from sq along step, counting the empty squares passed in *empty.
-int first_piece(int sq, int step, int* empty)
+// The x-ray tables read by board byte (colour bit + type, EMPTY 0, BORDER 32): for a slider of
+// colour index c, [c][k][byte] is what the k-th piece met on a line is worth, 0 for empty squares,
+// the border and the slider's own men, which still count in the order.
+constexpr int BOARD_BYTES = BORDER + 1;
+using XrayByByte = std::array<std::array<std::array<int8_t, BOARD_BYTES>, 3>, 2>;
+constexpr XrayByByte by_byte(const XrayTable& table)
 {
-    sq += step;
-    while (echiquier[sq] == EMPTY) {
-        ++*empty;
-        sq += step;
-    }
-    return sq;
+    XrayByByte t{};
+    for (int c = 0; c < 2; ++c)
+        for (int k = 0; k < 3; ++k)
+            for (int type = 0; type < 8; ++type)
+                t[c][k][colour_bit_of_index(1 - c) | type] = table[k][type];
+    return t;
 }
+constexpr auto bishop_xray = by_byte(BISHOP_XRAY);
+constexpr auto rook_xray = by_byte(ROOK_XRAY);
 
-// The x-ray value of one line of a slider on sq: up to three pieces met along step, scored by
-// `table` when they belong to the opponent; a pawn or the edge ends the line. The empty squares
-// before the first piece are added to *empty.
-int xray_line(int sq, int step, const XrayTable& table, uint8_t opponent_bit, int* empty)
-{
-    int value = 0;
-    sq = first_piece(sq, step, empty);
-    for (int k = 0; k < 3 && echiquier[sq] != BORDER; ++k) {
-        const uint8_t code = echiquier[sq];
-        if (code & opponent_bit) value += table[k][type_of(code)];
-        if (type_of(code) == PAWN) break;
-        int ignored = 0;
-        sq = first_piece(sq, step, &ignored);
-    }
-    return value;
-}
+using slider_lines::empties;
+using slider_lines::xray_line;
 
 // ---- knights ------------------------------------------------------------------------------
 
@@ -170,7 +172,7 @@ int knight_trap_value(int c, int q)
     if (trap == nullptr) return 0;
     if (attaques[c][q] & piece_type[c][PAWN]) return 0;
     const bool mirrored = colonne[q] > 4;
-    int escape[4];
+    int escape[4] = {};
     for (int i = 0; i < trap->count; ++i) {
         const int f = mirrored ? 9 - trap->moves[i][0] : trap->moves[i][0];
         escape[i] = relative_square(c, f, trap->moves[i][1]);
@@ -186,9 +188,10 @@ int knight_trap_value(int c, int q)
 
 // Middle-game placement of a knight on q: its square once more, then either the hole in front
 // of a weak opponent pawn or an outpost no opponent pawn can ever chase away.
-int knight_placement(int s, int c, int q)
+template <int C>
+int knight_placement(int q)
 {
-    const int o = 1 - c;
+    constexpr int c = C, o = 1 - C, s = C == WHITE ? 1 : -1;
     const int f = colonne[q];
     const int square_value = knight_square[c][q];
     const int defenders = slot_count(attaques[c][q] & piece_type[c][PAWN]);
@@ -206,27 +209,26 @@ int knight_placement(int s, int c, int q)
     return value;
 }
 
-int one_knight(int s, int c, int q, bool placement)
+template <int C>
+int one_knight(int q, bool placement, int* rim_penalty)
 {
-    const int o = 1 - c;
-    const uint8_t opponent_bit = colour_bit_of_index(o);
-    penalty[c] += knight_rim[c][q];
+    constexpr int c = C, o = 1 - C;
+    *rim_penalty += knight_rim[c][q];
 
+    const uint8_t* board = &echiquier[q];
+    const uint32_t* opponent_attacks = &attaques[o][q];
+    const uint32_t opponent_pawns = piece_type[o][PAWN];
     int value = 0;
     int safe = 0;
     // Jumps off the board land on border bytes, which count as neither safe nor a target.
     for (int step : KNIGHT_STEPS) {
-        const int t = q + step;
-        const uint8_t code = echiquier[t];
-        if (code == EMPTY) {
-            if ((attaques[o][t] & piece_type[o][PAWN]) == 0) ++safe;
-        } else if (code & opponent_bit) {
-            value += KNIGHT_ATTACK_BONUS[type_of(code)];
-        }
+        const uint8_t code = board[step];
+        value += knight_target[c][code];
+        safe += code == EMPTY && (opponent_attacks[step] & opponent_pawns) == 0;
     }
     if (safe <= 1) value += knight_trap_value(c, q);
     value += safe == 0 ? -10 : (KNIGHT_MOBILITY[safe] * knight_square[c][q]) >> 6;
-    if (placement) value += knight_placement(s, c, q);
+    if (placement) value += knight_placement<C>(q);
     return value;
 }
 
@@ -234,20 +236,22 @@ int one_knight(int s, int c, int q, bool placement)
 
 // A bishop on its own back rank: a penalty, more when its own pawns wall it in, and a value
 // loss when the squares in front of those pawns are taken too.
-int bishop_back_rank(int s, int c, int q, int n)
+template <int C>
+int bishop_back_rank(int q, int n, int* back_penalty)
 {
-    penalty[c] += 5;
+    constexpr int c = C, s = C == WHITE ? 1 : -1;
+    *back_penalty += 5;
     if (n != 0) return 0;
     const uint8_t own_pawn = pawn_code(c);
     const int f = colonne[q];
     if (f == 1 || f == 8) {
         const int g = f == 1 ? 2 : 7;
         if (echiquier[relative_square(c, g, 2)] != own_pawn) return 0;
-        penalty[c] += 5;
+        *back_penalty += 5;
         return is_occupied(echiquier[relative_square(c, g, 3)]) ? -10 : 0;
     }
     if (echiquier[q - 10 + s] != own_pawn || echiquier[q + 10 + s] != own_pawn) return 0;
-    penalty[c] += 5;
+    *back_penalty += 5;
     const bool blocked =
         is_occupied(echiquier[q - 10 + 2 * s]) && is_occupied(echiquier[q + 10 + 2 * s]);
     return blocked ? -10 : 0;
@@ -271,18 +275,21 @@ bool bishop_trap_square(int f, int r)
     return ((f == 1 || f == 8) && r == 7) || ((f == 2 || f == 7) && r == 8);
 }
 
-int one_bishop(int s, int c, int q)
+template <int C>
+int one_bishop(int q, int* mobility, int* back_penalty)
 {
-    const uint8_t opponent_bit = colour_bit_of_index(1 - c);
-    int value = 0;
+    constexpr int c = C, s = C == WHITE ? 1 : -1;
+    const uint8_t* from = &echiquier[q];
+    const auto& table = bishop_xray[c];
     int n = 0;
-    for (int step : {-9, 11, -11, 9}) value += xray_line(q, step, BISHOP_XRAY, opponent_bit, &n);
-    mobility_total += BISHOP_MOBILITY_WEIGHT * n;
+    int value = xray_line<-9>(from, table, &n) + xray_line<11>(from, table, &n) +
+                xray_line<-11>(from, table, &n) + xray_line<9>(from, table, &n);
+    *mobility += n;
 
     const int f = colonne[q];
     const int r = relative_rank(c, rangee[q]);
     if (r == 1) {
-        value += bishop_back_rank(s, c, q, n);
+        value += bishop_back_rank<C>(q, n, back_penalty);
     } else if (n <= 1 && bishop_trap_square(f, r)) {
         if (bishop_caught(c, f, r)) value -= BISHOP_TRAPPED;
     } else if (f == 1 || f == 8) {
@@ -295,22 +302,43 @@ int one_bishop(int s, int c, int q)
 
 // ---- rooks --------------------------------------------------------------------------------
 
-// The most advanced relative rank among the opponent's rearmost pawns of all files (0 if none).
-int opponent_pawn_base(int c)
+// What every rook of colour index c reads alike, gathered once per call, and the penalty its
+// rooks add (written to `penalty` once at the end).
+struct RookSide {
+    bool opponent_pawns;
+    int base;       // see opponent_pawn_base; 0 until a rook needs it
+    int king_rank;  // the opponent king's relative rank
+    int penalty;
+};
+
+template <int C>
+RookSide rook_side()
 {
-    const int o = 1 - c;
+    constexpr int c = C, o = 1 - C;
+    return {nombre_pions[o] > 0, 0, relative_rank(c, rangee[king_square(o)]), 0};
+}
+
+// The most advanced relative rank among the opponent's rearmost pawns of all files (0 if none).
+template <int C>
+int opponent_pawn_base()
+{
+    constexpr int c = C, o = 1 - C;
     int base = 0;
     for (int f = 1; f <= 8; ++f)
         base = std::max(base, relative_pawn_rank(c, pion_moins_avance[o][f]));
     return base;
 }
 
-// A rook on a relative rank at or beyond the opponent's pawn base.
-int rook_rank_terms(int c, int r, int base)
+// A rook on a relative rank at or beyond the opponent's pawn base, while the opponent has pawns.
+// Pawns stand on relative ranks 2 to 7, so a rook on its first rank is always behind the base,
+// and the base is looked up only for a rook off that rank, once per call.
+template <int C>
+int rook_rank_terms(RookSide& side, int r)
 {
-    const int king_rank = relative_rank(c, rangee[king_square(1 - c)]);
-    if (r == base) return king_rank > r ? 13 + 8 : 13;
-    if (r > base) return king_rank > r ? 7 + 16 : 7;
+    if (r == 1) return 0;
+    if (side.base == 0) side.base = opponent_pawn_base<C>();
+    if (r == side.base) return side.king_rank > r ? 13 + 8 : 13;
+    if (r > side.base) return side.king_rank > r ? 7 + 16 : 7;
     return 0;
 }
 
@@ -328,25 +356,26 @@ int later_rooks_on_file(int c, int k, int f)
 }
 
 // A rook on file f where its own pawns stand.
-int rook_closed_file(int c, int f, int r)
+template <int C>
+int rook_closed_file(RookSide& side, int f, int r)
 {
-    const int o = 1 - c;
+    constexpr int c = C, o = 1 - C;
     const int front_pawn = relative_pawn_rank(c, pion_plus_avance[c][f]);
-    int value = 0;
-    if ((pawn_file_flags(c, f) & PAWN_FLAG_PASSED) && r < front_pawn) value += 15;
     if (r < front_pawn) {
-        penalty[c] += 10;
-        return value;
+        side.penalty += 10;
+        return (pawn_file_flags(c, f) & PAWN_FLAG_PASSED) ? 15 : 0;
     }
-    if (pions_colonne[o][f] == 0) return value + 10;
+    if (pions_colonne[o][f] == 0) return 10;
     const int d = r - relative_pawn_rank(c, pion_moins_avance[o][f]);
-    if (d >= 1) return value + 10;
-    return value + (d >= -4 ? ROOK_FACING_PAWN[-d] : 0);
+    if (d >= 1) return 10;
+    return d >= -4 ? ROOK_FACING_PAWN[-d] : 0;
 }
 
 // A rook on one of its trap squares shut in by its own king or pawns.
-bool rook_boxed(int c, int q, int f, int r)
+template <int C>
+bool rook_boxed(int q, int f, int r)
 {
+    constexpr int c = C;
     const int king = king_square(c);
     const uint8_t own_pawn = pawn_code(c);
     const int32_t* pawns_on = pions_colonne[c];
@@ -374,80 +403,87 @@ bool rook_boxed(int c, int q, int f, int r)
     return false;
 }
 
-int one_rook(int c, int k, int base)
+template <int C>
+int one_rook(RookSide& side, int k, int* mobility)
 {
-    const int o = 1 - c;
+    constexpr int c = C, o = 1 - C;
     const int q = static_cast<int>(ficha[c][k].square);
     const int f = colonne[q];
     const int r = relative_rank(c, rangee[q]);
-    const uint8_t opponent_bit = colour_bit_of_index(o);
 
-    int value = 0;
+    const uint8_t* from = &echiquier[q];
+    const auto& table = rook_xray[c];
     int n = 0;
-    for (int step : {1, -1, 10, -10}) value += xray_line(q, step, ROOK_XRAY, opponent_bit, &n);
-    mobility_total += ROOK_MOBILITY_WEIGHT * n;
+    int value = xray_line<1>(from, table, &n) + xray_line<-1>(from, table, &n) +
+                xray_line<10>(from, table, &n) + xray_line<-10>(from, table, &n);
+    *mobility += n;
 
-    if (nombre_pions[o] > 0) {
-        value += rook_rank_terms(c, r, base);
+    if (side.opponent_pawns) {
+        value += rook_rank_terms<C>(side, r);
         if (pawn_file_flags(o, f) & PAWN_FLAG_PASSED) value += 7;
     }
     if (pions_colonne[c][f] == 0) {
         const int doubled = later_rooks_on_file(c, k, f);
         return value + (pions_colonne[o][f] == 0 ? 10 + 20 * doubled : 5 + 10 * doubled);
     }
-    value += rook_closed_file(c, f, r);
-    if (n <= 5 && rook_boxed(c, q, f, r)) value -= 30 - 5 * n;
+    value += rook_closed_file<C>(side, f, r);
+    if (n <= 5 && rook_boxed<C>(q, f, r)) value -= 30 - 5 * n;
     return value;
 }
 
-}  // namespace
-
-int knight_terms(int s)
+// The pieces of colour index C, each kind in turn: the colour a template constant, so that its
+// relative ranks and tables are folded in; penalties and mobility are summed locally.
+template <int C>
+int knights_of(bool placement)
 {
-    const int c = colour_index(s);
-    const bool placement = middle_game();
-    int value = 0;
-    uint32_t knights = piece_type[c][KNIGHT];
+    int value = 0, rim_penalty = 0;
+    uint32_t knights = piece_type[C][KNIGHT];
     while (knights != 0) {
         const int k = lowest_bit[knights & SLOT_BITS];
-        knights ^= ficha[c][k].mask;
-        value += one_knight(s, c, static_cast<int>(ficha[c][k].square), placement);
+        knights ^= ficha[C][k].mask;
+        value += one_knight<C>(static_cast<int>(ficha[C][k].square), placement, &rim_penalty);
     }
+    penalty[C] += rim_penalty;
     return value;
 }
 
-int bishop_terms(int s)
+template <int C>
+int bishops_of()
 {
-    const int c = colour_index(s);
-    int value = 0;
-    uint32_t bishops = piece_type[c][BISHOP];
+    int value = 0, mobility = 0, back_penalty = 0;
+    uint32_t bishops = piece_type[C][BISHOP];
     while (bishops != 0) {
         const int k = lowest_bit[bishops & SLOT_BITS];
-        bishops ^= ficha[c][k].mask;
-        value += one_bishop(s, c, static_cast<int>(ficha[c][k].square));
+        bishops ^= ficha[C][k].mask;
+        value += one_bishop<C>(static_cast<int>(ficha[C][k].square), &mobility, &back_penalty);
     }
+    mobility_total += BISHOP_MOBILITY_WEIGHT * mobility;
+    penalty[C] += back_penalty;
     return value;
 }
 
-int rook_terms(int s)
+template <int C>
+int rooks_of()
 {
-    const int c = colour_index(s);
-    const int base = opponent_pawn_base(c);
-    int value = 0;
-    uint32_t rooks = piece_type[c][ROOK];
+    RookSide side = rook_side<C>();
+    int value = 0, mobility = 0;
+    uint32_t rooks = piece_type[C][ROOK];
     while (rooks != 0) {
         const int k = lowest_bit[rooks & SLOT_BITS];
-        rooks ^= ficha[c][k].mask;
-        value += one_rook(c, k, base);
+        rooks ^= ficha[C][k].mask;
+        value += one_rook<C>(side, k, &mobility);
     }
+    mobility_total += ROOK_MOBILITY_WEIGHT * mobility;
+    penalty[C] += side.penalty;
     return value;
 }
 
-int queen_terms(int s)
+template <int C>
+int queens_of()
 {
-    const int c = colour_index(s);
+    constexpr int c = C;
     const int king = king_square(1 - c);
-    int value = 0;
+    int value = 0, mobility = 0;
     uint32_t queens = piece_type[c][QUEEN];
     while (queens != 0) {
         const int k = lowest_bit[queens & SLOT_BITS];
@@ -458,8 +494,8 @@ int queen_terms(int s)
         if (d != 0) {
             int sq = q;
             for (int i = 0; i < 3; ++i) {
-                int ignored = 0;
-                sq = first_piece(sq, d, &ignored);
+                do sq += d;
+                while (echiquier[sq] == EMPTY);
                 if (sq == king) {
                     value += QUEEN_LINE[i];
                     break;
@@ -467,10 +503,57 @@ int queen_terms(int s)
                 if (echiquier[sq] == BORDER || type_of(echiquier[sq]) == PAWN) break;
             }
         }
-        int n = 0;
-        for (int step : KING_STEPS) first_piece(q, step, &n);
-        mobility_total += QUEEN_MOBILITY_WEIGHT * n;
+        const uint8_t* from = &echiquier[q];
+        const int n = empties<1>(from) + empties<-1>(from) + empties<10>(from) +
+                      empties<-10>(from) + empties<-9>(from) + empties<11>(from) +
+                      empties<-11>(from) + empties<9>(from);
+        mobility += n;
         value += queen_square[c][q];
     }
+    mobility_total += QUEEN_MOBILITY_WEIGHT * mobility;
     return value;
+}
+
+// Every piece of colour C, kind after kind, in one call.
+template <int C>
+int pieces_of(bool placement)
+{
+    int value = 0;
+    if (piece_type[C][KNIGHT] != 0) value += knights_of<C>(placement);
+    if (piece_type[C][BISHOP] != 0) value += bishops_of<C>();
+    if (piece_type[C][ROOK] != 0) value += rooks_of<C>();
+    if (piece_type[C][QUEEN] != 0) value += queens_of<C>();
+    return value;
+}
+
+}  // namespace
+
+int piece_terms(int s, bool placement)
+{
+    return s > 0 ? pieces_of<WHITE>(placement) : pieces_of<BLACK>(placement);
+}
+
+int knight_terms(int s)
+{
+    return knight_terms(s, middle_game());
+}
+
+int knight_terms(int s, bool placement)
+{
+    return s > 0 ? knights_of<WHITE>(placement) : knights_of<BLACK>(placement);
+}
+
+int bishop_terms(int s)
+{
+    return s > 0 ? bishops_of<WHITE>() : bishops_of<BLACK>();
+}
+
+int rook_terms(int s)
+{
+    return s > 0 ? rooks_of<WHITE>() : rooks_of<BLACK>();
+}
+
+int queen_terms(int s)
+{
+    return s > 0 ? queens_of<WHITE>() : queens_of<BLACK>();
 }

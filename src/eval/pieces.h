@@ -17,9 +17,14 @@ constexpr int QUEEN_MOBILITY_WEIGHT = 10;
 constexpr int KNIGHT_TRAP_MAX = 175;
 constexpr int BISHOP_TRAPPED = 200;
 
-// Knights of s; reads the opponent's pawn flags, so evaluation_pions must have run first.
+// Knights of s; reads the opponent's pawn flags, so evaluation_pions must have run first. The
+// placement terms count in the middle game: more than 10 men besides the kings and both sides'
+// phase counts summing above 6; the driver, which has those counts, passes the answer.
 int knight_terms(int s);
+int knight_terms(int s, bool placement);
 int bishop_terms(int s);
 // Rooks of s; reads both colours' pawn flags.
 int rook_terms(int s);
 int queen_terms(int s);
+// The four routines above in turn, for the kinds s has.
+int piece_terms(int s, bool placement);

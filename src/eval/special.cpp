@@ -67,7 +67,7 @@ bool wrong_bishop_draw(int s)
     return d < distance[king_square(c)][corner] && d < moves_to_promote(pawn_rank);
 }
 
-bool special_ending(int* score)
+bool bare_king_ending(int* score)
 {
     int s;
     if (mk[BLACK] == 0)

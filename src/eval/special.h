@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/board.h"
 #include "core/tables.h"
 
 // Value of the corner drive for the defending king, [case64], for a strong side whose bishop
@@ -33,5 +34,11 @@ int kbnk(int s);
 // True when side s's bishops (all on one colour) and pawns (all on the rook's file whose corner
 // the bishops cannot reach) cannot win against the bare king because it holds that corner.
 bool wrong_bishop_draw(int s);
-// Answers the special endings: true with *score (side to move's view) when one applies.
-bool special_ending(int* score);
+// Answers the special endings once one side has a bare king: true with *score (side to move's
+// view) when one applies.
+bool bare_king_ending(int* score);
+// The same for any position; inline because nearly every evaluation has pieces on both sides.
+inline bool special_ending(int* score)
+{
+    return (mk[BLACK] == 0 || mk[WHITE] == 0) && bare_king_ending(score);
+}
