@@ -130,11 +130,19 @@ inline AttackUndo* beyond_own(AttackUndo* log, int c, int q)
     return sliders != 0 ? beyond(log, c, q, sliders) : log;
 }
 
-// Applies the XORs of [from, to) again.
+// Applies the XORs of [from, to) again, two entries a turn after a first one alone when their
+// number is odd (XORs commute, so any order would do).
 inline void replay(const AttackUndo* from, const AttackUndo* to)
 {
     uint32_t* w = words();
-    for (; from != to; ++from) w[*from & 0xffff] ^= *from >> 16;
+    if ((to - from) & 1) {
+        w[*from & 0xffff] ^= *from >> 16;
+        ++from;
+    }
+    for (; from != to; from += 2) {
+        w[from[0] & 0xffff] ^= from[0] >> 16;
+        w[from[1] & 0xffff] ^= from[1] >> 16;
+    }
 }
 
 }  // namespace attack_log
