@@ -500,6 +500,7 @@ void make_pawn_move(Move m)
     close_frame(f, end, (m & CAPTURE_OR_PROMOTION) != 0);
 }
 
+// Indexed by the moving type of the move word; types 0 and 4 name no piece and no move has them.
 using MoveRoutine = void (*)(Move);
 
 template <bool KEYS>
