@@ -485,7 +485,7 @@ void make_pawn_move(Move m)
     const int from = move_from(m), to = move_to(m);
     const int captured = move_captured(m), promotion = move_promotion(m);
     AttackUndo* end;
-    if (next_keys::is_en_passant(m, f.cur)) {
+    if (next_keys::pawn_takes_en_passant(from, to, f.cur)) {
         if constexpr (KEYS) next_keys::en_passant(f.cur, f.next, f.c, from, to, to - f.side);
         end = make_en_passant(f.log, f.cur, from, to, f.c);
         return close_frame(f, end, true);
@@ -537,7 +537,7 @@ void take_back_pawn(Move m)
     const Etat& cur = etats[ply];
     const int from = move_from(m), to = move_to(m), c = colour_index(trait);
     const int captured = move_captured(m), promotion = move_promotion(m);
-    if (next_keys::is_en_passant(m, cur))
+    if (next_keys::pawn_takes_en_passant(from, to, cur))
         unmake_en_passant(cur, from, to, c);
     else if (promotion != 0)
         unmake_promotion(cur, from, to, captured, promotion, c);

@@ -74,11 +74,14 @@ inline void store_keys(Etat& next, WideKey pawn, WideKey piece, uint32_t roque, 
 
 // A pawn move onto the record's en-passant square is a capture only when it changes file: a
 // set-up may name any square, and a push onto it must stay a push.
+inline bool pawn_takes_en_passant(int from, int to, const Etat& cur)
+{
+    return to == static_cast<int>(cur.case_ep) && colonne[to] != colonne[from];
+}
+
 inline bool is_en_passant(Move m, const Etat& cur)
 {
-    const int from = move_from(m), to = move_to(m);
-    return move_piece(m) == PAWN && to == static_cast<int>(cur.case_ep) &&
-           colonne[to] != colonne[from];
+    return move_piece(m) == PAWN && pawn_takes_en_passant(move_from(m), move_to(m), cur);
 }
 
 // The en-passant target after a pawn move of `side` from `from` to `to`: the square passed
