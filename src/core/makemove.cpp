@@ -77,7 +77,7 @@ void begin_move(Move m)
     ++make_move_calls;
     Etat& cur = etats[ply];
     cur.coup = m;
-    next_keys::write(m, colour_index(trait), next_keys::is_en_passant(m, cur), cur, (&cur)[1]);
+    next_keys::write(m, colour_index(trait), cur, (&cur)[1]);
 }
 
 void finish_move(Move m)

@@ -79,11 +79,6 @@ inline bool pawn_takes_en_passant(int from, int to, const Etat& cur)
     return to == static_cast<int>(cur.case_ep) && colonne[to] != colonne[from];
 }
 
-inline bool is_en_passant(Move m, const Etat& cur)
-{
-    return move_piece(m) == PAWN && pawn_takes_en_passant(move_from(m), move_to(m), cur);
-}
-
 // The en-passant target after a pawn move of `side` from `from` to `to`: the square passed
 // over by a double step, when an enemy pawn stands beside the destination to use it.
 inline uint32_t en_passant_target(int from, int to, int side)
@@ -142,13 +137,13 @@ inline void en_passant(const Etat& cur, Etat& next, int c, int from, int to, int
     store_keys(next, pawn, wide(cur.piece_key), cur.roque, 0);
 }
 
-// Every kind, from the move word alone (en_passant as is_en_passant says).
-inline void write(Move m, int c, bool en_passant_capture, const Etat& cur, Etat& next)
+// Every kind, from the move word alone.
+inline void write(Move m, int c, const Etat& cur, Etat& next)
 {
     const int type = move_piece(m), from = move_from(m), to = move_to(m);
     const int captured = move_captured(m);
     if (type == PAWN) {
-        if (en_passant_capture)
+        if (pawn_takes_en_passant(from, to, cur))
             en_passant(cur, next, c, from, to, to - (c == WHITE ? 1 : -1));
         else if (move_promotion(m) != 0)
             promotion(cur, next, c, from, to, captured, move_promotion(m));
