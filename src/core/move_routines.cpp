@@ -454,8 +454,8 @@ void close_frame(const Frame& f, AttackUndo* end, bool material_changed)
 constexpr Move CAPTURE_OR_PROMOTION = 0x7e0000;
 
 // One whole make per moving type (sliders share one): the next record's keys when KEYS (without
-// them begin_move wrote them), the board-side routine, the frame. The routines are reached
-// through a table by type, so that each reads only what its own kind of move needs.
+// them begin_move wrote them), the board-side routine, the frame. Each reads only what its own
+// kind of move needs.
 template <int T, bool KEYS>
 void make_piece_move(Move m)
 {
@@ -500,19 +500,6 @@ void make_pawn_move(Move m)
     close_frame(f, end, (m & CAPTURE_OR_PROMOTION) != 0);
 }
 
-// Indexed by the moving type of the move word; types 0 and 4 name no piece and no move has them.
-using MoveRoutine = void (*)(Move);
-
-template <bool KEYS>
-constexpr MoveRoutine MAKE_BY_TYPE[8] = {nullptr,
-                                         make_pawn_move<KEYS>,
-                                         make_king_move<KEYS>,
-                                         make_piece_move<KNIGHT, KEYS>,
-                                         nullptr,
-                                         make_piece_move<SLIDER_BIT, KEYS>,
-                                         make_piece_move<SLIDER_BIT, KEYS>,
-                                         make_piece_move<SLIDER_BIT, KEYS>};
-
 // The take-backs by moving type, with ply and side back on the record m was made from and the
 // logged walks replayed.
 template <int T>
@@ -545,25 +532,32 @@ void take_back_pawn(Move m)
         unmake_pawn(cur, from, to, captured, c);
 }
 
-constexpr MoveRoutine TAKE_BACK_BY_TYPE[8] = {nullptr,
-                                              take_back_pawn,
-                                              take_back_king,
-                                              take_back_piece<KNIGHT>,
-                                              nullptr,
-                                              take_back_piece<SLIDER_BIT>,
-                                              take_back_piece<SLIDER_BIT>,
-                                              take_back_piece<SLIDER_BIT>};
+// The routine of m's moving type, by direct branches (sliders first, then pawns: the commonest
+// movers in a search).
+template <bool KEYS>
+void make_by_type(Move m)
+{
+    const int type = move_piece(m);
+    if (is_slider(type))
+        make_piece_move<SLIDER_BIT, KEYS>(m);
+    else if (type == PAWN)
+        make_pawn_move<KEYS>(m);
+    else if (type == KNIGHT)
+        make_piece_move<KNIGHT, KEYS>(m);
+    else
+        make_king_move<KEYS>(m);
+}
 
 }  // namespace
 
 void play_move(Move m)
 {
-    MAKE_BY_TYPE<true>[move_piece(m)](m);
+    make_by_type<true>(m);
 }
 
 void play_move_after_keys(Move m)
 {
-    MAKE_BY_TYPE<false>[move_piece(m)](m);
+    make_by_type<false>(m);
 }
 
 void take_back_move(Move m)
@@ -573,5 +567,13 @@ void take_back_move(Move m)
     trait = -trait;
     attack_log::replay(&attack_undo_log[attack_undo_start[p]],
                        &attack_undo_log[attack_undo_start[p + 1]]);
-    TAKE_BACK_BY_TYPE[move_piece(m)](m);
+    const int type = move_piece(m);
+    if (is_slider(type))
+        take_back_piece<SLIDER_BIT>(m);
+    else if (type == PAWN)
+        take_back_pawn(m);
+    else if (type == KNIGHT)
+        take_back_piece<KNIGHT>(m);
+    else
+        take_back_king(m);
 }
