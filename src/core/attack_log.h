@@ -105,7 +105,8 @@ inline AttackUndo* beyond(AttackUndo* log, int c, int q, uint32_t sliders)
 {
     const int base = c * BOARD_SIZE;
     do {
-        const int k = std::countr_zero(sliders);
+        // Slot masks are 16-bit: bit 16 changes nothing but tells the compiler the word is not 0.
+        const int k = std::countr_zero(sliders | 0x10000u);
         const uint32_t bit = sliders & (0u - sliders);
         sliders ^= bit;
         log = ray(log, base, q, direction[ficha[c][k].square * 100 + q], bit);
