@@ -68,8 +68,9 @@ inline void store_keys(Etat& next, WideKey pawn, WideKey piece, uint32_t roque, 
     store(next.piece_key, piece);
     next.roque = roque;
     next.case_ep = ep;
-    const WideKey hash{pawn.lo ^ piece.lo, pawn.hi ^ piece.hi};
-    store(next.hash_key, hash ^ castle_keys[roque] ^ ep_keys[case64[ep]]);
+    WideKey hash = WideKey{pawn.lo ^ piece.lo, pawn.hi ^ piece.hi} ^ castle_keys[roque];
+    if (ep != 0) hash = hash ^ ep_keys[case64[ep]];  // seldom: a double step beside a pawn
+    store(next.hash_key, hash);
 }
 
 // A pawn move onto the record's en-passant square is a capture only when it changes file: a
