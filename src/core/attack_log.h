@@ -105,7 +105,8 @@ inline AttackUndo* beyond(AttackUndo* log, int c, int q, uint32_t sliders)
 {
     const int base = c * BOARD_SIZE;
     do {
-        const int k = std::countr_zero(sliders);
+        // Slot masks are 16-bit: bit 16 changes nothing but tells the compiler the word is not 0.
+        const int k = std::countr_zero(sliders | 0x10000u);
         const uint32_t bit = sliders & (0u - sliders);
         sliders ^= bit;
         log = ray(log, base, q, direction[ficha[c][k].square * 100 + q], bit);
@@ -130,11 +131,19 @@ inline AttackUndo* beyond_own(AttackUndo* log, int c, int q)
     return sliders != 0 ? beyond(log, c, q, sliders) : log;
 }
 
-// Applies the XORs of [from, to) again.
+// Applies the XORs of [from, to) again, two entries a turn after a first one alone when their
+// number is odd (XORs commute, so any order would do).
 inline void replay(const AttackUndo* from, const AttackUndo* to)
 {
     uint32_t* w = words();
-    for (; from != to; ++from) w[*from & 0xffff] ^= *from >> 16;
+    if ((to - from) & 1) {
+        w[*from & 0xffff] ^= *from >> 16;
+        ++from;
+    }
+    for (; from != to; from += 2) {
+        w[from[0] & 0xffff] ^= from[0] >> 16;
+        w[from[1] & 0xffff] ^= from[1] >> 16;
+    }
 }
 
 }  // namespace attack_log

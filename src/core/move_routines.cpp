@@ -1,11 +1,16 @@
-// The board-side halves of make_move and unmake_move, one routine per kind of move. A make runs
-// its steps in one fixed order (own attacks off, capture or cut at the destination, board,
-// extend at the origin, own attacks on, slot), each XOR walk reading the board of that moment
-// and logging what it XORs; the take-back replays the log and restores the rest in reverse.
+// make_move and unmake_move, one board-side routine per kind of move, and the one reading of the
+// move word that picks it and writes the keys beside it. A make runs its steps in one fixed order
+// (own attacks off, capture or cut at the destination, board, extend at the origin, own attacks
+// on, slot), each XOR walk reading the board of that moment and logging what it XORs; the
+// take-back replays the log and restores the rest in reverse.
 #include "core/move_routines.h"
+
+#include <cassert>
 
 #include "core/board.h"
 #include "core/keys.h"
+#include "core/material.h"
+#include "core/next_keys.h"
 #include "core/pawn_files.h"
 #include "core/rays.h"
 #include "core/tables.h"
@@ -414,43 +419,161 @@ void put_back_piece(int t, int sq, int o, int forward)
     put_back(t, sq, o, forward, etats[ply]);
 }
 
-AttackUndo* play_on_board(Move m, int c, bool en_passant, Etat& cur, AttackUndo* log)
+namespace {
+
+// ---- whole moves --------------------------------------------------------------------------------
+
+// What every make reads first: the record made from, the one made, the start of the move's log.
+struct Frame {
+    int p;  // ply of cur
+    int side;
+    int c;
+    Etat& cur;
+    Etat& next;
+    AttackUndo* log;
+};
+
+Frame open_frame()
 {
-    const int type = move_piece(m), from = move_from(m), to = move_to(m);
-    const int captured = move_captured(m);
-    if (is_slider(type)) return make_piece<SLIDER_BIT>(log, cur, type, from, to, captured, c);
-    if (type == PAWN) {
-        if (en_passant) return make_en_passant(log, cur, from, to, c);
-        const int promotion = move_promotion(m);
-        if (promotion != 0) return make_promotion(log, cur, from, to, captured, promotion, c);
-        return make_pawn(log, cur, from, to, captured, c);
-    }
-    if (type == KNIGHT) return make_piece<KNIGHT>(log, cur, type, from, to, captured, c);
-    if (to - from == -20) return make_castling(log, cur, from, to, from - 40, from - 10, c);
-    if (to - from == 20) return make_castling(log, cur, from, to, from + 30, from + 10, c);
-    return make_piece<KING>(log, cur, type, from, to, captured, c);
+    const int p = ply;
+    return Frame{p,        trait,        colour_index(trait),
+                 etats[p], etats[p + 1], &attack_undo_log[attack_undo_start[p]]};
 }
 
-void take_back_on_board(Move m, int c, bool en_passant, const Etat& cur)
+// The log bounds, ply, side to move and the material score of the record made.
+void close_frame(const Frame& f, AttackUndo* end, bool material_changed)
 {
+    assert(end - f.log <= ATTACK_UNDO_PER_MOVE);
+    attack_undo_start[f.p + 1] = static_cast<uint32_t>(end - attack_undo_log);
+    ply = f.p + 1;
+    trait = -f.side;
+    f.next.score_materiel = material_changed ? evalue_materiel() : -f.cur.score_materiel;
+}
+
+// A capture or promotion changes the material.
+constexpr Move CAPTURE_OR_PROMOTION = 0x7e0000;
+
+// One whole make per moving type (sliders share one): the next record's keys when KEYS (without
+// them begin_move wrote them), the board-side routine, the frame. Each reads only what its own
+// kind of move needs.
+template <int T, bool KEYS>
+void make_piece_move(Move m)
+{
+    const Frame f = open_frame();
     const int type = move_piece(m), from = move_from(m), to = move_to(m);
     const int captured = move_captured(m);
-    if (is_slider(type)) {
-        unmake_piece<SLIDER_BIT>(cur, from, to, captured, c);
-    } else if (type == PAWN) {
-        if (en_passant)
-            unmake_en_passant(cur, from, to, c);
-        else if (move_promotion(m) != 0)
-            unmake_promotion(cur, from, to, captured, move_promotion(m), c);
-        else
-            unmake_pawn(cur, from, to, captured, c);
-    } else if (type == KNIGHT) {
-        unmake_piece<KNIGHT>(cur, from, to, captured, c);
-    } else if (to - from == -20) {
-        unmake_castling(from, to, from - 40, from - 10, c);
-    } else if (to - from == 20) {
-        unmake_castling(from, to, from + 30, from + 10, c);
-    } else {
-        unmake_piece<KING>(cur, from, to, captured, c);
+    if constexpr (KEYS) next_keys::piece_move(f.cur, f.next, f.c, type, from, to, captured);
+    close_frame(f, make_piece<T>(f.log, f.cur, type, from, to, captured, f.c), captured != 0);
+}
+
+template <bool KEYS>
+void make_king_move(Move m)
+{
+    const int from = move_from(m), to = move_to(m);
+    if (to - from != 20 && to - from != -20) return make_piece_move<KING, KEYS>(m);
+    const Frame f = open_frame();
+    const int rook_from = to > from ? from + 30 : from - 40;
+    const int rook_to = to > from ? from + 10 : from - 10;
+    if constexpr (KEYS) next_keys::castling(f.cur, f.next, f.c, from, to, rook_from, rook_to);
+    close_frame(f, make_castling(f.log, f.cur, from, to, rook_from, rook_to, f.c), false);
+}
+
+template <bool KEYS>
+void make_pawn_move(Move m)
+{
+    const Frame f = open_frame();
+    const int from = move_from(m), to = move_to(m);
+    const int captured = move_captured(m), promotion = move_promotion(m);
+    AttackUndo* end;
+    if (next_keys::pawn_takes_en_passant(from, to, f.cur)) {
+        if constexpr (KEYS) next_keys::en_passant(f.cur, f.next, f.c, from, to, to - f.side);
+        end = make_en_passant(f.log, f.cur, from, to, f.c);
+        return close_frame(f, end, true);
     }
+    if (promotion != 0) {
+        if constexpr (KEYS) next_keys::promotion(f.cur, f.next, f.c, from, to, captured, promotion);
+        end = make_promotion(f.log, f.cur, from, to, captured, promotion, f.c);
+    } else {
+        if constexpr (KEYS) next_keys::pawn_move(f.cur, f.next, f.c, from, to, captured);
+        end = make_pawn(f.log, f.cur, from, to, captured, f.c);
+    }
+    close_frame(f, end, (m & CAPTURE_OR_PROMOTION) != 0);
+}
+
+// The take-backs by moving type, with ply and side back on the record m was made from and the
+// logged walks replayed.
+template <int T>
+void take_back_piece(Move m)
+{
+    unmake_piece<T>(etats[ply], move_from(m), move_to(m), move_captured(m), colour_index(trait));
+}
+
+void take_back_king(Move m)
+{
+    const int from = move_from(m), to = move_to(m), c = colour_index(trait);
+    if (to - from == -20)
+        unmake_castling(from, to, from - 40, from - 10, c);
+    else if (to - from == 20)
+        unmake_castling(from, to, from + 30, from + 10, c);
+    else
+        unmake_piece<KING>(etats[ply], from, to, move_captured(m), c);
+}
+
+void take_back_pawn(Move m)
+{
+    const Etat& cur = etats[ply];
+    const int from = move_from(m), to = move_to(m), c = colour_index(trait);
+    const int captured = move_captured(m), promotion = move_promotion(m);
+    if (next_keys::pawn_takes_en_passant(from, to, cur))
+        unmake_en_passant(cur, from, to, c);
+    else if (promotion != 0)
+        unmake_promotion(cur, from, to, captured, promotion, c);
+    else
+        unmake_pawn(cur, from, to, captured, c);
+}
+
+// The routine of m's moving type, by direct branches (sliders first, then pawns: the commonest
+// movers in a search).
+template <bool KEYS>
+void make_by_type(Move m)
+{
+    const int type = move_piece(m);
+    if (is_slider(type))
+        make_piece_move<SLIDER_BIT, KEYS>(m);
+    else if (type == PAWN)
+        make_pawn_move<KEYS>(m);
+    else if (type == KNIGHT)
+        make_piece_move<KNIGHT, KEYS>(m);
+    else
+        make_king_move<KEYS>(m);
+}
+
+}  // namespace
+
+void play_move(Move m)
+{
+    make_by_type<true>(m);
+}
+
+void play_move_after_keys(Move m)
+{
+    make_by_type<false>(m);
+}
+
+void take_back_move(Move m)
+{
+    const int p = ply - 1;
+    ply = p;
+    trait = -trait;
+    attack_log::replay(&attack_undo_log[attack_undo_start[p]],
+                       &attack_undo_log[attack_undo_start[p + 1]]);
+    const int type = move_piece(m);
+    if (is_slider(type))
+        take_back_piece<SLIDER_BIT>(m);
+    else if (type == PAWN)
+        take_back_pawn(m);
+    else if (type == KNIGHT)
+        take_back_piece<KNIGHT>(m);
+    else
+        take_back_king(m);
 }

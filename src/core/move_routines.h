@@ -1,18 +1,20 @@
-// The board-side halves of make_move and unmake_move: board, piece list, type masks, attack
-// tables, counters, pawn-file tables and the material and reversible-move fields of the ply
-// records. Keys, castling rights and the en-passant square are the frame's (makemove.cpp).
+// The work of make_move and unmake_move: board, piece list, type masks, attack tables, counters,
+// pawn-file tables, the ply-record fields and the undo log. Keys, castling rights and the
+// en-passant square come from next_keys.h; the entry points are makemove.h's.
 #pragma once
 
 #include "core/attack_log.h"
 #include "core/types.h"
 
-// Plays m, a move of colour index c from cur = etats[ply] (ply not yet advanced; en_passant
-// when m takes en passant), logging the XORs of its ray walks from `log` on; returns the log's
-// new end. Fixed patterns (pawn diagonals, knight jumps, king steps) are not logged.
-AttackUndo* play_on_board(Move m, int c, bool en_passant, Etat& cur, AttackUndo* log);
-// Takes back m with ply back on cur, the record m was made from: everything but the logged
-// ray walks, which the caller XORs again from the log.
-void take_back_on_board(Move m, int c, bool en_passant, const Etat& cur);
+// The whole of make_move but its counter and cur's `coup`, with m a move of the side to move
+// from cur = etats[ply]: the next record's keys, castling rights and en-passant square, the
+// board-side state (logging the XORs of its ray walks; fixed patterns such as pawn diagonals,
+// knight jumps and king steps are not logged), the log bounds, ply, side and material score.
+void play_move(Move m);
+// The same without the keys, rights and en-passant square, which begin_move has written.
+void play_move_after_keys(Move m);
+// The whole of unmake_move: replays the log of m's ray walks and takes back the rest.
+void take_back_move(Move m);
 
 // The capture steps alone, on the current records: the victim of type t and colour o on sq
 // leaves (a slider's rays logged from `log`; pawns advance by `forward`), or comes back from

@@ -56,10 +56,15 @@ inline void pawn_enters_file(int c, int sq)
     if (r > highest_pawn_rank[c][f]) highest_pawn_rank[c][f] = r;
 }
 
-// A pawn moving along its file: whichever table holds its old rank takes the new one.
+// A pawn moving along its file: whichever table holds its old rank takes the new one (on one
+// file the ranks differ as the squares do).
 inline void pawn_moves_on_file(int c, int from, int to)
 {
     const int f = colonne[from];
-    if (pion_moins_avance[c][f] == rangee[from]) pion_moins_avance[c][f] = rangee[to];
-    if (pion_plus_avance[c][f] == rangee[from]) pion_plus_avance[c][f] = rangee[to];
+    const int32_t old_rank = rangee[from];
+    const int32_t new_rank = old_rank + (to - from);
+    int32_t& rear = pion_moins_avance[c][f];
+    int32_t& front = pion_plus_avance[c][f];
+    rear = rear == old_rank ? new_rank : rear;
+    front = front == old_rank ? new_rank : front;
 }

@@ -135,12 +135,16 @@ void hash_store(Move move, int score, int height, uint32_t depth_field, uint32_t
 
 void prefetch_next_cells()
 {
+    const Etat& cur = etats[ply];
     const Etat& next = etats[ply + 1];
     const int side = -trait;
     prefetch_line(&Hash_table[main_bucket_index(next.hash_key, side)]);
     prefetch_cell(&Eval_hash_table[eval_cell_index(next.hash_key, side)]);
+    const Move m = cur.coup;  // the move begun
+    // With the pawns, castling rights and kings unchanged, the pawn and king cells are those of
+    // the current position, fetched when it was entered.
+    if (next.pawn_key == cur.pawn_key && next.roque == cur.roque && move_piece(m) != KING) return;
     prefetch_cell(pawn_cell(next.pawn_key));
-    const Move m = etats[ply].coup;  // the move begun
     const int mover = colour_index(trait);
     for (int c = BLACK; c <= WHITE; ++c) {
         const int king = c == mover && move_piece(m) == KING ? move_to(m) : king_square(c);
