@@ -216,24 +216,16 @@ int attacked_neighbours_weight(int c, int o, int king, uint32_t attacked, uint32
 int neighbours_weight(int c, int o, int king, unsigned ring)
 {
     const uint32_t* near = attaques[o] + king;  // near[d]: the enemy's attacks on king + d
-    uint32_t any = 0;
+    uint32_t attacked = 0;  // bit i: king + KING_STEPS[i] is on the board and attacked
     for (int i = 0; i < 8; ++i)
-        if (ring & (1u << i)) any |= near[KING_STEPS[i]];
+        if ((ring & (1u << i)) && near[KING_STEPS[i]] != 0) attacked |= 1u << i;
     uint32_t attackers = 0;
     for (int i = 0; i < 3; ++i) {
         if (c == WHITE && (ring & (1u << (FAR_UP + i)))) attackers |= near[FAR_UP_STEPS[i]];
         if (c == BLACK && (ring & (1u << (FAR_DOWN + i)))) attackers |= near[FAR_DOWN_STEPS[i]];
     }
     attackers &= SLOT_BITS;
-    int w = 0;
-    if (any != 0) {
-        uint32_t attacked = 0;
-        for (int i = 0; i < 8; ++i) {
-            const int d = KING_STEPS[i];
-            if (echiquier[king + d] != BORDER && near[d] != 0) attacked |= 1u << i;
-        }
-        w = attacked_neighbours_weight(c, o, king, attacked, &attackers);
-    }
+    const int w = attacked != 0 ? attacked_neighbours_weight(c, o, king, attacked, &attackers) : 0;
     const int pieces = slot_count(attackers);
     return pieces > 1 ? w + pieces - 1 : w;
 }
