@@ -79,12 +79,15 @@ int trapped_pieces()
     constexpr int c = C, o = 1 - C;
     constexpr uint8_t bishop = colour_bit_of_index(c) | BISHOP,
                       knight = colour_bit_of_index(c) | KNIGHT;
+    // The squares are looked at only while the colour has a piece of the kind.
     int cost = 0;
-    for (int sq : TRAPPED_BISHOP[c])
-        if (echiquier[sq] == bishop) cost += TRAPPED_BISHOP_COST;
-    for (const CornerKnight& t : TRAPPED_KNIGHT[c])
-        if (echiquier[t.square] == knight && attaques[o][t.escape] != 0)
-            cost += TRAPPED_KNIGHT_COST;
+    if (piece_type[c][BISHOP] != 0)
+        for (int sq : TRAPPED_BISHOP[c])
+            if (echiquier[sq] == bishop) cost += TRAPPED_BISHOP_COST;
+    if (piece_type[c][KNIGHT] != 0)
+        for (const CornerKnight& t : TRAPPED_KNIGHT[c])
+            if (echiquier[t.square] == knight && attaques[o][t.escape] != 0)
+                cost += TRAPPED_KNIGHT_COST;
     return cost;
 }
 
