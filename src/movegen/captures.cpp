@@ -15,11 +15,11 @@ using namespace movegen_detail;
 int captures_of(int w, int c, int v, int type)
 {
     const Move onto_victim = make_move_word(0, v, NO_TYPE, type);
-    const bool last_rank = promotion_rank[v] == -trait;
     for (uint32_t attackers = attaques[c][v] & SLOT_BITS; attackers; attackers &= attackers - 1) {
         const int from = static_cast<int>(ficha[c][std::countr_zero(attackers)].square);
         const int mover = type_of(echiquier[from]);
-        if (mover == PAWN && last_rank)
+        // Only a pawn capture asks whether the victim stands on the last rank.
+        if (mover == PAWN && promotion_rank[v] == -trait)
             w = push_promotions(w, from, v);
         else
             w = push_move(w, onto_victim | make_move_word(from, 0, mover));
