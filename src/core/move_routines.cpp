@@ -61,7 +61,7 @@ AttackUndo* take_out(AttackUndo* log, int t, int sq, int o, int forward, Etat& c
 }
 
 // The inverse of take_out, from cur's `ficha_prise`; a slider's rays come back from the log.
-void put_back(int t, int sq, int o, int forward, const Etat& cur)
+[[gnu::noinline]] void put_back(int t, int sq, int o, int forward, const Etat& cur)
 {
     Ficha* victim = &ficha[o][cur.ficha_prise];
     const uint32_t bit = victim->mask;
@@ -250,6 +250,13 @@ AttackUndo* make_pawn(AttackUndo* log, Etat& cur, int from, int to, int captured
     return log;
 }
 
+// A pawn's capture taken back: the victim returns and the pawn goes back to its own file.
+[[gnu::noinline]] void unmake_pawn_capture(const Etat& cur, int to, int captured, int c)
+{
+    put_back(captured, to, c ^ 1, -side_of(c), cur);
+    pawn_leaves_file(c, to);
+}
+
 void unmake_pawn(const Etat& cur, int from, int to, int captured, int c)
 {
     Ficha* slot = case_ficha[to];
@@ -258,11 +265,11 @@ void unmake_pawn(const Etat& cur, int from, int to, int captured, int c)
     echiquier[from] = echiquier[to];
     slot->square = static_cast<uint32_t>(from);
     case_ficha[from] = slot;
-    restore_destination(captured, to, c, cur);
     if (captured != 0) {
-        pawn_leaves_file(c, to);
+        unmake_pawn_capture(cur, to, captured, c);
         pawn_enters_file(c, from);
     } else {
+        echiquier[to] = EMPTY;
         pawn_moves_on_file(c, to, from);
     }
 }
@@ -328,7 +335,8 @@ AttackUndo* make_promotion(AttackUndo* log, Etat& cur, int from, int to, int cap
     return log;
 }
 
-void unmake_promotion(const Etat& cur, int from, int to, int captured, int promotion, int c)
+[[gnu::noinline]] void unmake_promotion(const Etat& cur, int from, int to, int captured,
+                                        int promotion, int c)
 {
     Ficha* slot = case_ficha[to];
     const uint32_t bit = slot->mask;
@@ -381,7 +389,7 @@ AttackUndo* make_en_passant(AttackUndo* log, Etat& cur, int from, int to, int c)
     return log;
 }
 
-void unmake_en_passant(const Etat& cur, int from, int to, int c)
+[[gnu::noinline]] void unmake_en_passant(const Etat& cur, int from, int to, int c)
 {
     const int o = c ^ 1;
     const int side = side_of(c);
@@ -501,14 +509,16 @@ void make_pawn_move(Move m)
 }
 
 // The take-backs by moving type, with ply and side back on the record m was made from and the
-// logged walks replayed.
+// logged walks replayed. Each is its own routine, entered by a jump once the replay is done, and
+// the rare steps (captures, promotions, en passant, castling) are kept out of line, so the
+// common take-backs save and restore only the registers they use.
 template <int T>
-void take_back_piece(Move m)
+[[gnu::noinline]] void take_back_piece(Move m)
 {
     unmake_piece<T>(etats[ply], move_from(m), move_to(m), move_captured(m), colour_index(trait));
 }
 
-void take_back_king(Move m)
+[[gnu::noinline]] void take_back_king(Move m)
 {
     const int from = move_from(m), to = move_to(m), c = colour_index(trait);
     if (to - from == -20)
@@ -519,7 +529,7 @@ void take_back_king(Move m)
         unmake_piece<KING>(etats[ply], from, to, move_captured(m), c);
 }
 
-void take_back_pawn(Move m)
+[[gnu::noinline]] void take_back_pawn(Move m)
 {
     const Etat& cur = etats[ply];
     const int from = move_from(m), to = move_to(m), c = colour_index(trait);
