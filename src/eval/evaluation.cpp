@@ -139,11 +139,9 @@ bool blocked_centre_pawn(int c, int pawn, int block)
 // Drive, centre and tempo terms by the men left on the board.
 int phase_terms(int white_phase, int black_phase)
 {
-    const int men =
-        nombre_pieces[WHITE] + nombre_pieces[BLACK] + nombre_pions[WHITE] + nombre_pions[BLACK];
     const int phases = white_phase + black_phase;
     int v = 0;
-    if (men <= 10 || phases <= 6) {
+    if (!middle_game(phases)) {
         if (white_phase > 0)
             v += endgame_drive(1) * white_phase /
                  (nombre_pieces[BLACK] + nombre_pions[BLACK] + phases + 1);
@@ -189,9 +187,7 @@ int full_sum(int s0)
     v += phase_terms(white_phase, black_phase);
 
     penalty[BLACK] = penalty[WHITE] = 0;
-    const int men =
-        nombre_pieces[WHITE] + nombre_pieces[BLACK] + nombre_pions[WHITE] + nombre_pions[BLACK];
-    const bool placement = men > 10 && white_phase + black_phase > 6;
+    const bool placement = middle_game(white_phase + black_phase);
     int white_mobility = 0, black_mobility = 0;
     if (white_phase > 0) v += colour_piece_terms(1, placement, &white_mobility);
     if (black_phase > 0) v -= colour_piece_terms(-1, placement, &black_mobility);

@@ -128,15 +128,6 @@ const KnightTrap* knight_trap(int file, int rank)
     return nullptr;
 }
 
-// Men besides the kings above 10 and phase counts N + B + 2R + 4Q of both sides above 6.
-bool middle_game()
-{
-    int phase = 0;
-    for (int c = 0; c < 2; ++c) phase += material_phase(c);
-    const int men = nombre_pieces[0] + nombre_pieces[1] + nombre_pions[0] + nombre_pions[1];
-    return men > 10 && phase > 6;
-}
-
 uint8_t pawn_code(int c)
 {
     return colour_bit_of_index(c) + PAWN;
@@ -533,9 +524,15 @@ int piece_terms(int s, bool placement)
     return s > 0 ? pieces_of<WHITE>(placement) : pieces_of<BLACK>(placement);
 }
 
+bool middle_game(int phases)
+{
+    const int men = nombre_pieces[0] + nombre_pieces[1] + nombre_pions[0] + nombre_pions[1];
+    return men > 10 && phases > 6;
+}
+
 int knight_terms(int s)
 {
-    return knight_terms(s, middle_game());
+    return knight_terms(s, middle_game(material_phase(WHITE) + material_phase(BLACK)));
 }
 
 int knight_terms(int s, bool placement)

@@ -17,9 +17,12 @@ constexpr int QUEEN_MOBILITY_WEIGHT = 10;
 constexpr int KNIGHT_TRAP_MAX = 175;
 constexpr int BISHOP_TRAPPED = 200;
 
+// The middle game of the placement terms: more than 10 men besides the kings and both sides'
+// phase counts (N + B + 2R + 4Q) summing to `phases` above 6.
+bool middle_game(int phases);
 // Knights of s; reads the opponent's pawn flags, so evaluation_pions must have run first. The
-// placement terms count in the middle game: more than 10 men besides the kings and both sides'
-// phase counts summing above 6; the driver, which has those counts, passes the answer.
+// placement terms count in the middle game; the driver, which has the phase counts, passes the
+// answer.
 int knight_terms(int s);
 int knight_terms(int s, bool placement);
 int bishop_terms(int s);
