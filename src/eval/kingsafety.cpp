@@ -36,12 +36,6 @@ void king_side_shelter(int c)
     c == WHITE ? shelter_white_king_side() : shelter_black_king_side();
 }
 
-// The colour's castling rights as 2 = queen side, 1 = king side.
-int castling_rights(int c)
-{
-    return castling_rights_of(pos()->roque, c);
-}
-
 // The weight of each open file towards the king: the enemy's heavy pieces.
 int open_file_weight(int o)
 {
@@ -265,11 +259,9 @@ int open_lines_weight(int c, int o, int king)
     return w;
 }
 
-}  // namespace
-
-int attack_scale(int s)
+// The percentage by which enemy o's material scales the shelter and storm terms.
+int attack_scale_of(int o)
 {
-    const int o = colour_index(-s);
     const int rooks = slot_count(piece_type[o][ROOK]);
     const int queens = slot_count(piece_type[o][QUEEN]);
     const int minors = slot_count(piece_type[o][KNIGHT] | piece_type[o][BISHOP]);
@@ -279,11 +271,10 @@ int attack_scale(int s)
     return k < 18 ? 6 * k - 5 : 100;
 }
 
-void king_shelter(int s)
+// H, O, G, T of colour c's king on `king` with castling rights `rights`, from the king cache or
+// computed and stored.
+void load_shelter(int c, int king, int rights)
 {
-    const int c = colour_index(s);
-    const int king = king_square(c);
-    const int rights = castling_rights(c);
     Key96 key;
     KingCell* cell = king_cell(pos()->pawn_key, king, rights, c, &key);
     ++king_probes;
@@ -301,12 +292,11 @@ void king_shelter(int s)
     cell->t = static_cast<uint8_t>(shelter_t);
 }
 
-int castling_credit(int s)
+// The castling credit G of the king on `king` once the shelter is loaded: halved when no right can
+// be used now, a right being usable while enemy o attacks neither of the two squares the king
+// crosses.
+int credit(int o, int king, int rights)
 {
-    const int c = colour_index(s);
-    const int o = 1 - c;
-    const int king = king_square(c);
-    const int rights = castling_rights(c);
     if (rights == 0) return shelter_g;
     const bool queen_side =
         (rights & QUEEN_SIDE_RIGHT) && attaques[o][king - 10] == 0 && attaques[o][king - 20] == 0;
@@ -315,24 +305,49 @@ int castling_credit(int s)
     return queen_side || king_side ? shelter_g : shelter_g / 2;
 }
 
+int attack_weight(int c, int o, int king)
+{
+    return neighbours_weight(c, o, king, KING_RING[king]) + open_lines_weight(c, o, king);
+}
+
+}  // namespace
+
+int attack_scale(int s)
+{
+    return attack_scale_of(colour_index(-s));
+}
+
+void king_shelter(int s)
+{
+    const int c = colour_index(s);
+    load_shelter(c, king_square(c), castling_rights_of(pos()->roque, c));
+}
+
+int castling_credit(int s)
+{
+    const int c = colour_index(s);
+    return credit(1 - c, king_square(c), castling_rights_of(pos()->roque, c));
+}
+
 int king_attack_weight(int s)
 {
     const int c = colour_index(s);
-    const int o = 1 - c;
-    const int king = king_square(c);
-    return neighbours_weight(c, o, king, KING_RING[king]) + open_lines_weight(c, o, king);
+    return attack_weight(c, 1 - c, king_square(c));
 }
 
 int securite_roi(int s)
 {
-    const int o = colour_index(-s);
-    const int scale = attack_scale(s);
-    king_shelter(s);
+    const int c = colour_index(s);
+    const int o = 1 - c;
+    const int king = king_square(c);
+    const int rights = castling_rights_of(pos()->roque, c);
+    const int scale = attack_scale_of(o);
+    load_shelter(c, king, rights);
     const int base = -(shelter_t * scale) / 20 - shelter_o * open_file_weight(o);
-    const int w = king_attack_weight(s);
+    const int w = attack_weight(c, o, king);
     const int t = base - ((w + 4) * w) / 2;
     const int h = FULL_SHELTER + ((shelter_h - FULL_SHELTER) * scale) / 100;
-    const int g = castling_credit(s);
+    const int g = credit(o, king, rights);
     if (h >= g) return h - FULL_SHELTER + t;
     return (h + g) / 2 - FULL_SHELTER + t;
 }

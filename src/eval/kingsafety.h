@@ -3,6 +3,7 @@
 // and castling credit.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "caches/caches.h"
@@ -22,19 +23,29 @@ extern uint32_t king_probes, king_hits;
 extern uint32_t extra_attackers[BOARD_SIZE];
 
 // The two castling-right bits of colour index c in the record's `roque` (2 queen side, 1 king
-// side).
+// side): White's are bits 2-3, Black's bits 0-1.
 inline int castling_rights_of(uint32_t roque, int c)
 {
-    return static_cast<int>(c == WHITE ? (roque >> 2) & 3 : roque & 3);
+    return static_cast<int>((roque >> (2 * c)) & 3);
 }
+
+// [mailbox king square][castling rights]: the king-square key XOR the rights key (rights 0 has
+// none), so that a cell key is the pawn key XOR one entry.
+constexpr auto king_cell_keys = [] {
+    std::array<std::array<Key96, 4>, BOARD_SIZE> t{};
+    for (int sq = 0; sq < BOARD_SIZE; ++sq)
+        if (on_board(sq))
+            for (int r = 0; r < 4; ++r)
+                t[sq][r] = king_square_keys[case64[sq]] ^ king_castle_keys[r];
+    return t;
+}();
 
 // The king cache cell of colour index c's king on `king` with castling rights `rights` over
 // the pawn structure `pawn_key`: the probe and every early fetch name it here. *key gets the
 // cell's key.
 inline KingCell* king_cell(const Key96& pawn_key, int king, int rights, int c, Key96* key)
 {
-    *key = pawn_key ^ king_square_keys[case64[king]];
-    if (rights != 0) *key ^= king_castle_keys[rights];
+    *key = pawn_key ^ king_cell_keys[king][rights];
     return &King_hash_table[(key->w[2] & king_hash_mask) | static_cast<uint32_t>(c)];
 }
 
