@@ -3,7 +3,10 @@
 // results, the king cache and the extra attacker masks of the king's neighbours.
 #include "eval/kingsafety.h"
 
+#include <array>
 #include <bit>
+#include <cstddef>
+#include <utility>
 
 #include "caches/caches.h"
 #include "core/board.h"
@@ -205,24 +208,77 @@ int attacked_neighbours_weight(int c, int o, int king, uint32_t attacked, uint32
 }
 
 // The attacked neighbours, plus one for each distinct attacker beyond the first; the attackers
-// of the three squares two ranks ahead of the king (seen from its own side) count too. Most
-// kings have no attacked neighbour: one pass over the ring tells, before any weighing.
-int neighbours_weight(int c, int o, int king, unsigned ring)
+// of the three squares two ranks ahead of the king (seen from its own side) count too. One
+// routine per colour C and ring shape: SHAPE is a square whose KING_RING is the king's, so the
+// tests of which squares are on the board are settled when it is compiled. Most kings have no
+// attacked neighbour, which one OR over the ring tells before any weighing.
+template <int SHAPE, int C>
+int neighbours_weight_at(int king)
 {
+    constexpr unsigned ring = KING_RING[SHAPE];
+    constexpr int o = 1 - C;
     const uint32_t* near = attaques[o] + king;  // near[d]: the enemy's attacks on king + d
-    uint32_t attacked = 0;  // bit i: king + KING_STEPS[i] is on the board and attacked
+    uint32_t any = 0;
     for (int i = 0; i < 8; ++i)
-        if ((ring & (1u << i)) && near[KING_STEPS[i]] != 0) attacked |= 1u << i;
+        if (ring & (1u << i)) any |= near[KING_STEPS[i]];
     uint32_t attackers = 0;
     for (int i = 0; i < 3; ++i) {
-        if (c == WHITE && (ring & (1u << (FAR_UP + i)))) attackers |= near[FAR_UP_STEPS[i]];
-        if (c == BLACK && (ring & (1u << (FAR_DOWN + i)))) attackers |= near[FAR_DOWN_STEPS[i]];
+        if (C == WHITE && (ring & (1u << (FAR_UP + i)))) attackers |= near[FAR_UP_STEPS[i]];
+        if (C == BLACK && (ring & (1u << (FAR_DOWN + i)))) attackers |= near[FAR_DOWN_STEPS[i]];
     }
     attackers &= SLOT_BITS;
-    const int w = attacked != 0 ? attacked_neighbours_weight(c, o, king, attacked, &attackers) : 0;
+    int w = 0;
+    if (any != 0) {
+        uint32_t attacked = 0;  // bit i: king + KING_STEPS[i] is on the board and attacked
+        for (int i = 0; i < 8; ++i)
+            if (ring & (1u << i)) attacked |= static_cast<uint32_t>(near[KING_STEPS[i]] != 0) << i;
+        w = attacked_neighbours_weight(C, o, king, attacked, &attackers);
+    }
     const int pieces = slot_count(attackers);
     return pieces > 1 ? w + pieces - 1 : w;
 }
+
+// The ring shapes: files a, b to g, h by ranks 1, 2, 3 to 6, 7, 8 (a king two ranks from the
+// edge has its far squares on one side only), each named by its square on the lowest file and
+// rank of its class.
+constexpr int SHAPE_FILES[3] = {1, 2, 8};
+constexpr int SHAPE_RANKS[5] = {1, 2, 3, 7, 8};
+constexpr int shape_index(int k)
+{
+    const int file = tables_detail::file_of(k), rank = tables_detail::rank_of(k);
+    const int f = file == 1 ? 0 : file == 8 ? 2 : 1;
+    const int r = rank <= 2 ? rank - 1 : rank <= 6 ? 2 : rank - 4;
+    return 5 * f + r;
+}
+constexpr int shape_square(int index)
+{
+    return square_of(SHAPE_FILES[index / 5], SHAPE_RANKS[index % 5]);
+}
+constexpr bool shapes_name_their_rings()
+{
+    for (int k = 0; k < BOARD_SIZE; ++k)
+        if (on_board(k) && KING_RING[shape_square(shape_index(k))] != KING_RING[k]) return false;
+    return true;
+}
+static_assert(shapes_name_their_rings());
+
+using NeighboursRoutine = int (*)(int king);
+template <int C, std::size_t... I>
+constexpr std::array<NeighboursRoutine, sizeof...(I)> shape_routines(std::index_sequence<I...>)
+{
+    return {&neighbours_weight_at<shape_square(static_cast<int>(I)), C>...};
+}
+// [colour][king square]: the routine of the king's ring shape.
+constexpr auto NEIGHBOURS_AT = [] {
+    const std::array<NeighboursRoutine, 15> by_shape[2] = {
+        shape_routines<BLACK>(std::make_index_sequence<15>()),
+        shape_routines<WHITE>(std::make_index_sequence<15>())};
+    std::array<std::array<NeighboursRoutine, BOARD_SIZE>, 2> t{};
+    for (int c = BLACK; c <= WHITE; ++c)
+        for (int k = 0; k < BOARD_SIZE; ++k)
+            if (on_board(k)) t[c][k] = by_shape[c][shape_index(k)];
+    return t;
+}();
 
 // One line out of the king through the empty neighbour n: squares the enemy sliders of that line
 // reach count 2, or 1 when also covered by the own side; so does the own piece that ends it.
@@ -307,7 +363,7 @@ int credit(int o, int king, int rights)
 
 int attack_weight(int c, int o, int king)
 {
-    return neighbours_weight(c, o, king, KING_RING[king]) + open_lines_weight(c, o, king);
+    return NEIGHBOURS_AT[c][king](king) + open_lines_weight(c, o, king);
 }
 
 }  // namespace
