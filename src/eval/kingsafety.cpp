@@ -86,66 +86,72 @@ void compute_shelter(int c, int king, int rights)
         king_side_shelter(c);
 }
 
-bool is_heavy(uint8_t code, int o)
+// A rook or queen of colour O.
+template <int O>
+bool is_heavy(uint8_t code)
 {
-    const uint8_t bit = colour_bit_of_index(o);
+    constexpr uint8_t bit = colour_bit_of_index(O);
     return code == (bit | ROOK) || code == (bit | QUEEN);
 }
 
 // Enemy rooks and queens stacked on one line of the king's bands: walking from the board edge
 // towards the king, the stack reaching the first square next to the king is credited to that
 // square (and through an empty square or a rook to the next ones). Returns the rooks used.
-uint32_t add_heavy_line(int c, int o, int king, int edge)
+// Colour C's king, colour O = 1 - C's heavy pieces (so in all routines below).
+template <int C, int O = 1 - C>
+uint32_t add_heavy_line(int king, int edge)
 {
     const int u = band_step[king * 100 + edge];
     int sq = edge;
-    while (!is_heavy(echiquier[sq], o)) sq += u;  // stops at the latest on the rook itself
+    while (!is_heavy<O>(echiquier[sq])) sq += u;  // stops at the latest on the rook itself
     uint32_t stack = case_ficha[sq]->mask;
     uint32_t met = stack;
-    for (sq += u; (attaques[c][sq] & KING_BIT) == 0; sq += u) {
+    for (sq += u; (attaques[C][sq] & KING_BIT) == 0; sq += u) {
         const uint8_t code = echiquier[sq];
         if (code == EMPTY) continue;
-        if (is_heavy(code, o)) {
+        if (is_heavy<O>(code)) {
             stack |= case_ficha[sq]->mask;
             met |= case_ficha[sq]->mask;
-        } else if (colour_of(code) == c || type_of(code) == PAWN) {
+        } else if ((code & colour_bit_of_index(C)) || type_of(code) == PAWN) {
             stack = 0;
         }
     }
     extra_attackers[sq] |= stack;
     const uint8_t at_y = echiquier[sq];
-    if (at_y == EMPTY || at_y == (colour_bit_of_index(o) | ROOK)) {
+    if (at_y == EMPTY || at_y == (colour_bit_of_index(O) | ROOK)) {
         extra_attackers[sq + u] |= stack;
         if (echiquier[sq + u] == EMPTY) extra_attackers[sq + 2 * u] |= stack;
     }
     return met;
 }
 
-void add_heavy_lines(int c, int o, int king)
+template <int C, int O = 1 - C>
+void add_heavy_lines(int king)
 {
-    uint32_t rooks = piece_type[o][ROOK];
+    uint32_t rooks = piece_type[O][ROOK];
     while (rooks != 0) {
-        const Ficha& rook = ficha[o][lowest_bit[rooks]];
+        const Ficha& rook = ficha[O][lowest_bit[rooks]];
         rooks ^= rook.mask;
         const int edge = band_edge[king * 100 + static_cast<int>(rook.square)];
-        if (edge != 0) rooks &= ~add_heavy_line(c, o, king, edge);
+        if (edge != 0) rooks &= ~add_heavy_line<C>(king, edge);
     }
 }
 
 // A bishop behind the enemy queen on a diagonal aimed at the king zone.
-void add_bishop_behind_queen(int c, int o, int king)
+template <int C, int O = 1 - C>
+void add_bishop_behind_queen(int king)
 {
-    const uint32_t queens = piece_type[o][QUEEN];
+    const uint32_t queens = piece_type[O][QUEEN];
     if (queens == 0) return;
-    const int q = static_cast<int>(ficha[o][lowest_bit[queens]].square);
-    const uint32_t bishops = attaques[o][q] & piece_type[o][BISHOP];
+    const int q = static_cast<int>(ficha[O][lowest_bit[queens]].square);
+    const uint32_t bishops = attaques[O][q] & piece_type[O][BISHOP];
     if (bishops == 0) return;
-    const Ficha& bishop = ficha[o][lowest_bit[bishops]];
+    const Ficha& bishop = ficha[O][lowest_bit[bishops]];
     const int b = static_cast<int>(bishop.square);
     const int d = diagonal_approach[b * 100 + king];
     if (d == 0 || d != direction[b * 100 + q]) return;
     for (int sq = q + d; on_board(sq); sq += d) {
-        if (attaques[c][sq] & KING_BIT) {
+        if (attaques[C][sq] & KING_BIT) {
             extra_attackers[sq] |= bishop.mask;
             if (echiquier[sq] == EMPTY) extra_attackers[sq + d] |= bishop.mask;
             return;
@@ -175,14 +181,15 @@ constexpr int ORTHOGONAL_STEPS = 4;
 
 // Attack weight of one attacked neighbour n of the king; `line` holds the enemy pieces that
 // attack along n's direction from the king (rooks orthogonally, bishops diagonally).
-int neighbour_weight(int c, int o, int n, uint32_t line, uint32_t* attackers)
+template <int C, int O = 1 - C>
+int neighbour_weight(int n, uint32_t line, uint32_t* attackers)
 {
-    const uint32_t m = (attaques[o][n] | extra_attackers[n]) & SLOT_BITS;
+    const uint32_t m = (attaques[O][n] | extra_attackers[n]) & SLOT_BITS;
     *attackers |= m;
     const int pieces = slot_count(m);
-    const bool queen = (m & piece_type[o][QUEEN]) != 0;
+    const bool queen = (m & piece_type[O][QUEEN]) != 0;
     const bool lined_up = (m & line) != 0 && pieces >= 2;
-    if (attaques[c][n] & SLOT_BITS & ~KING_BIT)
+    if (attaques[C][n] & SLOT_BITS & ~KING_BIT)
         return queen ? (pieces > 1 ? 4 : 1) : (lined_up ? 2 : 1);
     return queen ? (pieces < 2 ? 3 : 10) : (lined_up ? 5 : 1);
 }
@@ -190,34 +197,69 @@ int neighbour_weight(int c, int o, int n, uint32_t line, uint32_t* attackers)
 // The weight of the neighbours the enemy attacks (bit i of `attacked` for king + KING_STEPS[i]),
 // their masks of stacked attackers filled first. Only attacked neighbours read those masks, so
 // the stacking walks are left out when no neighbour is attacked.
-int attacked_neighbours_weight(int c, int o, int king, uint32_t attacked, uint32_t* attackers)
+template <int C, int O = 1 - C>
+int attacked_neighbours_weight(int king, uint32_t attacked, uint32_t* attackers)
 {
     for (const int d : KING_STEPS) extra_attackers[king + d] = 0;
-    add_heavy_lines(c, o, king);
-    add_bishop_behind_queen(c, o, king);
-    const uint32_t rooks = piece_type[o][ROOK];
-    const uint32_t bishops = piece_type[o][BISHOP];
+    add_heavy_lines<C>(king);
+    add_bishop_behind_queen<C>(king);
+    const uint32_t rooks = piece_type[O][ROOK];
+    const uint32_t bishops = piece_type[O][BISHOP];
     int w = 0;
     while (attacked != 0) {
         const int i = std::countr_zero(attacked);
         attacked &= attacked - 1;
-        w += neighbour_weight(c, o, king + KING_STEPS[i], i < ORTHOGONAL_STEPS ? rooks : bishops,
-                              attackers);
+        w += neighbour_weight<C>(king + KING_STEPS[i], i < ORTHOGONAL_STEPS ? rooks : bishops,
+                                 attackers);
     }
     return w;
 }
 
-// The attacked neighbours, plus one for each distinct attacker beyond the first; the attackers
-// of the three squares two ranks ahead of the king (seen from its own side) count too. One
-// routine per colour C and ring shape: SHAPE is a square whose KING_RING is the king's, so the
-// tests of which squares are on the board are settled when it is compiled. Most kings have no
-// attacked neighbour, which one OR over the ring tells before any weighing.
+// One line out of the king through the empty neighbour n: squares the enemy sliders of that line
+// reach count 2, or 1 when also covered by the own side; so does the own piece that ends it.
+template <int C, int O = 1 - C>
+int open_line_weight(int n, int d, uint32_t sliders)
+{
+    int w = 0;
+    int sq = n + d;
+    for (; echiquier[sq] == EMPTY; sq += d)
+        if (attaques[O][sq] & sliders) w += (attaques[C][sq] & SLOT_BITS) ? 1 : 2;
+    if ((echiquier[sq] & colour_bit_of_index(C)) && (attaques[O][sq] & sliders))
+        w += (attaques[C][sq] & SLOT_BITS) ? 1 : 2;
+    return w;
+}
+
+// The lines through the empty neighbours (bit i of `lines` for KING_STEPS[i]), rooks' lines and
+// bishops' lines (queens on both); a line with no enemy slider of its kind weighs nothing
+// and is not walked.
+template <int C, int O = 1 - C>
+int open_lines_weight(int king, unsigned lines)
+{
+    const uint32_t queens = piece_type[O][QUEEN];
+    const uint32_t straight = queens | piece_type[O][ROOK];
+    const uint32_t diagonal = queens | piece_type[O][BISHOP];
+    if (straight == 0) lines &= ~0x0fu;
+    if (diagonal == 0) lines &= ~0xf0u;
+    int w = 0;
+    for (; lines != 0; lines &= lines - 1) {
+        const int i = std::countr_zero(lines);
+        const int d = KING_STEPS[i];
+        w += open_line_weight<C>(king + d, d, i < ORTHOGONAL_STEPS ? straight : diagonal);
+    }
+    return w;
+}
+
+// The attack weight of colour C's king: its attacked neighbours, plus one for each distinct
+// attacker beyond the first (the attackers of the three squares two ranks ahead of the king,
+// seen from its own side, count too), plus its open lines. One routine per colour C and ring
+// shape: SHAPE is a square whose KING_RING is the king's, so the tests of which squares are on
+// the board are settled when it is compiled. Most kings have no attacked neighbour, which one
+// OR over the ring tells before any weighing.
 template <int SHAPE, int C>
-int neighbours_weight_at(int king)
+int attack_weight_at(int king)
 {
     constexpr unsigned ring = KING_RING[SHAPE];
-    constexpr int o = 1 - C;
-    const uint32_t* near = attaques[o] + king;  // near[d]: the enemy's attacks on king + d
+    const uint32_t* near = attaques[1 - C] + king;  // near[d]: the enemy's attacks on king + d
     uint32_t any = 0;
     for (int i = 0; i < 8; ++i)
         if (ring & (1u << i)) any |= near[KING_STEPS[i]];
@@ -232,10 +274,19 @@ int neighbours_weight_at(int king)
         uint32_t attacked = 0;  // bit i: king + KING_STEPS[i] is on the board and attacked
         for (int i = 0; i < 8; ++i)
             if (ring & (1u << i)) attacked |= static_cast<uint32_t>(near[KING_STEPS[i]] != 0) << i;
-        w = attacked_neighbours_weight(C, o, king, attacked, &attackers);
+        w = attacked_neighbours_weight<C>(king, attacked, &attackers);
     }
     const int pieces = slot_count(attackers);
-    return pieces > 1 ? w + pieces - 1 : w;
+    if (pieces > 1) w += pieces - 1;
+    // The lines through empty neighbours with a square past them: a line that meets the border
+    // right past the neighbour weighs nothing, and a neighbour off the board is never empty.
+    const uint8_t* around = echiquier + king;  // around[d]: the board byte of king + d
+    unsigned lines = 0;
+    for (int i = 0; i < 8; ++i) {
+        const int d = KING_STEPS[i];
+        if ((ring & (1u << i)) && around[d] == EMPTY && around[2 * d] != BORDER) lines |= 1u << i;
+    }
+    return lines != 0 ? w + open_lines_weight<C>(king, lines) : w;
 }
 
 // The ring shapes: files a, b to g, h by ranks 1, 2, 3 to 6, 7, 8 (a king two ranks from the
@@ -262,58 +313,23 @@ constexpr bool shapes_name_their_rings()
 }
 static_assert(shapes_name_their_rings());
 
-using NeighboursRoutine = int (*)(int king);
+using AttackWeightRoutine = int (*)(int king);
 template <int C, std::size_t... I>
-constexpr std::array<NeighboursRoutine, sizeof...(I)> shape_routines(std::index_sequence<I...>)
+constexpr std::array<AttackWeightRoutine, sizeof...(I)> shape_routines(std::index_sequence<I...>)
 {
-    return {&neighbours_weight_at<shape_square(static_cast<int>(I)), C>...};
+    return {&attack_weight_at<shape_square(static_cast<int>(I)), C>...};
 }
 // [colour][king square]: the routine of the king's ring shape.
-constexpr auto NEIGHBOURS_AT = [] {
-    const std::array<NeighboursRoutine, 15> by_shape[2] = {
+constexpr auto ATTACK_WEIGHT_AT = [] {
+    const std::array<AttackWeightRoutine, 15> by_shape[2] = {
         shape_routines<BLACK>(std::make_index_sequence<15>()),
         shape_routines<WHITE>(std::make_index_sequence<15>())};
-    std::array<std::array<NeighboursRoutine, BOARD_SIZE>, 2> t{};
+    std::array<std::array<AttackWeightRoutine, BOARD_SIZE>, 2> t{};
     for (int c = BLACK; c <= WHITE; ++c)
         for (int k = 0; k < BOARD_SIZE; ++k)
             if (on_board(k)) t[c][k] = by_shape[c][shape_index(k)];
     return t;
 }();
-
-// One line out of the king through the empty neighbour n: squares the enemy sliders of that line
-// reach count 2, or 1 when also covered by the own side; so does the own piece that ends it.
-int open_line_weight(int c, int o, int n, int d, uint32_t sliders)
-{
-    int w = 0;
-    int sq = n + d;
-    for (; echiquier[sq] == EMPTY; sq += d)
-        if (attaques[o][sq] & sliders) w += (attaques[c][sq] & SLOT_BITS) ? 1 : 2;
-    const uint8_t code = echiquier[sq];
-    if (is_occupied(code) && colour_of(code) == c && (attaques[o][sq] & sliders))
-        w += (attaques[c][sq] & SLOT_BITS) ? 1 : 2;
-    return w;
-}
-
-// The lines through the empty neighbours; a line with no enemy slider of its kind weighs nothing,
-// and so does one that meets the border right past the neighbour, so neither is walked. A
-// neighbour on the border is never empty, so no line needs an on-board test.
-int open_lines_weight(int c, int o, int king)
-{
-    const uint32_t queens = piece_type[o][QUEEN];
-    const uint32_t straight = queens | piece_type[o][ROOK];
-    const uint32_t diagonal = queens | piece_type[o][BISHOP];
-    const uint8_t* around = echiquier + king;  // around[d]: the board byte of king + d
-    int w = 0;
-    if (straight != 0)
-        for (const int d : {1, -1, 10, -10})
-            if (around[d] == EMPTY && around[2 * d] != BORDER)
-                w += open_line_weight(c, o, king + d, d, straight);
-    if (diagonal != 0)
-        for (const int d : {-9, 11, -11, 9})
-            if (around[d] == EMPTY && around[2 * d] != BORDER)
-                w += open_line_weight(c, o, king + d, d, diagonal);
-    return w;
-}
 
 // The percentage by which enemy o's material scales the shelter and storm terms.
 int attack_scale_of(int o)
@@ -351,19 +367,37 @@ void load_shelter(int c, int king, int rights)
 // The castling credit G of the king on `king` once the shelter is loaded: halved when no right can
 // be used now, a right being usable while enemy o attacks neither of the two squares the king
 // crosses.
-int credit(int o, int king, int rights)
+template <int O>
+int credit(int king, int rights)
 {
     if (rights == 0) return shelter_g;
     const bool queen_side =
-        (rights & QUEEN_SIDE_RIGHT) && attaques[o][king - 10] == 0 && attaques[o][king - 20] == 0;
+        (rights & QUEEN_SIDE_RIGHT) && attaques[O][king - 10] == 0 && attaques[O][king - 20] == 0;
     const bool king_side =
-        (rights & KING_SIDE_RIGHT) && attaques[o][king + 10] == 0 && attaques[o][king + 20] == 0;
+        (rights & KING_SIDE_RIGHT) && attaques[O][king + 10] == 0 && attaques[O][king + 20] == 0;
     return queen_side || king_side ? shelter_g : shelter_g / 2;
 }
 
-int attack_weight(int c, int o, int king)
+template <int C>
+int attack_weight(int king)
 {
-    return NEIGHBOURS_AT[c][king](king) + open_lines_weight(c, o, king);
+    return ATTACK_WEIGHT_AT[C][king](king);
+}
+
+template <int C, int O = 1 - C>
+int safety()
+{
+    const int king = king_square(C);
+    const int rights = castling_rights_of(pos()->roque, C);
+    const int scale = attack_scale_of(O);
+    load_shelter(C, king, rights);
+    const int base = -(shelter_t * scale) / 20 - shelter_o * open_file_weight(O);
+    const int w = attack_weight<C>(king);
+    const int t = base - ((w + 4) * w) / 2;
+    const int h = FULL_SHELTER + ((shelter_h - FULL_SHELTER) * scale) / 100;
+    const int g = credit<O>(king, rights);
+    if (h >= g) return h - FULL_SHELTER + t;
+    return (h + g) / 2 - FULL_SHELTER + t;
 }
 
 }  // namespace
@@ -382,28 +416,17 @@ void king_shelter(int s)
 int castling_credit(int s)
 {
     const int c = colour_index(s);
-    return credit(1 - c, king_square(c), castling_rights_of(pos()->roque, c));
+    const int king = king_square(c), rights = castling_rights_of(pos()->roque, c);
+    return c == WHITE ? credit<BLACK>(king, rights) : credit<WHITE>(king, rights);
 }
 
 int king_attack_weight(int s)
 {
-    const int c = colour_index(s);
-    return attack_weight(c, 1 - c, king_square(c));
+    return s > 0 ? attack_weight<WHITE>(king_square(WHITE))
+                 : attack_weight<BLACK>(king_square(BLACK));
 }
 
 int securite_roi(int s)
 {
-    const int c = colour_index(s);
-    const int o = 1 - c;
-    const int king = king_square(c);
-    const int rights = castling_rights_of(pos()->roque, c);
-    const int scale = attack_scale_of(o);
-    load_shelter(c, king, rights);
-    const int base = -(shelter_t * scale) / 20 - shelter_o * open_file_weight(o);
-    const int w = attack_weight(c, o, king);
-    const int t = base - ((w + 4) * w) / 2;
-    const int h = FULL_SHELTER + ((shelter_h - FULL_SHELTER) * scale) / 100;
-    const int g = credit(o, king, rights);
-    if (h >= g) return h - FULL_SHELTER + t;
-    return (h + g) / 2 - FULL_SHELTER + t;
+    return s > 0 ? safety<WHITE>() : safety<BLACK>();
 }
