@@ -343,18 +343,10 @@ int attack_scale_of(int o)
     return k < 18 ? 6 * k - 5 : 100;
 }
 
-// H, O, G, T of colour c's king on `king` with castling rights `rights`, from the king cache or
-// computed and stored.
-void load_shelter(int c, int king, int rights)
+// A king-cache miss: H, O, G, T computed for colour c's king on `king` with castling rights
+// `rights` and stored in `cell` under `key`.
+void fill_king_cell(KingCell* cell, const Key96& key, int c, int king, int rights)
 {
-    Key96 key;
-    KingCell* cell = king_cell(pos()->pawn_key, king, rights, c, &key);
-    ++king_probes;
-    if (cell->key1 == key.w[0] && cell->key2 == key.w[1]) {
-        ++king_hits;
-        shelter_h = cell->h, shelter_o = cell->o, shelter_g = cell->g, shelter_t = cell->t;
-        return;
-    }
     compute_shelter(c, king, rights);
     cell->key1 = key.w[0];
     cell->key2 = key.w[1];
@@ -362,6 +354,22 @@ void load_shelter(int c, int king, int rights)
     cell->o = static_cast<uint8_t>(shelter_o);
     cell->g = static_cast<uint8_t>(shelter_g);
     cell->t = static_cast<uint8_t>(shelter_t);
+}
+
+// H, O, G, T of colour C's king on `king` with castling rights `rights`, from the king cache or
+// computed and stored.
+template <int C>
+void load_shelter(int king, int rights)
+{
+    Key96 key;
+    KingCell* cell = king_cell(pos()->pawn_key, king, rights, C, &key);
+    ++king_probes;
+    if (cell->key1 != key.w[0] || cell->key2 != key.w[1]) {
+        fill_king_cell(cell, key, C, king, rights);
+        return;
+    }
+    ++king_hits;
+    shelter_h = cell->h, shelter_o = cell->o, shelter_g = cell->g, shelter_t = cell->t;
 }
 
 // The castling credit G of the king on `king` once the shelter is loaded: halved when no right can
@@ -390,14 +398,17 @@ int safety()
     const int king = king_square(C);
     const int rights = castling_rights_of(pos()->roque, C);
     const int scale = attack_scale_of(O);
-    load_shelter(C, king, rights);
-    const int base = -(shelter_t * scale) / 20 - shelter_o * open_file_weight(O);
-    const int w = attack_weight<C>(king);
-    const int t = base - ((w + 4) * w) / 2;
+    load_shelter<C>(king, rights);
+    // T * scale, w and h + g are never negative (H >= 0 and a scale of at most 100 keep h >= 0):
+    // their quotients are taken unsigned, the same without a sign correction.
+    const int storm = static_cast<int>(static_cast<unsigned>(shelter_t * scale) / 20);
+    const int base = -storm - shelter_o * open_file_weight(O);
+    const unsigned w = static_cast<unsigned>(attack_weight<C>(king));
+    const int t = base - static_cast<int>((w + 4) * w / 2);
     const int h = FULL_SHELTER + ((shelter_h - FULL_SHELTER) * scale) / 100;
     const int g = credit<O>(king, rights);
     if (h >= g) return h - FULL_SHELTER + t;
-    return (h + g) / 2 - FULL_SHELTER + t;
+    return static_cast<int>(static_cast<unsigned>(h + g) / 2) - FULL_SHELTER + t;
 }
 
 }  // namespace
@@ -410,7 +421,8 @@ int attack_scale(int s)
 void king_shelter(int s)
 {
     const int c = colour_index(s);
-    load_shelter(c, king_square(c), castling_rights_of(pos()->roque, c));
+    const int king = king_square(c), rights = castling_rights_of(pos()->roque, c);
+    c == WHITE ? load_shelter<WHITE>(king, rights) : load_shelter<BLACK>(king, rights);
 }
 
 int castling_credit(int s)
