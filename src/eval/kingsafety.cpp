@@ -200,7 +200,9 @@ int neighbour_weight(int n, uint32_t line, uint32_t* attackers)
 template <int C, int O = 1 - C>
 int attacked_neighbours_weight(int king, uint32_t attacked, uint32_t* attackers)
 {
-    for (const int d : KING_STEPS) extra_attackers[king + d] = 0;
+    uint32_t* const extra = extra_attackers + king;  // extra[d]: the mask of king + d
+    extra[-11] = extra[-10] = extra[-9] = extra[-1] = extra[1] = extra[9] = extra[10] = extra[11] =
+        0;
     add_heavy_lines<C>(king);
     add_bishop_behind_queen<C>(king);
     const uint32_t rooks = piece_type[O][ROOK];
