@@ -131,6 +131,23 @@ void targets_of_moved_piece(int type, int t, int d, uint8_t victim, int* targets
     }
 }
 
+// True when colour c wins at least THREAT_MIN_GAIN by the exchange on t that exchange_square
+// plays. Once the least valuable attacker (not the king) has captured, the other side can at
+// most win it back, so the gain is never below the victim's value less the capturer's: when that
+// margin is enough already, the exchange is not played out.
+bool exchange_wins(int t, int c)
+{
+    const uint32_t attackers = attaques[c][t] & SLOT_BITS;
+    if (attackers == 0) return false;  // exchange_square gives 0
+    const int victim = valeur_piece[type_of(echiquier[t])];
+    int value = valeur_piece[KING];
+    int k = least_valuable(c, attackers, &value);
+    if (k >= 0 && victim - value >= THREAT_MIN_GAIN) return true;
+    if (k < 0) k = 0;  // the king's slot
+    return exchange_core(static_cast<int>(ficha[c][k].square), t, c, victim, value) >=
+           THREAT_MIN_GAIN;
+}
+
 }  // namespace
 
 int exchange_core(int from, int to, int c, int value_on_to, int value_mover)
@@ -199,9 +216,7 @@ int threat_after_move(Move m)
         if (e != d && e != 0) add_first_on_ray(targets, &count, from, e, victim);
     }
 
-    for (int i = 0; i < count; ++i) {
-        const int t = targets[i];
-        if (exchange_square(t, c, valeur_piece[type_of(echiquier[t])]) >= THREAT_MIN_GAIN) return 1;
-    }
+    for (int i = 0; i < count; ++i)
+        if (exchange_wins(targets[i], c)) return 1;
     return 0;
 }
