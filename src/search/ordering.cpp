@@ -327,8 +327,9 @@ constexpr Move CAPTURE_FIELD = 0xe0000;
 // capture, none of the six paired moves and no contact check candidate (a queen or rook move
 // onto a square only the enemy king guards) by its placement gain, history bonus and king
 // approach, which is all ordonne_score gives it, and keeps the others' places; the second gives
-// those ordonne_score. Scores depend on the move alone, so the order of the passes does not
-// matter; the first pick is the lowest index among the highest scores, as FirstPick keeps it.
+// those ordonne_score. No score depends on another or changes a table a score reads, so the
+// order of the passes does not matter; the first pick is the lowest index among the highest
+// scores, as FirstPick keeps it.
 int score_quiet_list(const Node& n, const QuietContext& q)
 {
     const int start = ply_start[n.height], end = ply_start[n.height + 1];
