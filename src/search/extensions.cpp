@@ -32,12 +32,16 @@ int extend(int height, int kind, uint32_t* counter, int amount)
 
 }  // namespace
 
-// The cheapest test of each rule comes first: most nodes meet none of them.
 int extensions(int alpha, int beta, int height, int depth)
 {
+    return extensions(alpha, beta, height, depth, in_check(), move_back(1));
+}
+
+// The cheapest test of each rule comes first: most nodes meet none of them.
+int extensions(int alpha, int beta, int height, int depth, bool check, Move last)
+{
     // Check.
-    if (in_check()) return extend(height, 1, &ext_in_check, ONE_PLY);
-    const Move last = move_back(1);
+    if (check) return extend(height, 1, &ext_in_check, ONE_PLY);
     const int last_victim = move_captured(last);
     const int material = pos()->score_materiel;
     const bool within_twice = height <= 2 * iteration_depth;

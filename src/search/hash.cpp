@@ -1,6 +1,6 @@
-// The transposition table's probe and store. A bucket is two cells of the side to move; cell 0
-// holds the deeper or newer entry, and a mate score is stored relative to the node, so it reads
-// the same from any height.
+// The transposition table's store and the early fetch (the probe is inline in hash.h). A bucket
+// is two cells of the side to move; cell 0 holds the deeper or newer entry, and a mate score is
+// stored relative to the node, so it reads the same from any height.
 #include "search/hash.h"
 
 #include <cstdint>
@@ -16,22 +16,12 @@ uint32_t hash_probes, hash_hits, hash_stores, hash_collisions;
 
 namespace {
 
-HashCell* bucket_of_position()
-{
-    return &Hash_table[main_bucket_index(pos()->hash_key, trait)];
-}
-
 // Both lines of a cell that may straddle two.
 template <typename Cell>
 void prefetch_cell(const Cell* cell)
 {
     prefetch_line(cell);
     prefetch_line(reinterpret_cast<const char*>(cell) + sizeof(Cell) - 1);
-}
-
-bool locks_match(const HashCell& cell)
-{
-    return cell.lock1 == pos()->hash_key.w[0] && cell.lock2 == pos()->hash_key.w[1];
 }
 
 void write_cell(HashCell* cell, Move move, int score, uint32_t depth_field, uint32_t bound)
@@ -66,46 +56,10 @@ void update_own_cell(HashCell* cell, Move move, int s, uint32_t d, uint32_t boun
 
 }  // namespace
 
-HashCell* hash_find()
-{
-    HashCell* bucket = bucket_of_position();
-    if (locks_match(bucket[0])) return &bucket[0];
-    if (locks_match(bucket[1])) return &bucket[1];
-    return nullptr;
-}
-
 Move hash_best_move()
 {
     const HashCell* cell = hash_find();
     return cell ? cell->packed & MOVE_MASK : NULL_MOVE;
-}
-
-uint32_t hash_probe(Move* move, int* score, int height, uint32_t depth_field)
-{
-    ++hash_probes;
-    const HashCell* cell = hash_find();
-    if (cell == nullptr) return HASH_NO_CELL;
-    ++hash_hits;
-    *move = cell->packed & MOVE_MASK;
-    const uint32_t bound = cell->packed & BOUND_BITS;
-    int s = cell->score;
-    *score = s;
-    if (s > MATE_BOUND) {
-        s -= height;
-        *score = s;
-        // A mate found within the stored depth is exact from any height.
-        if (bound == BOUND_EXACT && int(cell->depth & 0x7fff) + s >= 29999 - height)
-            return BOUND_EXACT;
-        if (bound & BOUND_LOWER) return BOUND_LOWER;
-    } else if (s < -MATE_BOUND) {
-        *score = s + height;
-        if (bound & BOUND_UPPER) return BOUND_UPPER;
-    }
-    if (cell->depth >= depth_field) return bound;
-    if (depth_field == ONE_PLY) return (bound & BOUND_LOWER) ? BOUND_LOWER : 0;
-    if (depth_field == TWO_PLIES && cell->depth == ONE_PLY && (bound & BOUND_UPPER))
-        return BOUND_UPPER;
-    return 0;
 }
 
 void hash_store(Move move, int score, int height, uint32_t depth_field, uint32_t bound)

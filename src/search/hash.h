@@ -8,6 +8,7 @@
 #include "caches/caches.h"
 #include "core/makemove.h"
 #include "core/types.h"
+#include "search/search.h"
 
 constexpr uint32_t BOUND_UPPER = 0x800000;
 constexpr uint32_t BOUND_LOWER = 0x1000000;
@@ -27,13 +28,58 @@ inline uint32_t main_bucket_index(const Key96& hash_key, int side)
 // Counters for the search statistics (cleared by the think driver).
 extern uint32_t hash_probes, hash_hits, hash_stores, hash_collisions;
 
-// One of HASH_NO_CELL, 0, BOUND_UPPER, BOUND_LOWER, BOUND_EXACT; on all but HASH_NO_CELL the
-// stored move and the height-corrected score are written out.
-uint32_t hash_probe(Move* move, int* score, int height, uint32_t depth_field);
 void hash_store(Move move, int score, int height, uint32_t depth_field, uint32_t bound);
+
+// The bucket of the current position, and whether a cell holds it. Inline with the probe below,
+// so that a search node's probe keeps its answers in registers.
+inline HashCell* bucket_of_position()
+{
+    return &Hash_table[main_bucket_index(pos()->hash_key, trait)];
+}
+inline bool locks_match(const HashCell& cell)
+{
+    return cell.lock1 == pos()->hash_key.w[0] && cell.lock2 == pos()->hash_key.w[1];
+}
+
 // The cell of the current position (either cell of its bucket), or null; probes accept cells
 // of any age.
-HashCell* hash_find();
+inline HashCell* hash_find()
+{
+    HashCell* bucket = bucket_of_position();
+    if (locks_match(bucket[0])) return &bucket[0];
+    if (locks_match(bucket[1])) return &bucket[1];
+    return nullptr;
+}
+
+// One of HASH_NO_CELL, 0, BOUND_UPPER, BOUND_LOWER, BOUND_EXACT; on all but HASH_NO_CELL the
+// stored move and the height-corrected score are written out.
+inline uint32_t hash_probe(Move* move, int* score, int height, uint32_t depth_field)
+{
+    ++hash_probes;
+    const HashCell* cell = hash_find();
+    if (cell == nullptr) return HASH_NO_CELL;
+    ++hash_hits;
+    *move = cell->packed & MOVE_MASK;
+    const uint32_t bound = cell->packed & BOUND_BITS;
+    int s = cell->score;
+    *score = s;
+    if (s > MATE_BOUND) {
+        s -= height;
+        *score = s;
+        // A mate found within the stored depth is exact from any height.
+        if (bound == BOUND_EXACT && int(cell->depth & 0x7fff) + s >= 29999 - height)
+            return BOUND_EXACT;
+        if (bound & BOUND_LOWER) return BOUND_LOWER;
+    } else if (s < -MATE_BOUND) {
+        *score = s + height;
+        if (bound & BOUND_UPPER) return BOUND_UPPER;
+    }
+    if (cell->depth >= depth_field) return bound;
+    if (depth_field == ONE_PLY) return (bound & BOUND_LOWER) ? BOUND_LOWER : 0;
+    if (depth_field == TWO_PLIES && cell->depth == ONE_PLY && (bound & BOUND_UPPER))
+        return BOUND_UPPER;
+    return 0;
+}
 // The move stored for the current position, 0 when there is none.
 Move hash_best_move();
 

@@ -154,22 +154,17 @@ int search_list(int alpha, int beta, int alpha0, int best, int height, uint32_t 
 
 }  // namespace
 
-int SuperQuiescence(int alpha, int beta, int height, int depth)
+namespace {
+
+// SuperQuiescence past its height limit and its mate-distance and draw rules.
+int superquiescence_node(int alpha, int beta, int height, int depth, bool check)
 {
     const int alpha0 = alpha;
-    const bool check = in_check();
-    if (at_height_limit(height, "SuperQuiescence")) return pos()->score_materiel;
-    if (depth == TWO_PLIES && check) {
-        std::printf("En echecs dans SuperQuiescenceIni\n");
-        print_search_path();
-        std::printf("\n");
-    }
-    int result = 0;
-    if (decided_before_search(alpha, beta, height, check, &result)) return result;
     ++poll_nodes;
     ++superq_nodes;
     ++superq_nodes_by_height[height];
     const auto depth_field = static_cast<uint32_t>(depth);
+    int result = 0;
     if (decided_by_table(&alpha, &beta, height, depth_field, &result)) return result;
 
     int best = -MAX_SCORE;
@@ -195,6 +190,33 @@ int SuperQuiescence(int alpha, int beta, int height, int depth)
         return -SuperQuiescence(-b, -a, height + 1, depth - ONE_PLY);
     };
     return search_list(alpha, beta, alpha0, best, height, depth_field, check, first_pick, child);
+}
+
+// A two-ply entry in check is a fault of the caller, reported with the path that led there.
+void report_check_at_entry(int depth, bool check)
+{
+    if (depth != TWO_PLIES || !check) return;
+    std::printf("En echecs dans SuperQuiescenceIni\n");
+    print_search_path();
+    std::printf("\n");
+}
+
+}  // namespace
+
+int SuperQuiescence(int alpha, int beta, int height, int depth)
+{
+    const bool check = in_check();
+    if (at_height_limit(height, "SuperQuiescence")) return pos()->score_materiel;
+    report_check_at_entry(depth, check);
+    int result = 0;
+    if (decided_before_search(alpha, beta, height, check, &result)) return result;
+    return superquiescence_node(alpha, beta, height, depth, check);
+}
+
+int SuperQuiescenceAtHorizon(int alpha, int beta, int height, bool check)
+{
+    report_check_at_entry(TWO_PLIES, check);
+    return superquiescence_node(alpha, beta, height, TWO_PLIES, check);
 }
 
 int Quiescence(int alpha, int beta, int height)

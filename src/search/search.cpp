@@ -412,10 +412,9 @@ int Search(int alpha, int beta, int height, int depth, int off_pv)
         deepen_first(alpha, beta, n, depth, &result))
         return result;
 
-    ply_info[height].extension = 0;
-    const int ext = extensions(alpha, beta, height, depth);
+    const int ext = extensions(alpha, beta, height, depth, n.in_check, n.last);
     depth += ext;
-    if (depth < ONE_PLY) return SuperQuiescence(alpha, beta, height, TWO_PLIES);
+    if (depth < ONE_PLY) return SuperQuiescenceAtHorizon(alpha, beta, height, n.in_check);
 
     ++poll_nodes;
     ++search_nodes;

@@ -102,6 +102,9 @@ int Search(int alpha, int beta, int height, int depth, int off_pv);
 // Says that a search named search_name reached the last height, and where (not under UCI).
 void report_max_height(const char* search_name);
 int extensions(int alpha, int beta, int height, int depth);
+// The same for a caller that knows whether the side to move is in check and the last move
+// (the current record's predecessor's, 0 at the first record).
+int extensions(int alpha, int beta, int height, int depth, bool check, Move last);
 bool hash_allows_null(int beta, int depth);
 void update_pair(MovePair* pair, Move m);
 // Clears killers, countermoves, history and the counters above (start of a think).
