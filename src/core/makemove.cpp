@@ -67,7 +67,6 @@ void check_record([[maybe_unused]] const char* what, [[maybe_unused]] Move m)
 void make_move(Move m)
 {
     ++make_move_calls;
-    etats[ply].coup = m;
     play_move(m);
     check_record("make_move", m);
 }
