@@ -342,20 +342,20 @@ template <bool KEYS>
     const int side = trait, c = colour_index(side);
     if constexpr (KEYS) {
         cur.coup = m;
-        next_keys::pawn_move(cur, next, c, from, to, captured);
+        next_keys::pawn_move(cur, next, c, side, from, to, captured);
     }
     Ficha* slot = case_ficha[from];
     const uint32_t bit = slot->mask;
     toggle_pawn(attaques[c], from, side, bit);
     toggle_pawn(attaques[c], to, side, bit);
     next.irreversible = p + 1;
-    next.materiel[c] = cur.materiel[c];
+    next.materiel[0] = cur.materiel[0];
+    next.materiel[1] = cur.materiel[1];
     ply = p + 1;
     trait = -side;
     AttackUndo* const start = &attack_undo_log[attack_undo_start[p]];
     AttackUndo* log = start;
     if (captured == 0) {
-        next.materiel[c ^ 1] = cur.materiel[c ^ 1];
         next.score_materiel = -cur.score_materiel;
         pawn_moves_on_file(c, from, to);
         log = al::beyond_both(log, to);
