@@ -138,26 +138,4 @@ inline void en_passant(const Etat& cur, Etat& next, int c, int from, int to, int
     store_keys(next, pawn, wide(cur.piece_key), cur.roque, 0);
 }
 
-// Every kind, from the move word alone.
-inline void write(Move m, int c, const Etat& cur, Etat& next)
-{
-    const int type = move_piece(m), from = move_from(m), to = move_to(m);
-    const int captured = move_captured(m);
-    if (type == PAWN) {
-        if (pawn_takes_en_passant(from, to, cur))
-            en_passant(cur, next, c, from, to, to - (c == WHITE ? 1 : -1));
-        else if (move_promotion(m) != 0)
-            promotion(cur, next, c, from, to, captured, move_promotion(m));
-        else
-            pawn_move(cur, next, c, c == WHITE ? 1 : -1, from, to, captured);
-    } else if (type == KING && (to - from == 20 || to - from == -20)) {
-        if (to > from)
-            castling(cur, next, c, from, to, from + 30, from + 10);
-        else
-            castling(cur, next, c, from, to, from - 40, from - 10);
-    } else {
-        piece_move(cur, next, c, type, from, to, captured);
-    }
-}
-
 }  // namespace next_keys
