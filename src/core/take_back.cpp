@@ -89,12 +89,13 @@ void unmake_castling(int from, int to, int rook_from, int rook_to, int c)
     pawn_leaves_file(c, to);
 }
 
-void unmake_pawn(const Etat& cur, int from, int to, int captured, int c)
+// A pawn move of `side` (colour index c) that neither promoted nor took en passant.
+void unmake_pawn(const Etat& cur, int from, int to, int captured, int c, int side)
 {
     Ficha* slot = case_ficha[to];
     const uint32_t bit = slot->mask;
-    toggle_pawn(attaques[c], to, side_of(c), bit);
-    toggle_pawn(attaques[c], from, side_of(c), bit);
+    toggle_pawn(attaques[c], to, side, bit);
+    toggle_pawn(attaques[c], from, side, bit);
     echiquier[from] = echiquier[to];
     slot->square = static_cast<uint32_t>(from);
     case_ficha[from] = slot;
@@ -188,14 +189,15 @@ template <int T>
 [[gnu::noinline]] void take_back_pawn(Move m)
 {
     const Etat& cur = etats[ply];
-    const int from = move_from(m), to = move_to(m), c = colour_index(trait);
+    const int side = trait, c = colour_index(side);
+    const int from = move_from(m), to = move_to(m);
     const int captured = move_captured(m), promotion = move_promotion(m);
     if (promotion != 0)
         unmake_promotion(cur, from, to, captured, promotion, c);
     else if (next_keys::pawn_takes_en_passant(from, to, cur))
         unmake_en_passant(cur, from, to, c);
     else
-        unmake_pawn(cur, from, to, captured, c);
+        unmake_pawn(cur, from, to, captured, c, side);
 }
 
 }  // namespace
