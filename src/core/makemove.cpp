@@ -67,17 +67,51 @@ void check_record([[maybe_unused]] const char* what, [[maybe_unused]] Move m)
 void make_move(Move m)
 {
     ++make_move_calls;
-    etats[ply].coup = m;
     play_move(m);
     check_record("make_move", m);
 }
 
+// begin_move's keys by moving type: pawn moves and the others each have their own routine, so
+// that neither carries the other's loads.
+namespace {
+[[gnu::noinline]] void begin_pawn_move(Move m)
+{
+    Etat& cur = etats[ply];
+    Etat& next = (&cur)[1];
+    const int side = trait, c = colour_index(side);
+    const int from = move_from(m), to = move_to(m), captured = move_captured(m);
+    cur.coup = m;
+    if (move_promotion(m) != 0)
+        next_keys::promotion(cur, next, c, from, to, captured, move_promotion(m));
+    else if (next_keys::pawn_takes_en_passant(from, to, cur))
+        next_keys::en_passant(cur, next, c, from, to, to - side);
+    else
+        next_keys::pawn_move(cur, next, c, side, from, to, captured);
+}
+
+[[gnu::noinline]] void begin_piece_move(Move m)
+{
+    Etat& cur = etats[ply];
+    Etat& next = (&cur)[1];
+    const int c = colour_index(trait);
+    const int type = move_piece(m), from = move_from(m), to = move_to(m);
+    cur.coup = m;
+    if (type == KING && (to - from == 20 || to - from == -20)) {
+        if (to > from)
+            next_keys::castling(cur, next, c, from, to, from + 30, from + 10);
+        else
+            next_keys::castling(cur, next, c, from, to, from - 40, from - 10);
+    } else {
+        next_keys::piece_move(cur, next, c, type, from, to, move_captured(m));
+    }
+}
+}  // namespace
+
 void begin_move(Move m)
 {
     ++make_move_calls;
-    Etat& cur = etats[ply];
-    cur.coup = m;
-    next_keys::write(m, colour_index(trait), cur, (&cur)[1]);
+    if (move_piece(m) == PAWN) return begin_pawn_move(m);
+    begin_piece_move(m);
 }
 
 void finish_move(Move m)

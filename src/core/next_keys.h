@@ -84,7 +84,7 @@ inline bool pawn_takes_en_passant(int from, int to, const Etat& cur)
 // over by a double step, when an enemy pawn stands beside the destination to use it.
 inline uint32_t en_passant_target(int from, int to, int side)
 {
-    if ((to - from) * side != 2) return 0;
+    if (to - from != side + side) return 0;
     const uint8_t enemy_pawn = colour_bit(-side) + PAWN;
     if (echiquier[to - 10] != enemy_pawn && echiquier[to + 10] != enemy_pawn) return 0;
     return static_cast<uint32_t>(to - side);
@@ -111,14 +111,14 @@ inline void castling(const Etat& cur, Etat& next, int c, int from, int to, int r
     store_keys(next, wide(cur.pawn_key), piece, cur.roque & castle_mask[case64[from]], 0);
 }
 
-// A pawn move that neither promotes nor takes en passant. It ends on ranks 2 to 7, where no
-// castling right is held, so the rights stay.
-inline void pawn_move(const Etat& cur, Etat& next, int c, int from, int to, int captured)
+// A pawn move of `side` (colour index c) that neither promotes nor takes en passant. It ends
+// on ranks 2 to 7, where no castling right is held, so the rights stay.
+inline void pawn_move(const Etat& cur, Etat& next, int c, int side, int from, int to, int captured)
 {
     WideKey pawn = wide(cur.pawn_key) ^ psq(KIND_PAWN, c, from) ^ psq(KIND_PAWN, c, to);
     WideKey piece = wide(cur.piece_key);
     take_victim(pawn, piece, captured, c ^ 1, to);
-    store_keys(next, pawn, piece, cur.roque, en_passant_target(from, to, c == WHITE ? 1 : -1));
+    store_keys(next, pawn, piece, cur.roque, en_passant_target(from, to, side));
 }
 
 inline void promotion(const Etat& cur, Etat& next, int c, int from, int to, int captured,
@@ -136,28 +136,6 @@ inline void en_passant(const Etat& cur, Etat& next, int c, int from, int to, int
     const WideKey pawn = wide(cur.pawn_key) ^ psq(KIND_PAWN, c, from) ^ psq(KIND_PAWN, c, to) ^
                          psq(KIND_PAWN, c ^ 1, victim_sq);
     store_keys(next, pawn, wide(cur.piece_key), cur.roque, 0);
-}
-
-// Every kind, from the move word alone.
-inline void write(Move m, int c, const Etat& cur, Etat& next)
-{
-    const int type = move_piece(m), from = move_from(m), to = move_to(m);
-    const int captured = move_captured(m);
-    if (type == PAWN) {
-        if (pawn_takes_en_passant(from, to, cur))
-            en_passant(cur, next, c, from, to, to - (c == WHITE ? 1 : -1));
-        else if (move_promotion(m) != 0)
-            promotion(cur, next, c, from, to, captured, move_promotion(m));
-        else
-            pawn_move(cur, next, c, from, to, captured);
-    } else if (type == KING && (to - from == 20 || to - from == -20)) {
-        if (to > from)
-            castling(cur, next, c, from, to, from + 30, from + 10);
-        else
-            castling(cur, next, c, from, to, from - 40, from - 10);
-    } else {
-        piece_move(cur, next, c, type, from, to, captured);
-    }
 }
 
 }  // namespace next_keys
