@@ -310,13 +310,20 @@ RookSide rook_side()
 }
 
 // The most advanced relative rank among the opponent's rearmost pawns of all files (0 if none).
+// A file's rearmost opponent pawn is its most advanced one from our side, so the base is the
+// most advanced relative rank of any opponent pawn: one pass over the pawn slots, which also
+// keeps the compiler from loading all eight file entries up front on every call.
 template <int C>
 int opponent_pawn_base()
 {
     constexpr int c = C, o = 1 - C;
     int base = 0;
-    for (int f = 1; f <= 8; ++f)
-        base = std::max(base, relative_pawn_rank(c, pion_moins_avance[o][f]));
+    uint32_t pawns = piece_type[o][PAWN] & SLOT_BITS;
+    while (pawns != 0) {
+        const int k = lowest_bit[pawns];
+        pawns ^= ficha[o][k].mask;
+        base = std::max(base, relative_rank(c, rangee[ficha[o][k].square]));
+    }
     return base;
 }
 
