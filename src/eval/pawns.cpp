@@ -53,25 +53,27 @@ constexpr Chain CHAIN_ROWS[8][8] = {
     {},
 };
 
-// The same tables spread over the mailbox squares below 100 (0 off the board).
-constexpr auto PLACEMENT_SQUARE = [] {
-    std::array<int, 100> a{};
-    for (int sq = 0; sq < 100; ++sq)
-        if (on_board(sq)) a[sq] = CENTRE_ROWS[colonne[sq] - 1][rangee[sq] - 1];
+// The same tables spread over the mailbox squares below 100 for each colour index (0 off the
+// board): Black reads White's tables on the mirrored square (same file, ranks counted from the
+// other side), and its chain bonuses one rank lower and one rank higher trade places, so both
+// colours look up [c][square] alike.
+struct PlacementCell {
+    int square;
+    int lower, beside, higher;  // for an own pawn on q + 9, q + 10 and q + 11
+};
+constexpr auto PLACEMENT = [] {
+    std::array<std::array<PlacementCell, 100>, 2> a{};
+    for (int c = 0; c < 2; ++c)
+        for (int sq = 0; sq < 100; ++sq) {
+            if (!on_board(sq)) continue;
+            const int file = colonne[sq] - 1;
+            const int rank = c == WHITE ? rangee[sq] - 1 : 8 - rangee[sq];
+            const Chain& chain = CHAIN_ROWS[file][rank];
+            a[c][sq] = {CENTRE_ROWS[file][rank], c == WHITE ? chain.behind : chain.ahead,
+                        chain.beside, c == WHITE ? chain.ahead : chain.behind};
+        }
     return a;
 }();
-constexpr auto PLACEMENT_CHAIN = [] {
-    std::array<Chain, 100> a{};
-    for (int sq = 0; sq < 100; ++sq)
-        if (on_board(sq)) a[sq] = CHAIN_ROWS[colonne[sq] - 1][rangee[sq] - 1];
-    return a;
-}();
-
-// The same file, ranks counted from the other side.
-constexpr int mirror(int sq)
-{
-    return sq + 9 - 2 * (sq % 10);
-}
 
 // Rank a lies strictly ahead of rank r for pawns of colour index c.
 bool ahead(int c, int a, int r)
@@ -97,7 +99,8 @@ int weak_pawn_penalty(int c, int sq)
     const int o = 1 - c;
     const int fwd = c == WHITE ? 1 : -1;
     const uint8_t enemy_pawn = colour_bit_of_index(o) | PAWN;
-    for (int s = sq + fwd; on_board(s) && echiquier[s] != enemy_pawn; s += fwd) {
+    // Walking along the file, the first square off the board holds the border byte.
+    for (int s = sq + fwd; echiquier[s] != BORDER && echiquier[s] != enemy_pawn; s += fwd) {
         const int enemies = pawn_attackers(o, s);
         const int friends = pawn_attackers(c, s);
         if (enemies > 0) {
@@ -168,7 +171,7 @@ int side_structure(int c, uint8_t flags[8])
 }
 
 // The placement of one colour's pawns, good for that colour: square bonuses plus chain bonuses
-// towards the next file. Black reads White's tables on the mirrored squares.
+// towards the next file.
 int side_placement(int c)
 {
     const uint8_t own_pawn = colour_bit_of_index(c) | PAWN;
@@ -178,15 +181,12 @@ int side_placement(int c)
         const int k = lowest_bit[pawns];
         pawns ^= ficha[c][k].mask;
         const int q = static_cast<int>(ficha[c][k].square);
-        const int view = c == WHITE ? q : mirror(q);
-        const Chain& chain = PLACEMENT_CHAIN[view];
-        v += PLACEMENT_SQUARE[view];
+        const PlacementCell& cell = PLACEMENT[c][q];
+        v += cell.square;
         // q + 9 is one rank lower on the next file, q + 11 one rank higher.
-        const int lower = c == WHITE ? chain.behind : chain.ahead;
-        const int higher = c == WHITE ? chain.ahead : chain.behind;
-        if (echiquier[q + 9] == own_pawn) v += lower;
-        if (echiquier[q + 10] == own_pawn) v += chain.beside;
-        if (echiquier[q + 11] == own_pawn) v += higher;
+        if (echiquier[q + 9] == own_pawn) v += cell.lower;
+        if (echiquier[q + 10] == own_pawn) v += cell.beside;
+        if (echiquier[q + 11] == own_pawn) v += cell.higher;
     }
     return v;
 }
