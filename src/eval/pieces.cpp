@@ -369,6 +369,17 @@ int rook_closed_file(RookSide& side, int f, int r)
     return d >= -4 ? ROOK_FACING_PAWN[-d] : 0;
 }
 
+// The squares rook_boxed looks at for colour index c: relative a1, b1, g1, h1, a2, b2, g2, h2,
+// a3 and h3; one table test spares its case analysis on every other square.
+constexpr auto rook_trap_square = [] {
+    std::array<std::array<bool, BOARD_SIZE>, 2> t{};
+    constexpr int squares[][2] = {{1, 1}, {2, 1}, {7, 1}, {8, 1}, {1, 2},
+                                  {2, 2}, {7, 2}, {8, 2}, {1, 3}, {8, 3}};
+    for (int c = 0; c < 2; ++c)
+        for (const auto& fr : squares) t[c][relative_square(c, fr[0], fr[1])] = true;
+    return t;
+}();
+
 // A rook on one of its trap squares shut in by its own king or pawns.
 template <int C>
 bool rook_boxed(int q, int f, int r)
@@ -425,7 +436,7 @@ int one_rook(RookSide& side, int k, int* mobility)
         return value + (pions_colonne[o][f] == 0 ? 10 + 20 * doubled : 5 + 10 * doubled);
     }
     value += rook_closed_file<C>(side, f, r);
-    if (n <= 5 && rook_boxed<C>(q, f, r)) value -= 30 - 5 * n;
+    if (n <= 5 && rook_trap_square[c][q] && rook_boxed<C>(q, f, r)) value -= 30 - 5 * n;
     return value;
 }
 
