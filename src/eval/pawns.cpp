@@ -214,8 +214,11 @@ int pawn_placement_value()
 
 int evaluation_pions()
 {
-    const bool middle_game = material_phase(WHITE) + material_phase(BLACK) > 6 &&
-                             nombre_pions[WHITE] > 4 && nombre_pions[BLACK] > 4;
+    // Every piece adds at least 1 to its colour's phase: more than 6 pieces settle the phase
+    // test without counting rooks and queens.
+    const bool phases_above_6 = nombre_pieces[WHITE] + nombre_pieces[BLACK] > 6 ||
+                                material_phase(WHITE) + material_phase(BLACK) > 6;
+    const bool middle_game = phases_above_6 && nombre_pions[WHITE] > 4 && nombre_pions[BLACK] > 4;
     ++pawn_probes;
     const Key96& key = pos()->pawn_key;
     PawnCell* cell = pawn_cell(key);
