@@ -59,10 +59,9 @@ template <int C>
 int passed_pawn_threats()
 {
     constexpr int c = C, o = 1 - C;
-    if (!any_passed_pawn(o)) return 0;
     int cost = 0;
-    for (int file = 1; file <= 8; ++file) {
-        if ((pawn_file_flags(o, file) & PAWN_FLAG_PASSED) == 0) continue;
+    for (uint64_t bits = passed_pawn_bits(o); bits != 0; bits &= bits - 1) {
+        const int file = lowest_passed_file(bits);
         if (nombre_pieces[c] == 0) {
             cost += PASSED_THREAT_NO_PIECES;
             continue;
