@@ -212,29 +212,51 @@ int pawn_placement_value()
     return side_placement(WHITE) - side_placement(BLACK);
 }
 
+namespace {
+
+// The two fills of a cell. Each names the cell again after its call instead of keeping the
+// pointer across it, so that the cache-hit path of evaluation_pions holds no value across a call
+// and runs without saving registers.
+PawnCell* fill_structure()
+{
+    const int structure = pawn_structure_value(pawn_cell(pos()->pawn_key)->flags);
+    const Key96& key = pos()->pawn_key;
+    PawnCell* cell = pawn_cell(key);
+    cell->structure = static_cast<int16_t>(structure);
+    cell->placement = PLACEMENT_UNKNOWN;
+    cell->key1 = key.w[0];
+    cell->key2 = key.w[1];
+    return cell;
+}
+
+int fill_placement()
+{
+    const int placement = pawn_placement_value();
+    PawnCell* cell = pawn_cell(pos()->pawn_key);
+    cell->placement = static_cast<int16_t>(placement);
+    return cell->structure + placement;
+}
+
+}  // namespace
+
 int evaluation_pions()
 {
-    // Every piece adds at least 1 to its colour's phase: more than 6 pieces settle the phase
-    // test without counting rooks and queens.
-    const bool phases_above_6 = nombre_pieces[WHITE] + nombre_pieces[BLACK] > 6 ||
-                                material_phase(WHITE) + material_phase(BLACK) > 6;
-    const bool middle_game = phases_above_6 && nombre_pions[WHITE] > 4 && nombre_pions[BLACK] > 4;
     ++pawn_probes;
     const Key96& key = pos()->pawn_key;
     PawnCell* cell = pawn_cell(key);
     pawn_flags[BLACK] = cell->flags[BLACK];
     pawn_flags[WHITE] = cell->flags[WHITE];
-
-    if (cell->key1 == key.w[0] && cell->key2 == key.w[1]) {
+    if (cell->key1 == key.w[0] && cell->key2 == key.w[1])
         ++pawn_hits;
-    } else {
-        cell->structure = static_cast<int16_t>(pawn_structure_value(cell->flags));
-        cell->placement = PLACEMENT_UNKNOWN;
-        cell->key1 = key.w[0];
-        cell->key2 = key.w[1];
-    }
+    else
+        cell = fill_structure();
+
+    // Every piece adds at least 1 to its colour's phase: more than 6 pieces settle the phase
+    // test without counting rooks and queens.
+    const bool phases_above_6 = nombre_pieces[WHITE] + nombre_pieces[BLACK] > 6 ||
+                                material_phase(WHITE) + material_phase(BLACK) > 6;
+    const bool middle_game = phases_above_6 && nombre_pions[WHITE] > 4 && nombre_pions[BLACK] > 4;
     if (!middle_game) return cell->structure;
-    if (cell->placement == PLACEMENT_UNKNOWN)
-        cell->placement = static_cast<int16_t>(pawn_placement_value());
+    if (cell->placement == PLACEMENT_UNKNOWN) return fill_placement();
     return cell->structure + cell->placement;
 }
