@@ -542,12 +542,6 @@ int piece_terms(int s, bool placement)
     return s > 0 ? pieces_of<WHITE>(placement) : pieces_of<BLACK>(placement);
 }
 
-bool middle_game(int phases)
-{
-    const int men = nombre_pieces[0] + nombre_pieces[1] + nombre_pions[0] + nombre_pions[1];
-    return men > 10 && phases > 6;
-}
-
 int knight_terms(int s)
 {
     return knight_terms(s, middle_game(material_phase(WHITE) + material_phase(BLACK)));
