@@ -301,10 +301,9 @@ int endgame_king_activity(int s)
 int passed_pawns_with_pieces(int s)
 {
     const int c = colour_index(s), o = 1 - c;
-    if (!any_passed_pawn(c)) return 0;
     int sum = 0, extra = 0;
-    for (int x = 1; x <= 8; ++x)
-        if (passed_on_file(c, x)) sum += passed_pawn_with_pieces(s, x, &extra);
+    for (uint64_t bits = passed_pawn_bits(c); bits != 0; bits &= bits - 1)
+        sum += passed_pawn_with_pieces(s, lowest_passed_file(bits), &extra);
     if (sum == 0) return extra;  // spares the division
     const int own = std::min(nombre_pieces[c], 8), opp = std::min(nombre_pieces[o], 8);
     return OWN_FACTOR[own] * sum / OPPONENT_DIVISOR[opp] + extra;

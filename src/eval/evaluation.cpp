@@ -59,10 +59,9 @@ template <int C>
 int passed_pawn_threats()
 {
     constexpr int c = C, o = 1 - C;
-    if (!any_passed_pawn(o)) return 0;
     int cost = 0;
-    for (int file = 1; file <= 8; ++file) {
-        if ((pawn_file_flags(o, file) & PAWN_FLAG_PASSED) == 0) continue;
+    for (uint64_t bits = passed_pawn_bits(o); bits != 0; bits &= bits - 1) {
+        const int file = lowest_passed_file(bits);
         if (nombre_pieces[c] == 0) {
             cost += PASSED_THREAT_NO_PIECES;
             continue;
@@ -136,12 +135,12 @@ bool blocked_centre_pawn(int c, int pawn, int block)
     return echiquier[pawn] == (bit | PAWN) && (echiquier[block] & bit) != 0;
 }
 
-// Drive, centre and tempo terms by the men left on the board.
-int phase_terms(int white_phase, int black_phase)
+// Drive, centre and tempo terms by the men left on the board; middle is middle_game(phases).
+int phase_terms(int white_phase, int black_phase, bool middle)
 {
     const int phases = white_phase + black_phase;
     int v = 0;
-    if (!middle_game(phases)) {
+    if (!middle) {
         if (white_phase > 0)
             v += endgame_drive(1) * white_phase /
                  (nombre_pieces[BLACK] + nombre_pions[BLACK] + phases + 1);
@@ -184,10 +183,10 @@ int full_sum(int s0)
 
     v += king_terms(1, black_phase) - king_terms(-1, white_phase);
     v += passed_pawn_terms(1, black_phase) - passed_pawn_terms(-1, white_phase);
-    v += phase_terms(white_phase, black_phase);
+    const bool placement = middle_game(white_phase + black_phase);
+    v += phase_terms(white_phase, black_phase, placement);
 
     penalty[BLACK] = penalty[WHITE] = 0;
-    const bool placement = middle_game(white_phase + black_phase);
     int white_mobility = 0, black_mobility = 0;
     if (white_phase > 0) v += colour_piece_terms(1, placement, &white_mobility);
     if (black_phase > 0) v -= colour_piece_terms(-1, placement, &black_mobility);

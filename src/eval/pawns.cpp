@@ -53,25 +53,27 @@ constexpr Chain CHAIN_ROWS[8][8] = {
     {},
 };
 
-// The same tables spread over the mailbox squares below 100 (0 off the board).
-constexpr auto PLACEMENT_SQUARE = [] {
-    std::array<int, 100> a{};
-    for (int sq = 0; sq < 100; ++sq)
-        if (on_board(sq)) a[sq] = CENTRE_ROWS[colonne[sq] - 1][rangee[sq] - 1];
+// The same tables spread over the mailbox squares below 100 for each colour index (0 off the
+// board): Black reads White's tables on the mirrored square (same file, ranks counted from the
+// other side), and its chain bonuses one rank lower and one rank higher trade places, so both
+// colours look up [c][square] alike.
+struct PlacementCell {
+    int square;
+    int lower, beside, higher;  // for an own pawn on q + 9, q + 10 and q + 11
+};
+constexpr auto PLACEMENT = [] {
+    std::array<std::array<PlacementCell, 100>, 2> a{};
+    for (int c = 0; c < 2; ++c)
+        for (int sq = 0; sq < 100; ++sq) {
+            if (!on_board(sq)) continue;
+            const int file = colonne[sq] - 1;
+            const int rank = c == WHITE ? rangee[sq] - 1 : 8 - rangee[sq];
+            const Chain& chain = CHAIN_ROWS[file][rank];
+            a[c][sq] = {CENTRE_ROWS[file][rank], c == WHITE ? chain.behind : chain.ahead,
+                        chain.beside, c == WHITE ? chain.ahead : chain.behind};
+        }
     return a;
 }();
-constexpr auto PLACEMENT_CHAIN = [] {
-    std::array<Chain, 100> a{};
-    for (int sq = 0; sq < 100; ++sq)
-        if (on_board(sq)) a[sq] = CHAIN_ROWS[colonne[sq] - 1][rangee[sq] - 1];
-    return a;
-}();
-
-// The same file, ranks counted from the other side.
-constexpr int mirror(int sq)
-{
-    return sq + 9 - 2 * (sq % 10);
-}
 
 // Rank a lies strictly ahead of rank r for pawns of colour index c.
 bool ahead(int c, int a, int r)
@@ -97,7 +99,8 @@ int weak_pawn_penalty(int c, int sq)
     const int o = 1 - c;
     const int fwd = c == WHITE ? 1 : -1;
     const uint8_t enemy_pawn = colour_bit_of_index(o) | PAWN;
-    for (int s = sq + fwd; on_board(s) && echiquier[s] != enemy_pawn; s += fwd) {
+    // Walking along the file, the first square off the board holds the border byte.
+    for (int s = sq + fwd; echiquier[s] != BORDER && echiquier[s] != enemy_pawn; s += fwd) {
         const int enemies = pawn_attackers(o, s);
         const int friends = pawn_attackers(c, s);
         if (enemies > 0) {
@@ -168,7 +171,7 @@ int side_structure(int c, uint8_t flags[8])
 }
 
 // The placement of one colour's pawns, good for that colour: square bonuses plus chain bonuses
-// towards the next file. Black reads White's tables on the mirrored squares.
+// towards the next file.
 int side_placement(int c)
 {
     const uint8_t own_pawn = colour_bit_of_index(c) | PAWN;
@@ -178,15 +181,12 @@ int side_placement(int c)
         const int k = lowest_bit[pawns];
         pawns ^= ficha[c][k].mask;
         const int q = static_cast<int>(ficha[c][k].square);
-        const int view = c == WHITE ? q : mirror(q);
-        const Chain& chain = PLACEMENT_CHAIN[view];
-        v += PLACEMENT_SQUARE[view];
+        const PlacementCell& cell = PLACEMENT[c][q];
+        v += cell.square;
         // q + 9 is one rank lower on the next file, q + 11 one rank higher.
-        const int lower = c == WHITE ? chain.behind : chain.ahead;
-        const int higher = c == WHITE ? chain.ahead : chain.behind;
-        if (echiquier[q + 9] == own_pawn) v += lower;
-        if (echiquier[q + 10] == own_pawn) v += chain.beside;
-        if (echiquier[q + 11] == own_pawn) v += higher;
+        if (echiquier[q + 9] == own_pawn) v += cell.lower;
+        if (echiquier[q + 10] == own_pawn) v += cell.beside;
+        if (echiquier[q + 11] == own_pawn) v += cell.higher;
     }
     return v;
 }
@@ -212,26 +212,51 @@ int pawn_placement_value()
     return side_placement(WHITE) - side_placement(BLACK);
 }
 
+namespace {
+
+// The two fills of a cell. Each names the cell again after its call instead of keeping the
+// pointer across it, so that the cache-hit path of evaluation_pions holds no value across a call
+// and runs without saving registers.
+PawnCell* fill_structure()
+{
+    const int structure = pawn_structure_value(pawn_cell(pos()->pawn_key)->flags);
+    const Key96& key = pos()->pawn_key;
+    PawnCell* cell = pawn_cell(key);
+    cell->structure = static_cast<int16_t>(structure);
+    cell->placement = PLACEMENT_UNKNOWN;
+    cell->key1 = key.w[0];
+    cell->key2 = key.w[1];
+    return cell;
+}
+
+int fill_placement()
+{
+    const int placement = pawn_placement_value();
+    PawnCell* cell = pawn_cell(pos()->pawn_key);
+    cell->placement = static_cast<int16_t>(placement);
+    return cell->structure + placement;
+}
+
+}  // namespace
+
 int evaluation_pions()
 {
-    const bool middle_game = material_phase(WHITE) + material_phase(BLACK) > 6 &&
-                             nombre_pions[WHITE] > 4 && nombre_pions[BLACK] > 4;
     ++pawn_probes;
     const Key96& key = pos()->pawn_key;
     PawnCell* cell = pawn_cell(key);
     pawn_flags[BLACK] = cell->flags[BLACK];
     pawn_flags[WHITE] = cell->flags[WHITE];
-
-    if (cell->key1 == key.w[0] && cell->key2 == key.w[1]) {
+    if (cell->key1 == key.w[0] && cell->key2 == key.w[1])
         ++pawn_hits;
-    } else {
-        cell->structure = static_cast<int16_t>(pawn_structure_value(cell->flags));
-        cell->placement = PLACEMENT_UNKNOWN;
-        cell->key1 = key.w[0];
-        cell->key2 = key.w[1];
-    }
+    else
+        cell = fill_structure();
+
+    // Every piece adds at least 1 to its colour's phase: more than 6 pieces settle the phase
+    // test without counting rooks and queens.
+    const bool phases_above_6 = nombre_pieces[WHITE] + nombre_pieces[BLACK] > 6 ||
+                                material_phase(WHITE) + material_phase(BLACK) > 6;
+    const bool middle_game = phases_above_6 && nombre_pions[WHITE] > 4 && nombre_pions[BLACK] > 4;
     if (!middle_game) return cell->structure;
-    if (cell->placement == PLACEMENT_UNKNOWN)
-        cell->placement = static_cast<int16_t>(pawn_placement_value());
+    if (cell->placement == PLACEMENT_UNKNOWN) return fill_placement();
     return cell->structure + cell->placement;
 }

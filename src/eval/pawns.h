@@ -3,6 +3,7 @@
 // through `pawn_flags` for the rest of the evaluation.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -30,13 +31,28 @@ inline uint8_t pawn_file_flags(int c, int file)
     return pawn_flags[c][file - 1];
 }
 
+// The passed-pawn flags of colour index c's eight flag bytes read as one word: byte file - 1
+// holds the flag of that file (the bytes in memory order, low byte first on this target).
+static_assert(std::endian::native == std::endian::little);
+inline uint64_t passed_pawn_bits(int c)
+{
+    uint64_t flags;
+    std::memcpy(&flags, pawn_flags[c], sizeof flags);
+    return flags & 0x0101010101010101ULL * PAWN_FLAG_PASSED;
+}
+
 // Whether colour index c has a passed pawn on any file, in one test of the eight flag bytes:
 // most positions have none, and the loops over the files can be skipped.
 inline bool any_passed_pawn(int c)
 {
-    uint64_t flags;
-    std::memcpy(&flags, pawn_flags[c], sizeof flags);
-    return (flags & 0x0101010101010101ULL * PAWN_FLAG_PASSED) != 0;
+    return passed_pawn_bits(c) != 0;
+}
+
+// The file (1..8) of the lowest set flag of a non-zero passed_pawn_bits word; the loops over
+// the passed pawns visit only their files, lowest first, clearing each flag with bits & (bits - 1).
+inline int lowest_passed_file(uint64_t bits)
+{
+    return std::countr_zero(bits) / 8 + 1;
 }
 
 extern uint32_t pawn_probes, pawn_hits;

@@ -310,13 +310,20 @@ RookSide rook_side()
 }
 
 // The most advanced relative rank among the opponent's rearmost pawns of all files (0 if none).
+// A file's rearmost opponent pawn is its most advanced one from our side, so the base is the
+// most advanced relative rank of any opponent pawn: one pass over the pawn slots, which also
+// keeps the compiler from loading all eight file entries up front on every call.
 template <int C>
 int opponent_pawn_base()
 {
     constexpr int c = C, o = 1 - C;
     int base = 0;
-    for (int f = 1; f <= 8; ++f)
-        base = std::max(base, relative_pawn_rank(c, pion_moins_avance[o][f]));
+    uint32_t pawns = piece_type[o][PAWN] & SLOT_BITS;
+    while (pawns != 0) {
+        const int k = lowest_bit[pawns];
+        pawns ^= ficha[o][k].mask;
+        base = std::max(base, relative_rank(c, rangee[ficha[o][k].square]));
+    }
     return base;
 }
 
@@ -361,6 +368,17 @@ int rook_closed_file(RookSide& side, int f, int r)
     if (d >= 1) return 10;
     return d >= -4 ? ROOK_FACING_PAWN[-d] : 0;
 }
+
+// The squares rook_boxed looks at for colour index c: relative a1, b1, g1, h1, a2, b2, g2, h2,
+// a3 and h3; one table test spares its case analysis on every other square.
+constexpr auto rook_trap_square = [] {
+    std::array<std::array<bool, BOARD_SIZE>, 2> t{};
+    constexpr int squares[][2] = {{1, 1}, {2, 1}, {7, 1}, {8, 1}, {1, 2},
+                                  {2, 2}, {7, 2}, {8, 2}, {1, 3}, {8, 3}};
+    for (int c = 0; c < 2; ++c)
+        for (const auto& fr : squares) t[c][relative_square(c, fr[0], fr[1])] = true;
+    return t;
+}();
 
 // A rook on one of its trap squares shut in by its own king or pawns.
 template <int C>
@@ -418,7 +436,7 @@ int one_rook(RookSide& side, int k, int* mobility)
         return value + (pions_colonne[o][f] == 0 ? 10 + 20 * doubled : 5 + 10 * doubled);
     }
     value += rook_closed_file<C>(side, f, r);
-    if (n <= 5 && rook_boxed<C>(q, f, r)) value -= 30 - 5 * n;
+    if (n <= 5 && rook_trap_square[c][q] && rook_boxed<C>(q, f, r)) value -= 30 - 5 * n;
     return value;
 }
 
@@ -522,12 +540,6 @@ int pieces_of(bool placement)
 int piece_terms(int s, bool placement)
 {
     return s > 0 ? pieces_of<WHITE>(placement) : pieces_of<BLACK>(placement);
-}
-
-bool middle_game(int phases)
-{
-    const int men = nombre_pieces[0] + nombre_pieces[1] + nombre_pions[0] + nombre_pions[1];
-    return men > 10 && phases > 6;
 }
 
 int knight_terms(int s)

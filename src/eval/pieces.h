@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "core/board.h"
+
 extern int32_t mobility_total;  // tenths of a point; cleared before each colour's piece terms
 extern int32_t penalty[2];      // [colour index], cleared at the start of the piece terms
 
@@ -19,7 +21,12 @@ constexpr int BISHOP_TRAPPED = 200;
 
 // The middle game of the placement terms: more than 10 men besides the kings and both sides'
 // phase counts (N + B + 2R + 4Q) summing to `phases` above 6.
-bool middle_game(int phases);
+// Inline: the driver asks once per full evaluation.
+inline bool middle_game(int phases)
+{
+    const int men = nombre_pieces[0] + nombre_pieces[1] + nombre_pions[0] + nombre_pions[1];
+    return men > 10 && phases > 6;
+}
 // Knights of s; reads the opponent's pawn flags, so evaluation_pions must have run first. The
 // placement terms count in the middle game; the driver, which has the phase counts, passes the
 // answer.
