@@ -336,20 +336,13 @@ bool overloaded_defence(const Capture& x)
     return false;
 }
 
-// Whether a capture stays in the list at threshold t.
-bool keep_capture(Move m, int t)
+// Whether a capture whose victim is worth v, short of the capturer's value plus t, stays in the
+// list at threshold t when `defenders` (not empty) guard its target square.
+bool keep_defended_capture(Move m, int t, int c, int v, uint32_t defenders)
 {
     Capture x{};
-    x.c = colour_index(trait);
-    x.o = 1 - x.c;
-    x.from = move_from(m);
-    x.to = move_to(m);
-    const int v = valeur_piece[move_captured(m)];
-    x.value = valeur_piece[move_piece(m)];
-    if (v < t) return false;
-    if (v >= t + x.value) return true;
-    const uint32_t defenders = attaques[x.o][x.to] & SLOT_BITS;
-    if (defenders == 0) return true;
+    x.c = c;
+    x.o = 1 - c;
     int dvalue = 0;
     for (int type : {PAWN, KNIGHT, BISHOP, ROOK, QUEEN}) {
         const uint32_t d = defenders & piece_type[x.o][type];
@@ -360,6 +353,9 @@ bool keep_capture(Move m, int t)
         }
     }
     if (x.defender == 0) return true;  // only the king defends
+    x.from = move_from(m);
+    x.to = move_to(m);
+    x.value = valeur_piece[move_piece(m)];
     x.defender_sq = static_cast<int>(ficha[x.o][lowest_bit[x.defender]].square);
     x.need = x.value - v + t;
     x.mover = case_ficha[x.from]->mask;
@@ -375,14 +371,30 @@ bool keep_capture(Move m, int t)
     return overloaded_defence(x);
 }
 
+// Whether a capture of the side with colour index c stays in the list at threshold t. Most
+// captures are settled by the two values and the defenders of the target square alone.
+bool keep_capture(Move m, int t, int c)
+{
+    const int v = valeur_piece[move_captured(m)];
+    if (v < t) return false;
+    if (v >= t + valeur_piece[move_piece(m)]) return true;
+    const uint32_t defenders = attaques[1 - c][move_to(m)] & SLOT_BITS;
+    if (defenders == 0) return true;
+    return keep_defended_capture(m, t, c, v, defenders);
+}
+
 }  // namespace
 
 void prune_bad_captures(int height, int threshold)
 {
-    for (int i = ply_start[height]; i < ply_start[height + 1];) {
-        if (keep_capture(move_stack[i].move, threshold))
+    // The filter reads the position only, so the list end can live in a local.
+    const int c = colour_index(trait);
+    int end = ply_start[height + 1];
+    for (int i = ply_start[height]; i < end;) {
+        if (keep_capture(move_stack[i].move, threshold, c))
             ++i;
         else
-            move_stack[i] = move_stack[--ply_start[height + 1]];
+            move_stack[i] = move_stack[--end];
     }
+    ply_start[height + 1] = end;
 }
