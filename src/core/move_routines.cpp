@@ -233,11 +233,10 @@ void close_frame(const Frame& f, AttackUndo* end, bool material_changed)
 // only what its kind of move needs; the common ones do every step that walks no ray first, so that
 // little more than the squares and the log live through the walks.
 template <int T, bool KEYS, bool CAPTURE>
-[[gnu::noinline]] void make_piece_move(Move m)
+[[gnu::noinline]] void make_piece_move(Move m, Etat& cur)
 {
     const int p = ply;
-    Etat& cur = etats[p];
-    Etat& next = etats[p + 1];
+    Etat& next = (&cur)[1];
     const int side = trait, c = colour_index(side);
     const int type = move_piece(m), from = move_from(m), to = move_to(m);
     const int captured = CAPTURE ? move_captured(m) : 0;
@@ -291,10 +290,13 @@ template <int T, bool KEYS, bool CAPTURE>
 template <int T, bool KEYS>
 void make_step_or_slide(Move m)
 {
+    // The record is passed in: reached from `ply` inside, its address (ply times 68 bytes) would
+    // be worked out again wherever the walks have taken its register.
+    Etat& cur = etats[ply];
     if (move_captured(m) == 0)
-        make_piece_move<T, KEYS, false>(m);
+        make_piece_move<T, KEYS, false>(m, cur);
     else
-        make_piece_move<T, KEYS, true>(m);
+        make_piece_move<T, KEYS, true>(m, cur);
 }
 
 template <bool KEYS>
@@ -342,11 +344,10 @@ template <bool KEYS>
 // capture has no `captured` type and is told apart by its square): pushes and captures each
 // have their own routine, so a push carries no victim through its walks.
 template <bool KEYS, bool CAPTURE>
-[[gnu::noinline]] void make_plain_pawn_move(Move m)
+[[gnu::noinline]] void make_plain_pawn_move(Move m, Etat& cur)
 {
     const int p = ply;
-    Etat& cur = etats[p];
-    Etat& next = etats[p + 1];
+    Etat& next = (&cur)[1];
     const int from = move_from(m), to = move_to(m);
     const int captured = CAPTURE ? move_captured(m) : 0;
     const int side = trait, c = colour_index(side);
@@ -387,10 +388,11 @@ template <bool KEYS>
 void make_pawn_move(Move m)
 {
     if (move_promotion(m) != 0) return make_promotion_move<KEYS>(m);
-    if (next_keys::pawn_takes_en_passant(move_from(m), move_to(m), etats[ply]))
+    Etat& cur = etats[ply];  // passed in, as for make_step_or_slide
+    if (next_keys::pawn_takes_en_passant(move_from(m), move_to(m), cur))
         return make_en_passant_move<KEYS>(m);
-    if (move_captured(m) == 0) return make_plain_pawn_move<KEYS, false>(m);
-    make_plain_pawn_move<KEYS, true>(m);
+    if (move_captured(m) == 0) return make_plain_pawn_move<KEYS, false>(m, cur);
+    make_plain_pawn_move<KEYS, true>(m, cur);
 }
 
 // The routine of m's moving type, by direct branches (sliders first, then pawns: the commonest
