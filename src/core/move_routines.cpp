@@ -227,20 +227,19 @@ void close_frame(const Frame& f, AttackUndo* end, bool material_changed)
     f.next.score_materiel = material_changed ? evalue_materiel() : -f.cur.score_materiel;
 }
 
-// One whole make per moving type (sliders share one; the rare pawn moves and castling have their
-// own): the next record's keys and cur's `coup` when KEYS (without them begin_move wrote them),
-// the board-side steps, the frame. Each is its own routine and reads only what its kind of move
-// needs; the common ones do every step that walks no ray first, so that little more than the
-// squares and the log live through the walks.
-template <int T, bool KEYS>
-[[gnu::noinline]] void make_piece_move(Move m)
+// One whole make per moving type and per quiet move or capture (sliders share one; the rare pawn
+// moves and castling have their own): the next record's keys and cur's `coup` when KEYS (without
+// them begin_move wrote them), the board-side steps, the frame. Each is its own routine and reads
+// only what its kind of move needs; the common ones do every step that walks no ray first, so that
+// little more than the squares and the log live through the walks.
+template <int T, bool KEYS, bool CAPTURE>
+[[gnu::noinline]] void make_piece_move(Move m, Etat& cur)
 {
     const int p = ply;
-    Etat& cur = etats[p];
-    Etat& next = etats[p + 1];
+    Etat& next = (&cur)[1];
     const int side = trait, c = colour_index(side);
     const int type = move_piece(m), from = move_from(m), to = move_to(m);
-    const int captured = move_captured(m);
+    const int captured = CAPTURE ? move_captured(m) : 0;
     if constexpr (KEYS) {
         cur.coup = m;
         next_keys::piece_move(cur, next, c, type, from, to, captured);
@@ -264,7 +263,7 @@ template <int T, bool KEYS>
     const int line = T == SLIDER_BIT ? direction[from * 100 + to] : 0;
     const int axis = line < 0 ? -line : line;
     if constexpr (T == SLIDER_BIT) log = al::slider_across(log, type, base, from, bit, axis);
-    if (captured == 0) {
+    if constexpr (!CAPTURE) {
         next.irreversible = cur.irreversible;
         next.score_materiel = -cur.score_materiel;
         if constexpr (T == KING)
@@ -284,14 +283,27 @@ template <int T, bool KEYS>
         log = slide_along(log, base, from, to, line, bit, captured);
     }
     close_log(p, start, log);
-    if (captured != 0) next.score_materiel = evalue_materiel();
+    if constexpr (CAPTURE) next.score_materiel = evalue_materiel();
+}
+
+// The routine of a knight, king or slider move, quiet or a capture.
+template <int T, bool KEYS>
+void make_step_or_slide(Move m)
+{
+    // The record is passed in: reached from `ply` inside, its address (ply times 68 bytes) would
+    // be worked out again wherever the walks have taken its register.
+    Etat& cur = etats[ply];
+    if (move_captured(m) == 0)
+        make_piece_move<T, KEYS, false>(m, cur);
+    else
+        make_piece_move<T, KEYS, true>(m, cur);
 }
 
 template <bool KEYS>
 [[gnu::noinline]] void make_king_move(Move m)
 {
     const int from = move_from(m), to = move_to(m);
-    if (to - from != 20 && to - from != -20) return make_piece_move<KING, KEYS>(m);
+    if (to - from != 20 && to - from != -20) return make_step_or_slide<KING, KEYS>(m);
     const Frame f = open_frame();
     const int rook_from = to > from ? from + 30 : from - 40;
     const int rook_to = to > from ? from + 10 : from - 10;
@@ -328,17 +340,16 @@ template <bool KEYS>
     close_frame(f, make_en_passant(f.log, f.cur, from, to, f.c), true);
 }
 
-// A pawn move that neither promotes nor takes en passant.
-template <bool KEYS>
-[[gnu::noinline]] void make_pawn_move(Move m)
+// A pawn move that neither promotes nor takes en passant, a capture when CAPTURE (an en-passant
+// capture has no `captured` type and is told apart by its square): pushes and captures each
+// have their own routine, so a push carries no victim through its walks.
+template <bool KEYS, bool CAPTURE>
+[[gnu::noinline]] void make_plain_pawn_move(Move m, Etat& cur)
 {
-    if (move_promotion(m) != 0) return make_promotion_move<KEYS>(m);
     const int p = ply;
-    Etat& cur = etats[p];
-    Etat& next = etats[p + 1];
+    Etat& next = (&cur)[1];
     const int from = move_from(m), to = move_to(m);
-    if (next_keys::pawn_takes_en_passant(from, to, cur)) return make_en_passant_move<KEYS>(m);
-    const int captured = move_captured(m);
+    const int captured = CAPTURE ? move_captured(m) : 0;
     const int side = trait, c = colour_index(side);
     if constexpr (KEYS) {
         cur.coup = m;
@@ -355,7 +366,7 @@ template <bool KEYS>
     trait = -side;
     AttackUndo* const start = &attack_undo_log[attack_undo_start[p]];
     AttackUndo* log = start;
-    if (captured == 0) {
+    if constexpr (!CAPTURE) {
         next.score_materiel = -cur.score_materiel;
         pawn_moves_on_file(c, from, to);
         log = al::beyond_both(log, to);
@@ -369,7 +380,19 @@ template <bool KEYS>
     move_on_board(from, to);
     log = al::beyond_both(log, from);
     close_log(p, start, log);
-    if (captured != 0) next.score_materiel = evalue_materiel();
+    if constexpr (CAPTURE) next.score_materiel = evalue_materiel();
+}
+
+// The pawn routine of m: the rare kinds first, each in its own routine.
+template <bool KEYS>
+void make_pawn_move(Move m)
+{
+    if (move_promotion(m) != 0) return make_promotion_move<KEYS>(m);
+    Etat& cur = etats[ply];  // passed in, as for make_step_or_slide
+    if (next_keys::pawn_takes_en_passant(move_from(m), move_to(m), cur))
+        return make_en_passant_move<KEYS>(m);
+    if (move_captured(m) == 0) return make_plain_pawn_move<KEYS, false>(m, cur);
+    make_plain_pawn_move<KEYS, true>(m, cur);
 }
 
 // The routine of m's moving type, by direct branches (sliders first, then pawns: the commonest
@@ -379,11 +402,11 @@ void make_by_type(Move m)
 {
     const int type = move_piece(m);
     if (is_slider(type))
-        make_piece_move<SLIDER_BIT, KEYS>(m);
+        make_step_or_slide<SLIDER_BIT, KEYS>(m);
     else if (type == PAWN)
         make_pawn_move<KEYS>(m);
     else if (type == KNIGHT)
-        make_piece_move<KNIGHT, KEYS>(m);
+        make_step_or_slide<KNIGHT, KEYS>(m);
     else
         make_king_move<KEYS>(m);
 }
