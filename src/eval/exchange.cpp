@@ -155,6 +155,10 @@ int exchange_core(int from, int to, int c, int value_on_to, int value_mover)
     const int o = 1 - c;
     uint32_t sets[2];
     sets[o] = attaques[o][to] & SLOT_BITS;
+    // No defender, and none to come from behind the first capturer: only a slider of o that
+    // sees `from` could join o's set when it leaves.
+    if (sets[o] == 0 && (attaques[o][from] & pieces_glissantes_mask[o] & SLOT_BITS) == 0)
+        return value_on_to;
     sets[c] = attaques[c][to] & SLOT_BITS;
     if (is_occupied(echiquier[from])) sets[c] &= ~case_ficha[from]->mask;
     uncover(from, to, sets);
