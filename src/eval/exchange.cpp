@@ -14,6 +14,12 @@ int32_t swap_list[SWAP_LIST_SIZE];
 namespace {
 
 constexpr int CHEAPEST_FIRST[5] = {PAWN, KNIGHT, BISHOP, ROOK, QUEEN};
+// The victims `fight` weighs, by falling value (the king is never one).
+constexpr int MOST_VALUABLE_VICTIM_FIRST[5] = {QUEEN, ROOK, BISHOP, KNIGHT, PAWN};
+static_assert(valeur_piece[QUEEN] > valeur_piece[ROOK] &&
+              valeur_piece[ROOK] > valeur_piece[BISHOP] &&
+              valeur_piece[BISHOP] > valeur_piece[KNIGHT] &&
+              valeur_piece[KNIGHT] > valeur_piece[PAWN]);
 // One step along each of a queen's four lines.
 constexpr int QUEEN_AXES[4] = {1, 10, 9, 11};
 constexpr int MAX_TARGETS = 16;  // at most 8 from the moved piece and one per line through `from`
@@ -183,15 +189,18 @@ int fight(int s)
 {
     const int c = colour_index(s);
     const int o = 1 - c;
-    uint32_t victims =
-        (pieces_glissantes_mask[o] | piece_type[o][KNIGHT] | piece_type[o][PAWN]) & SLOT_BITS;
+    // An exchange never wins more than its victim: the victims are taken by falling value, and
+    // once the best gain reaches a kind's value no victim of that kind or a cheaper one can
+    // raise it.
     int best = 0;
-    while (victims != 0) {
-        const int k = lowest_bit[victims];
-        victims ^= ficha[o][k].mask;
-        const int t = static_cast<int>(ficha[o][k].square);
-        if ((attaques[c][t] & SLOT_BITS) == 0) continue;
-        best = std::max(best, exchange_square(t, c, valeur_piece[type_of(echiquier[t])]));
+    for (const int type : MOST_VALUABLE_VICTIM_FIRST) {
+        const int value = valeur_piece[type];
+        if (best >= value) break;
+        for (uint32_t m = piece_type[o][type] & SLOT_BITS; m != 0; m &= m - 1) {
+            const int t = static_cast<int>(ficha[o][std::countr_zero(m)].square);
+            if ((attaques[c][t] & SLOT_BITS) == 0) continue;
+            best = std::max(best, exchange_square(t, c, value));
+        }
     }
     return best;
 }
