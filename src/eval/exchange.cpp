@@ -95,6 +95,14 @@ bool exchange_wins(int t, int c)
     int value = valeur_piece[KING];
     int k = least_valuable(c, attackers, &value);
     if (k >= 0 && victim - value >= THREAT_MIN_GAIN) return true;
+    // Once the other side's least valuable piece (not the king) has taken back, colour c can at
+    // most win that piece in turn: the gain is never above victim - value + its value. A slider
+    // uncovered behind the first capturer can only lower that least value, so the one of the
+    // pieces attacking t now bounds the gain as well.
+    int back = 0;
+    if (k >= 0 && least_valuable(1 - c, attaques[1 - c][t] & SLOT_BITS, &back) >= 0 &&
+        victim - value + back < THREAT_MIN_GAIN)
+        return false;
     if (k < 0) k = 0;  // the king's slot
     return exchange_core(static_cast<int>(ficha[c][k].square), t, c, victim, value) >=
            THREAT_MIN_GAIN;
