@@ -97,8 +97,8 @@ bool exchange_wins(int t, int c)
     if (k >= 0 && victim - value >= THREAT_MIN_GAIN) return true;
     // Once the other side's least valuable piece (not the king) has taken back, colour c can at
     // most win that piece in turn: the gain is never above victim - value + its value. A slider
-    // uncovered behind the first capturer can only lower that least value, so the one of the
-    // pieces attacking t now bounds the gain as well.
+    // uncovered behind the first capturer can only lower that least value, so the least value
+    // among the pieces attacking t now bounds the gain as well.
     int back = 0;
     if (k >= 0 && least_valuable(1 - c, attaques[1 - c][t] & SLOT_BITS, &back) >= 0 &&
         victim - value + back < THREAT_MIN_GAIN)
@@ -218,8 +218,8 @@ int threat_after_move(Move m)
     const int from = move_from(m);
     const int to = move_to(m);
     const int d = direction[from * 100 + to];
-    ThreatScan scan{colour_index(-trait),
-                    colour_bit(trait)};  // the side that just moved, the victim
+    // The side that just moved wins on the pieces of the side to move.
+    ThreatScan scan{colour_index(-trait), colour_bit(trait)};
     if (moved_piece_wins(scan, move_piece(m), to, d)) return 1;
 
     // Lines through the vacated square that a slider of the mover now sees past it.
