@@ -14,6 +14,12 @@ int32_t swap_list[SWAP_LIST_SIZE];
 namespace {
 
 constexpr int CHEAPEST_FIRST[5] = {PAWN, KNIGHT, BISHOP, ROOK, QUEEN};
+// The victims `fight` weighs, by falling value (the king is never one).
+constexpr int MOST_VALUABLE_VICTIM_FIRST[5] = {QUEEN, ROOK, BISHOP, KNIGHT, PAWN};
+static_assert(valeur_piece[QUEEN] > valeur_piece[ROOK] &&
+              valeur_piece[ROOK] > valeur_piece[BISHOP] &&
+              valeur_piece[BISHOP] > valeur_piece[KNIGHT] &&
+              valeur_piece[KNIGHT] > valeur_piece[PAWN]);
 // One step along each of a queen's four lines.
 constexpr int QUEEN_AXES[4] = {1, 10, 9, 11};
 constexpr int MAX_TARGETS = 16;  // at most 8 from the moved piece and one per line through `from`
@@ -77,60 +83,6 @@ int play_out(int to, int side, int first_value, uint32_t sets[2])
     }
 }
 
-void add_target(int* targets, int* count, int sq)
-{
-    if (*count < MAX_TARGETS) targets[(*count)++] = sq;
-}
-
-// The first square from sq along step that is not empty, if it holds a piece with colour bit
-// `victim`.
-void add_first_on_ray(int* targets, int* count, int sq, int step, uint8_t victim)
-{
-    sq += step;
-    while (echiquier[sq] == EMPTY) sq += step;
-    if (echiquier[sq] & victim) add_target(targets, count, sq);
-}
-
-void add_if_victim(int* targets, int* count, int sq, uint8_t victim)
-{
-    if (echiquier[sq] & victim) add_target(targets, count, sq);
-}
-
-// Targets the moved piece of `type` attacks from t, apart from the line d it moved along.
-void targets_of_moved_piece(int type, int t, int d, uint8_t victim, int* targets, int* count)
-{
-    switch (type) {
-        case PAWN:
-            add_if_victim(targets, count, t - trait + 10, victim);
-            add_if_victim(targets, count, t - trait - 10, victim);
-            break;
-        case KNIGHT:
-            for (int step : KNIGHT_STEPS) add_if_victim(targets, count, t + step, victim);
-            break;
-        case BISHOP: {
-            const int e = (d == 11 || d == -11) ? 9 : 11;
-            add_first_on_ray(targets, count, t, e, victim);
-            add_first_on_ray(targets, count, t, -e, victim);
-            break;
-        }
-        case ROOK: {
-            const int e = (d == 1 || d == -1) ? 10 : 1;
-            add_first_on_ray(targets, count, t, e, victim);
-            add_first_on_ray(targets, count, t, -e, victim);
-            break;
-        }
-        case QUEEN:
-            for (const int e : QUEEN_AXES) {
-                if (d == e || d == -e) continue;
-                add_first_on_ray(targets, count, t, e, victim);
-                add_first_on_ray(targets, count, t, -e, victim);
-            }
-            break;
-        default:
-            break;
-    }
-}
-
 // True when colour c wins at least THREAT_MIN_GAIN by the exchange on t that exchange_square
 // plays. Once the least valuable attacker (not the king) has captured, the other side can at
 // most win it back, so the gain is never below the victim's value less the capturer's: when that
@@ -143,9 +95,67 @@ bool exchange_wins(int t, int c)
     int value = valeur_piece[KING];
     int k = least_valuable(c, attackers, &value);
     if (k >= 0 && victim - value >= THREAT_MIN_GAIN) return true;
+    // Once the other side's least valuable piece (not the king) has taken back, colour c can at
+    // most win that piece in turn: the gain is never above victim - value + its value. A slider
+    // uncovered behind the first capturer can only lower that least value, so the least value
+    // among the pieces attacking t now bounds the gain as well.
+    int back = 0;
+    if (k >= 0 && least_valuable(1 - c, attaques[1 - c][t] & SLOT_BITS, &back) >= 0 &&
+        victim - value + back < THREAT_MIN_GAIN)
+        return false;
     if (k < 0) k = 0;  // the king's slot
     return exchange_core(static_cast<int>(ficha[c][k].square), t, c, victim, value) >=
            THREAT_MIN_GAIN;
+}
+
+// The targets of the threat test, each tested as soon as it is found: the first that colour c
+// wins by an exchange settles the test, and at most MAX_TARGETS are ever tested.
+struct ThreatScan {
+    int c;
+    uint8_t victim;  // the colour bit of the side to move
+    int tested = 0;
+
+    // sq is a target when it holds a piece of the victim.
+    bool wins_on(int sq)
+    {
+        return (echiquier[sq] & victim) && tested++ < MAX_TARGETS && exchange_wins(sq, c);
+    }
+    // The first square from sq along step that is not empty.
+    bool wins_on_ray(int sq, int step)
+    {
+        sq += step;
+        while (echiquier[sq] == EMPTY) sq += step;
+        return wins_on(sq);
+    }
+};
+
+// The targets the moved piece of `type` attacks from t, apart from the line d it moved along.
+bool moved_piece_wins(ThreatScan& scan, int type, int t, int d)
+{
+    switch (type) {
+        case PAWN:
+            return scan.wins_on(t - trait + 10) || scan.wins_on(t - trait - 10);
+        case KNIGHT:
+            for (int step : KNIGHT_STEPS)
+                if (scan.wins_on(t + step)) return true;
+            return false;
+        case BISHOP: {
+            const int e = (d == 11 || d == -11) ? 9 : 11;
+            return scan.wins_on_ray(t, e) || scan.wins_on_ray(t, -e);
+        }
+        case ROOK: {
+            const int e = (d == 1 || d == -1) ? 10 : 1;
+            return scan.wins_on_ray(t, e) || scan.wins_on_ray(t, -e);
+        }
+        case QUEEN:
+            for (const int e : QUEEN_AXES) {
+                if (d == e || d == -e) continue;
+                if (scan.wins_on_ray(t, e) || scan.wins_on_ray(t, -e)) return true;
+            }
+            return false;
+        default:
+            return false;
+    }
 }
 
 }  // namespace
@@ -155,6 +165,10 @@ int exchange_core(int from, int to, int c, int value_on_to, int value_mover)
     const int o = 1 - c;
     uint32_t sets[2];
     sets[o] = attaques[o][to] & SLOT_BITS;
+    // No defender, and none to come from behind the first capturer: only a slider of o that
+    // sees `from` could join o's set when it leaves.
+    if (sets[o] == 0 && (attaques[o][from] & pieces_glissantes_mask[o] & SLOT_BITS) == 0)
+        return value_on_to;
     sets[c] = attaques[c][to] & SLOT_BITS;
     if (is_occupied(echiquier[from])) sets[c] &= ~case_ficha[from]->mask;
     uncover(from, to, sets);
@@ -183,40 +197,38 @@ int fight(int s)
 {
     const int c = colour_index(s);
     const int o = 1 - c;
-    uint32_t victims =
-        (pieces_glissantes_mask[o] | piece_type[o][KNIGHT] | piece_type[o][PAWN]) & SLOT_BITS;
+    // An exchange never wins more than its victim: the victims are taken by falling value, and
+    // once the best gain reaches a kind's value no victim of that kind or a cheaper one can
+    // raise it.
     int best = 0;
-    while (victims != 0) {
-        const int k = lowest_bit[victims];
-        victims ^= ficha[o][k].mask;
-        const int t = static_cast<int>(ficha[o][k].square);
-        if ((attaques[c][t] & SLOT_BITS) == 0) continue;
-        best = std::max(best, exchange_square(t, c, valeur_piece[type_of(echiquier[t])]));
+    for (const int type : MOST_VALUABLE_VICTIM_FIRST) {
+        const int value = valeur_piece[type];
+        if (best >= value) break;
+        for (uint32_t m = piece_type[o][type] & SLOT_BITS; m != 0; m &= m - 1) {
+            const int t = static_cast<int>(ficha[o][std::countr_zero(m)].square);
+            if ((attaques[c][t] & SLOT_BITS) == 0) continue;
+            best = std::max(best, exchange_square(t, c, value));
+        }
     }
     return best;
 }
 
 int threat_after_move(Move m)
 {
-    const int c = colour_index(-trait);  // the side that just moved
     const int from = move_from(m);
     const int to = move_to(m);
     const int d = direction[from * 100 + to];
-    const uint8_t victim = colour_bit(trait);
-
-    int targets[MAX_TARGETS];
-    int count = 0;
-    targets_of_moved_piece(move_piece(m), to, d, victim, targets, &count);
+    // The side that just moved wins on the pieces of the side to move.
+    ThreatScan scan{colour_index(-trait), colour_bit(trait)};
+    if (moved_piece_wins(scan, move_piece(m), to, d)) return 1;
 
     // Lines through the vacated square that a slider of the mover now sees past it.
+    const int c = scan.c;
     uint32_t sliders = attaques[c][from] & pieces_glissantes_mask[c] & SLOT_BITS;
     if (is_occupied(echiquier[to])) sliders &= ~case_ficha[to]->mask;
     for (; sliders != 0; sliders &= sliders - 1) {
         const int e = direction[ficha[c][std::countr_zero(sliders)].square * 100 + from];
-        if (e != d && e != 0) add_first_on_ray(targets, &count, from, e, victim);
+        if (e != d && e != 0 && scan.wins_on_ray(from, e)) return 1;
     }
-
-    for (int i = 0; i < count; ++i)
-        if (exchange_wins(targets[i], c)) return 1;
     return 0;
 }

@@ -176,6 +176,16 @@ constexpr auto KING_RING = tables_detail::by_square<uint16_t>([](int k) {
     }
     return bits;
 });
+// Per king square, bit i when the two squares king + KING_STEPS[i] and king + 2 * KING_STEPS[i]
+// are on the board: an open line out of the king needs both.
+constexpr auto LINE_ROOM = tables_detail::by_square<uint8_t>([](int k) {
+    int bits = 0;
+    for (int i = 0; i < 8; ++i)
+        if (tables_detail::on_board(k + KING_STEPS[i]) &&
+            tables_detail::on_board(k + 2 * KING_STEPS[i]))
+            bits |= 1 << i;
+    return bits;
+});
 // KING_STEPS lists the four orthogonal steps first, then the four diagonal ones.
 constexpr int ORTHOGONAL_STEPS = 4;
 
@@ -284,10 +294,9 @@ int attack_weight_at(int king)
     // right past the neighbour weighs nothing, and a neighbour off the board is never empty.
     const uint8_t* around = echiquier + king;  // around[d]: the board byte of king + d
     unsigned lines = 0;
-    for (int i = 0; i < 8; ++i) {
-        const int d = KING_STEPS[i];
-        if ((ring & (1u << i)) && around[d] == EMPTY && around[2 * d] != BORDER) lines |= 1u << i;
-    }
+    for (int i = 0; i < 8; ++i)
+        if ((ring & (1u << i)) && around[KING_STEPS[i]] == EMPTY) lines |= 1u << i;
+    lines &= LINE_ROOM[king];
     return lines != 0 ? w + open_lines_weight<C>(king, lines) : w;
 }
 
