@@ -210,6 +210,17 @@ Frame open_frame()
                  etats[p], etats[p + 1], &attack_undo_log[attack_undo_start[p]]};
 }
 
+// The steps of a common make that walk no ray, once the move is known to keep both material
+// words: they are carried over, ply and side advance, and the move's log begins here.
+AttackUndo* advance_record(const Etat& cur, Etat& next, int p, int side)
+{
+    next.materiel[0] = cur.materiel[0];
+    next.materiel[1] = cur.materiel[1];
+    ply = p + 1;
+    trait = -side;
+    return &attack_undo_log[attack_undo_start[p]];
+}
+
 // The end of the log of the move made from ply p, begun at start: where the next one begins.
 void close_log(int p, const AttackUndo* start, const AttackUndo* end)
 {
@@ -253,11 +264,7 @@ template <int T, bool KEYS, bool CAPTURE>
         toggle_king(attaques[c], from);
         toggle_king(attaques[c], to);
     }
-    next.materiel[0] = cur.materiel[0];
-    next.materiel[1] = cur.materiel[1];
-    ply = p + 1;
-    trait = -side;
-    AttackUndo* const start = &attack_undo_log[attack_undo_start[p]];
+    AttackUndo* const start = advance_record(cur, next, p, side);
     AttackUndo* log = start;
     const int base = c * BOARD_SIZE;
     const int line = T == SLIDER_BIT ? direction[from * 100 + to] : 0;
@@ -360,11 +367,7 @@ template <bool KEYS, bool CAPTURE>
     toggle_pawn(attaques[c], from, side, bit);
     toggle_pawn(attaques[c], to, side, bit);
     next.irreversible = p + 1;
-    next.materiel[0] = cur.materiel[0];
-    next.materiel[1] = cur.materiel[1];
-    ply = p + 1;
-    trait = -side;
-    AttackUndo* const start = &attack_undo_log[attack_undo_start[p]];
+    AttackUndo* const start = advance_record(cur, next, p, side);
     AttackUndo* log = start;
     if constexpr (!CAPTURE) {
         next.score_materiel = -cur.score_materiel;
