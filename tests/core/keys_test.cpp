@@ -7,14 +7,8 @@
 #include <set>
 #include <utility>
 
-namespace {
-bool is_zero(const Key96& k)
-{
-    return (k.w[0] | k.w[1] | k.w[2]) == 0;
-}
-}  // namespace
-
-TEST(Keys, PinnedWordsNeverChange)
+// The entries of "no right", "no class" and squares no pawn can pass over are zero.
+TEST(Keys, PinnedWordsNeverChangeAndRequiredZeroEntries)
 {
     EXPECT_EQ(psq_keys[0][0].w[0], 0x5239ff09u);
     EXPECT_EQ(psq_keys[6][27].w[1], 0xae79cccdu);
@@ -27,12 +21,9 @@ TEST(Keys, PinnedWordsNeverChange)
     EXPECT_EQ(material_keys[11][15], 0x93870a6fu);
     EXPECT_EQ(bishop_class_keys[1], 0xb274f86bu);
     EXPECT_EQ(bishop_class_keys[15], 0x9270867eu);
-}
-
-TEST(Keys, RequiredZeroEntries)
-{
-    EXPECT_TRUE(is_zero(castle_keys[0]));
     EXPECT_EQ(bishop_class_keys[0], 0u);
+    const auto is_zero = [](const Key96& k) { return (k.w[0] | k.w[1] | k.w[2]) == 0; };
+    EXPECT_TRUE(is_zero(castle_keys[0]));
     for (int i = 0; i < 64; ++i)  // en passant keys only on the third and sixth ranks
         EXPECT_EQ(is_zero(ep_keys[i]), i % 8 != 2 && i % 8 != 5) << i;
 }

@@ -54,20 +54,3 @@ TEST(MakeMove, EnPassantSquareOnlyWhenAPawnCanTakeThere)
     for (auto m = played.rbegin(); m != played.rend(); ++m) unmake_move(*m);
     EXPECT_EQ(ply, 0);
 }
-
-// K+N+P against K+R: g7xh8=Q leaves 10000 for Black, 10000 + 950 + 320 for White, and a
-// material score of -1270 for Black to move.
-TEST(MakeMove, PromotionWithCaptureRecordsTheVictim)
-{
-    ASSERT_EQ(setup_fen("4k2r/6P1/8/8/8/8/8/4K1N1 w - - 0 1"), 0);
-    const Move promotion = text_to_move("g7h8q");
-    EXPECT_EQ(move_captured(promotion), ROOK);
-    make_move(promotion);
-    EXPECT_EQ(pos()->materiel[BLACK], 10000);
-    EXPECT_EQ(pos()->materiel[WHITE], 11270);
-    EXPECT_EQ(pos()->score_materiel, -1270);
-    EXPECT_EQ(consistency_errors(), "");
-    EXPECT_EQ(pos()->irreversible, 1);
-    EXPECT_EQ(etats[0].ficha_prise, 1u);  // black's rook, its only piece besides the king
-    unmake_move(promotion);
-}

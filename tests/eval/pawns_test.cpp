@@ -10,6 +10,7 @@
 
 #include "core/board.h"
 #include "core/makemove.h"
+#include "movegen/notation.h"
 #include "search/hash.h"
 #include "test_support.h"
 
@@ -62,12 +63,6 @@ TEST(PawnStructure, HandCountedValuesAndFlags)
     }
 }
 
-Move move_on(const char* from, const char* to)
-{
-    const int f = square_named(from), t = square_named(to);
-    return make_move_word(f, t, echiquier[f] & 7, echiquier[t] & 7);
-}
-
 PawnCell* cell_of_position()
 {
     return &Pawn_hash_table[pos()->pawn_key.w[2] & pawn_hash_mask];
@@ -82,7 +77,7 @@ TEST(PawnCache, HitsRestoreFlagsAndPlacementIsFilledInWhenFirstNeeded)
     const int pawns = pawn_structure_value(flags), placement = pawn_placement_value();
     ASSERT_NE(placement, 0);
     const uint32_t probes = pawn_probes, hits = pawn_hits;
-    const Move trade = move_on("g4", "c8"), recapture = move_on("d8", "c8");
+    const Move trade = text_to_move("g4c8"), recapture = text_to_move("d8c8");
     make_move(trade);
     make_move(recapture);
     EXPECT_EQ(evaluation_pions(), pawns);
@@ -92,7 +87,7 @@ TEST(PawnCache, HitsRestoreFlagsAndPlacementIsFilledInWhenFirstNeeded)
     EXPECT_EQ(evaluation_pions(), pawns + placement);  // a hit that fills the placement in
     EXPECT_EQ(cell_of_position()->placement, placement);
 
-    const Move capture = move_on("d4", "e5");  // leaves c3 isolated
+    const Move capture = text_to_move("d4e5");  // leaves c3 isolated
     make_move(capture);
     evaluation_pions();
     EXPECT_NE(published(WHITE), std::to_array(flags[WHITE]));

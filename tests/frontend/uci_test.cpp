@@ -118,16 +118,18 @@ TEST(UciSession, MoveTimeAndAClockWithLittleTimeLeft)
     e.send(
         "setoption name OwnBook value false\nposition startpos moves d2d4 d7d5 c2c4\n"
         "go movetime 500\n");
+    // The upper bounds only catch a clock that ignores its limit: a loaded machine (a sanitizer
+    // run beside other tests) has taken twice the expected time.
     const long long spent = e.wait_ms(BESTMOVE);
     EXPECT_GT(spent, 300);
-    EXPECT_LT(spent, 2500 * ANSWER_SCALE);
+    EXPECT_LT(spent, 5000 * ANSWER_SCALE);
     e.send("position startpos moves d2d4 d7d5 c2c4 e7e6\ngo wtime 150 btime 60000 winc 0 binc 0\n");
-    EXPECT_LT(e.wait_ms(BESTMOVE), 1000 * ANSWER_SCALE);
+    EXPECT_LT(e.wait_ms(BESTMOVE), 3000 * ANSWER_SCALE);
     // One move to the control: two thirds of the time left go to it.
     e.send("position startpos moves d2d4\ngo wtime 60000 btime 1500 movestogo 1\n");
     const long long last = e.wait_ms(BESTMOVE, 30);
     EXPECT_GT(last, 600);
-    EXPECT_LT(last, 4000 * ANSWER_SCALE);
+    EXPECT_LT(last, 8000 * ANSWER_SCALE);
     EXPECT_EQ(e.quit(), 0);
 }
 

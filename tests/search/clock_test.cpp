@@ -65,9 +65,6 @@ TEST_F(ClockTest, SetLevelFillsBothRecordsAndPicksTheMode)
             EXPECT_EQ(std::tuple(p.moves_per_control, p.base, p.increment, p.remaining),
                       std::tuple(stored_moves, 1000 * base, 1000 * increment, 1000 * base));
     }
-    clear_clocks();
-    EXPECT_EQ(time_operations.allocate, nullptr);
-    EXPECT_EQ(pendule[WHITE].remaining, 0);
 }
 
 TEST_F(ClockTest, AllocationsOnBothSidesOfTheirThresholds)
@@ -208,26 +205,20 @@ TEST_F(ClockTest, IterationTestAfterTheMinimumDepthOnly)
 {
     set_level(0, 300, 0);
     budget(120000, 0);  // 3000 ms: no new iteration once two thirds are spent
-    min_depth = 5, max_depth = 9;
-    const std::tuple<int, int64_t, bool> cases[] = {{6, 2000, true}, {6, 2001, false},
-                                                    {5, 2001, true}, {5, 99999, true},
-                                                    {10, 0, false},  {9, 0, true}};
-    for (const auto& [depth, elapsed, may] : cases) {
-        iteration_depth = depth;
+    // {ponder, analyse, minimum depth, depth, ms spent, may start}: pondering or analysing
+    // only the larger of the two depths counts; no time test outside the clock modes.
+    const int cases[][6] = {{0, 0, 5, 6, 2000, 1},    {0, 0, 5, 6, 2001, 0},
+                            {0, 0, 5, 5, 2001, 1},    {0, 0, 5, 5, 99999, 1},
+                            {0, 0, 5, 10, 0, 0},      {0, 0, 5, 9, 0, 1},
+                            {1, 0, 5, 9, 99999, 1},   {1, 0, 5, 10, 99999, 0},
+                            {0, 1, 12, 12, 99999, 1}, {0, 1, 12, 13, 99999, 0}};
+    max_depth = 9;
+    for (const auto& [ponder, analyse, min, depth, elapsed, may] : cases) {
+        ponder_search = ponder, analyse_mode = analyse, min_depth = min, iteration_depth = depth;
         stub_now = clock_start + elapsed;
-        EXPECT_EQ(may_start_iteration(), may) << depth << " " << elapsed;
+        EXPECT_EQ(may_start_iteration(), may == 1) << depth << " " << elapsed;
     }
-    ponder_search = 1;  // only the maximum depth
-    iteration_depth = 9, stub_now = clock_start + 99999;
-    EXPECT_TRUE(may_start_iteration());
-    iteration_depth = 10;
-    EXPECT_FALSE(may_start_iteration());
-    ponder_search = 0, analyse_mode = 1, min_depth = 12;  // the larger of the two depths
-    EXPECT_TRUE(may_start_iteration());
-    iteration_depth = 13;
-    EXPECT_FALSE(may_start_iteration());
-    analyse_mode = 0, time_control_mode = TC_TIME_PER_MOVE, min_depth = 1;
-    iteration_depth = 9;  // no time test outside the clock modes
+    analyse_mode = 0, time_control_mode = TC_TIME_PER_MOVE, min_depth = 1, iteration_depth = 9;
     EXPECT_TRUE(may_start_iteration());
 }
 

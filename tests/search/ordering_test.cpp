@@ -11,6 +11,7 @@
 #include "core/board.h"
 #include "core/makemove.h"
 #include "movegen/movegen.h"
+#include "movegen/notation.h"
 #include "search/search.h"
 #include "test_support.h"
 
@@ -29,13 +30,6 @@ protected:
     }
 };
 
-// The move from `from` to `to` on the current board, captured type included.
-Move mv(const char* from, const char* to)
-{
-    const int f = square_named(from), t = square_named(to);
-    return make_move_word(f, t, echiquier[f] & 7, is_occupied(echiquier[t]) ? echiquier[t] & 7 : 0);
-}
-
 void load_list(int height, std::initializer_list<Move> moves)
 {
     ply_start[height] = 0;
@@ -52,9 +46,9 @@ int score_of(int height, Move m)
 }
 
 // The score `routine` gives the move as the only entry of the height's list.
-int scored(int (*routine)(int), int height, const char* from, const char* to)
+int scored(int (*routine)(int), int height, const char* move)
 {
-    load_list(height, {mv(from, to)});
+    load_list(height, {text_to_move(move)});
     routine(height);
     return move_stack[0].score;
 }
@@ -68,7 +62,7 @@ TEST_F(Ordering, ScoresFromThePositionAlone)
         int (*routine)(int) = row[0] == "plain"      ? ordonne
                               : row[0] == "evasions" ? ordonne_evasions
                                                      : ordonne_captures;
-        EXPECT_EQ(scored(routine, 1, row[2].c_str(), row[3].c_str()), std::stoi(row[4]))
+        EXPECT_EQ(scored(routine, 1, (row[2] + row[3]).c_str()), std::stoi(row[4]))
             << row[1] << " " << row[2] << row[3];
     }
 }
@@ -76,35 +70,37 @@ TEST_F(Ordering, ScoresFromThePositionAlone)
 TEST_F(Ordering, HashMovePairTablesAndHistory)
 {
     ASSERT_EQ(setup_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1"), 0);
-    make_move(mv("e7", "e5"));  // the opponent's last move at the node
-    ply_info[3].hash_move = mv("e2", "e4");
-    killers[3].move1 = mv("g1", "f3");
-    killers[1] = MovePair{mv("b1", "c3"), mv("a2", "a3"), 0, 0};
-    countermoves[WHITE][move_index_of(mv("e7", "e5"))].move2 = mv("b1", "c3");
-    for (int i = 0; i < 3; ++i) count_try(history[WHITE][move_index_of(mv("g1", "f3"))], true);
+    make_move(text_to_move("e7e5"));  // the opponent's last move at the node
+    ply_info[3].hash_move = text_to_move("e2e4");
+    killers[3].move1 = text_to_move("g1f3");
+    killers[1] = MovePair{text_to_move("b1c3"), text_to_move("a2a3"), 0, 0};
+    countermoves[WHITE][move_index_of(text_to_move("e7e5"))].move2 = text_to_move("b1c3");
+    for (int i = 0; i < 3; ++i)
+        count_try(history[WHITE][move_index_of(text_to_move("g1f3"))], true);
     for (auto routine : {ordonne, ordonne_evasions, ordonne_captures})
-        EXPECT_EQ(scored(routine, 3, "e2", "e4"), 20000);
-    EXPECT_EQ(scored(ordonne, 3, "g1", "f3"), 6 + 40 + 48 + 5);
-    EXPECT_EQ(scored(ordonne, 3, "b1", "c3"), 6 + 50 + 5);  // countermove before old killer
-    EXPECT_EQ(scored(ordonne, 3, "a2", "a3"), -5 + 30 + 5);
-    EXPECT_EQ(scored(ordonne_evasions, 3, "b1", "c3"), 6 + 50 + 1 - 160);
-    EXPECT_EQ(scored(ordonne_captures, 3, "g1", "f3"), 6 + 40 + 7);
+        EXPECT_EQ(scored(routine, 3, "e2e4"), 20000);
+    EXPECT_EQ(scored(ordonne, 3, "g1f3"), 6 + 40 + 48 + 5);
+    EXPECT_EQ(scored(ordonne, 3, "b1c3"), 6 + 50 + 5);  // countermove before old killer
+    EXPECT_EQ(scored(ordonne, 3, "a2a3"), -5 + 30 + 5);
+    EXPECT_EQ(scored(ordonne_evasions, 3, "b1c3"), 6 + 50 + 1 - 160);
+    EXPECT_EQ(scored(ordonne_captures, 3, "g1f3"), 6 + 40 + 7);
     // At height 2 there is no killer bonus from two plies up.
     killers[0] = killers[1];
-    EXPECT_EQ(scored(ordonne, 2, "a2", "a3"), 0);
-    EXPECT_EQ(scored(ordonne, 2, "e2", "e4"), 25);
+    EXPECT_EQ(scored(ordonne, 2, "a2a3"), 0);
+    EXPECT_EQ(scored(ordonne, 2, "e2e4"), 25);
     // A history bonus past 16 bits wraps: 64 * 1000 + 25 = 64025 = -1511 (mod 2^16).
-    history[WHITE][move_index_of(mv("d2", "d4"))] = HistoryEntry{0, 1000, 64000};
-    EXPECT_EQ(scored(ordonne, 2, "d2", "d4"), -1511);
+    history[WHITE][move_index_of(text_to_move("d2d4"))] = HistoryEntry{0, 1000, 64000};
+    EXPECT_EQ(scored(ordonne, 2, "d2d4"), -1511);
 }
 
 TEST_F(Ordering, PreciseOrderingDropsIllegalMovesButNotTheHashMove)
 {
     ASSERT_EQ(setup_fen("4k3/4r3/8/8/8/8/4B3/R3K3 w - - 0 1"), 0);
-    const Move hash = mv("e2", "f3"), quiet = mv("e1", "d1"), check = mv("a1", "a8");
+    const Move hash = text_to_move("e2f3"), quiet = text_to_move("e1d1"),
+               check = text_to_move("a1a8");
     ply_info[0].hash_move = hash;
     const Key96 key = pos()->hash_key;
-    load_list(0, {mv("e2", "d3"), quiet, mv("e2", "b5"), check, hash});
+    load_list(0, {text_to_move("e2d3"), quiet, text_to_move("e2b5"), check, hash});
     ordonne_precis(0);
     EXPECT_TRUE(ply == 0 && pos()->hash_key == key);
     ASSERT_EQ(ply_start[1] - ply_start[0], 3);  // the pinned bishop stays, but for the hash move
@@ -137,9 +133,10 @@ TEST_F(Ordering, ScoringReturnsTheScansFirstPick)
     int (*const routines[])(int) = {ordonne, ordonne_captures, ordonne_evasions, ordonne_precis};
     for (const char* fen : fens) {
         ASSERT_EQ(setup_fen(fen), 0) << fen;
-        history[WHITE][move_index_of(mv("e2", "e4"))] = HistoryEntry{0, 1000, 64000};  // wraps
+        history[WHITE][move_index_of(text_to_move("e2e4"))] =
+            HistoryEntry{0, 1000, 64000};  // wraps
         for (auto routine : routines) {
-            for (Move hash : {NULL_MOVE, mv("a1", "a2")}) {
+            for (Move hash : {NULL_MOVE, text_to_move("a1a2")}) {
                 ply_info[0].hash_move = hash;
                 ply_start[0] = 0;
                 genere_all_moves(0);

@@ -8,7 +8,6 @@
 
 #include <functional>
 #include <set>
-#include <sstream>
 #include <tuple>
 #include <vector>
 
@@ -53,9 +52,7 @@ struct SearchTest : testing::Test {
     // iteration depth `iteration`.
     static void node(const char* fen, const char* moves = "", int iteration = 1, int root_at = -1)
     {
-        ASSERT_EQ(setup_fen(fen), 0) << fen;
-        std::istringstream in(moves);
-        for (std::string m; in >> m;) make_move(text_to_move(m.c_str()));
+        setup_and_play(moves, fen);
         clear_caches();
         clear_statistics();
         for (PlyInfo& info : ply_info) info = PlyInfo{};
