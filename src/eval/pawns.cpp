@@ -117,17 +117,14 @@ int side_structure(int c, uint8_t flags[8])
 {
     const int o = 1 - c;
     int penalty = 0, adv = 0, gap = 0;
-    uint32_t pawns = piece_type[c][PAWN] & SLOT_BITS;
-    while (pawns != 0) {
-        const int k = lowest_bit[pawns];
-        pawns ^= ficha[c][k].mask;
-        const int sq = static_cast<int>(ficha[c][k].square);
-        const int f = colonne[sq];
-        const int r = rangee[sq];
-        if (r != pion_plus_avance[c][f]) continue;  // only the front pawn speaks for its file
+    // Only the front pawn speaks for its file: one look per file that has pawns.
+    for (int f = 1; f <= 8; ++f) {
+        const int on_file = pions_colonne[c][f];
+        if (on_file == 0) continue;
+        const int r = pion_plus_avance[c][f];
+        const int sq = square_of(f, r);
 
         uint8_t fl = 0;
-        const int on_file = pions_colonne[c][f];
         if (on_file > 1) {
             penalty += DOUBLED_PENALTY * (on_file - 1);
             fl |= PAWN_FLAG_DOUBLED;
