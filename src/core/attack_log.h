@@ -5,6 +5,7 @@
 #pragma once
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 
 #include "core/board.h"
@@ -36,22 +37,24 @@ inline uint32_t* words()
 }
 
 // XORs mask into word w and logs it; returns the next free entry.
-inline AttackUndo* flip(AttackUndo* log, int w, uint32_t mask)
+inline AttackUndo* flip(AttackUndo* log, std::ptrdiff_t w, uint32_t mask)
 {
     words()[w] ^= mask;
     *log = static_cast<uint32_t>(w) | mask << 16;
     return log + 1;
 }
 
-// base is c * BOARD_SIZE for colour c's table.
-inline AttackUndo* ray(AttackUndo* log, int base, int sq, int step, uint32_t mask)
+// base is c * BOARD_SIZE for colour c's table. The square is taken and walked as a pointer-sized
+// index, so that neither the first step nor the others widen it again.
+inline AttackUndo* ray(AttackUndo* log, int base, std::ptrdiff_t sq, int step, uint32_t mask)
 {
-    sq += step;
-    while (echiquier[sq] == EMPTY) {
-        log = flip(log, base + sq, mask);
-        sq += step;
+    const std::ptrdiff_t d = step, b = base;
+    std::ptrdiff_t q = sq + d;
+    while (echiquier[q] == EMPTY) {
+        log = flip(log, b + q, mask);
+        q += d;
     }
-    return flip(log, base + sq, mask);
+    return flip(log, b + q, mask);
 }
 
 inline AttackUndo* slider(AttackUndo* log, int type, int base, int sq, uint32_t mask)

@@ -3,6 +3,7 @@
 // are pawn moves from the 7th rank only.
 #include <bit>
 #include <climits>
+#include <cstddef>
 
 #include "movegen/movegen_internal.h"
 
@@ -79,12 +80,15 @@ int genere_captures(int write, int threshold)
     ++captures_calls;
     const int c = colour_index(trait), o = 1 - c;
     int w = write;
-    // Within a class, victims lowest slot first.
+    // Within a class, victims lowest slot first. Slots and squares are read as unsigned
+    // pointer-sized indices, which need no widening.
+    const Ficha* const enemies = ficha[o];
+    const uint32_t* const own_attacks = attaques[c];
     for (const VictimClass& vc : VICTIM_CLASSES) {
         if (threshold > vc.max_threshold) return w;
         for (uint32_t victims = piece_type[o][vc.type]; victims; victims &= victims - 1) {
-            const int v = static_cast<int>(ficha[o][std::countr_zero(victims)].square);
-            if (attaques[c][v] & SLOT_BITS) w = captures_of(w, c, v, vc.type);
+            const std::size_t v = enemies[static_cast<unsigned>(std::countr_zero(victims))].square;
+            if (own_attacks[v] & SLOT_BITS) w = captures_of(w, c, static_cast<int>(v), vc.type);
         }
     }
     return gen_en_passant(w);
