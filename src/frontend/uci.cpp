@@ -278,6 +278,11 @@ bool read_uci_line(char* out)
         std::memmove(deferred, deferred + n, static_cast<size_t>(deferred_used));
         return true;
     }
+    return read_input_line(out);
+}
+
+bool read_input_line(char* out)
+{
     gather_line(input, true);
     if (!input.complete) return false;
     std::snprintf(out, UCI_LINE_SIZE, "%s", input_text);

@@ -195,7 +195,7 @@ void wait_for_release()
 {
     char line[UCI_LINE_SIZE];
     while (!uci_stop_received && !uci_ponderhit_received && !uci_quit_received) {
-        if (!read_uci_line(line)) {
+        if (!read_input_line(line)) {
             uci_quit_received = true;
             return;
         }

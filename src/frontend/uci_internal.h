@@ -29,6 +29,10 @@ extern bool uci_quit_received;
 
 // Blocks for the next line (a kept one first) and copies it into out; false at the end of input.
 bool read_uci_line(char* out);
+// Blocks for the next line of the input itself, the kept lines left in their place; false at the
+// end of input. A reader that keeps what it reads must use this one, or it would take back its
+// own kept lines for ever.
+bool read_input_line(char* out);
 
 // Applies an option set since the last search or "isready" (the cache size).
 void apply_pending_options();

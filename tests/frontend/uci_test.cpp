@@ -180,6 +180,21 @@ TEST(UciSession, BadInputIsReportedAndThePositionStaysLegal)
     EXPECT_EQ(e.finish(), 0);  // the end of the input ends the program
 }
 
+// Stalemate ends the search at once, but an infinite search still owes the interface its wait
+// for "stop"; lines arriving meanwhile are kept and performed after it, in order.
+TEST(UciSession, AnInfiniteSearchThatEndsByItselfKeepsLinesUntilStop)
+{
+    Uci e;
+    e.send("position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1\ngo infinite\n"
+           "position startpos\ngo depth 1\nisready\n");
+    e.expect("readyok");
+    EXPECT_EQ(e.out.find("bestmove"), std::string::npos);
+    e.send("stop\n");
+    e.expect("bestmove 0000\n");
+    e.expect(BESTMOVE);
+    EXPECT_EQ(e.quit(), 0);
+}
+
 TEST(UciSession, EndOfInputDuringAnInfiniteSearchEndsTheProgram)
 {
     Uci e;
