@@ -48,7 +48,8 @@ int64_t number_after(const char** p)
     return std::strtoll(word, nullptr, 10);
 }
 
-// "searchmoves" takes every following word that is a move.
+// "searchmoves" takes every following word that is a move; only the legal ones restrict the
+// search, and when none is legal the search keeps every move rather than having none to play.
 void read_search_moves(const char** p)
 {
     root_moves_only_count = 0;
@@ -61,7 +62,8 @@ void read_search_moves(const char** p)
             *p = before;
             return;
         }
-        if (root_moves_only_count < ROOT_LIST_SIZE) root_moves_only[root_moves_only_count++] = m;
+        if (root_moves_only_count < ROOT_LIST_SIZE && is_legal_move(m) != 0)
+            root_moves_only[root_moves_only_count++] = m;
     }
 }
 
@@ -225,7 +227,12 @@ void uci_go(const char* args)
     const bool must_wait = g.ponder || analyse_mode != 0;
     uci_stop_received = uci_ponderhit_received = uci_quit_received = false;
     allocate_time(trait, ply);
+    // A think starts from its position's stored result, which is only right for the whole move
+    // list: a restricted search must neither take one over nor leave its own behind.
+    const bool restricted = root_moves_only_count > 0;
+    if (restricted) hash_forget_position();
     const Move m = Reflexion();
+    if (restricted) hash_forget_position();
     if (must_wait) wait_for_release();
     analyse_mode = 0;
     ponder_search = 0;

@@ -62,6 +62,11 @@ Move hash_best_move()
     return cell ? cell->packed & MOVE_MASK : NULL_MOVE;
 }
 
+void hash_forget_position()
+{
+    if (HashCell* cell = hash_find()) *cell = HashCell{};
+}
+
 void hash_store(Move move, int score, int height, uint32_t depth_field, uint32_t bound)
 {
     ++hash_stores;

@@ -82,6 +82,8 @@ inline uint32_t hash_probe(Move* move, int* score, int height, uint32_t depth_fi
 }
 // The move stored for the current position, 0 when there is none.
 Move hash_best_move();
+// Empties the current position's cell, if it has one.
+void hash_forget_position();
 
 // Between begin_move and finish_move: starts loading the main bucket, the evaluation cell, the
 // pawn cell and both kings' safety cells of the position to come, from the next record's keys,

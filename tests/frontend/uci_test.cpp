@@ -77,6 +77,16 @@ TEST(UciSession, DepthSearchReportsEveryIterationAndAMoveWithItsReply)
     // searchmoves: only the listed moves are searched, here a poor one.
     e.send("position startpos\ngo depth 3 searchmoves a2a3 h2h3\n");
     e.expect("\nbestmove (a2a3|h2h3)");
+    // Illegal ones are left out; with none legal the whole list is searched.
+    e.send("go depth 2 searchmoves e7e5 h2h3\n");
+    e.expect("\nbestmove h2h3");
+    e.send("go depth 2 searchmoves e7e5\n");
+    e.expect("info depth 2 .* pv [a-h][1-8][a-h][1-8]");
+    e.expect("\n" + BESTMOVE);
+    // A restricted result is not the position's: a shallower search after it still searches.
+    e.send("go depth 3 searchmoves a2a3\ngo depth 1\n");
+    e.expect("\nbestmove a2a3");
+    e.expect("info depth 1 .*\n" + BESTMOVE);
     EXPECT_EQ(e.quit(), 0);
     // Nothing but the protocol's lines.
     EXPECT_FALSE(
