@@ -13,9 +13,11 @@ bool is_blank(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
+// A NUL byte is not one of the listed characters (strchr would find the terminator): it stays
+// inside its symbol, so every symbol read takes at least one byte.
 bool ends_token(char c)
 {
-    return is_blank(c) || std::strchr("{}()[];$\"", c) != nullptr;
+    return is_blank(c) || (c != '\0' && std::strchr("{}()[];$\"", c) != nullptr);
 }
 
 bool is_result(const std::string& t)

@@ -67,6 +67,12 @@ TEST(PgnReader, MalformedGamesCarryTheirProblem)
     EXPECT_EQ(games[0].problem_line, 1);
     EXPECT_EQ(games[1].problem, "");
     EXPECT_EQ(games[1].white, "B");
+    // A NUL byte in the movetext is part of its symbol, not the end of one (the reader looped).
+    const auto nul = games_of(std::string("1. e4 e\0 5 2. d4 *", 18));
+    ASSERT_EQ(nul.size(), 1u);
+    ASSERT_EQ(nul[0].moves.size(), 3u);
+    EXPECT_EQ(nul[0].moves[1].text, std::string("e\0", 2));
+    EXPECT_EQ(nul[0].result, "*");
 }
 
 }  // namespace
