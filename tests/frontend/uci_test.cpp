@@ -195,8 +195,9 @@ TEST(UciSession, BadInputIsReportedAndThePositionStaysLegal)
 TEST(UciSession, AnInfiniteSearchThatEndsByItselfKeepsLinesUntilStop)
 {
     Uci e;
-    e.send("position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1\ngo infinite\n"
-           "position startpos\ngo depth 1\nisready\n");
+    e.send(
+        "position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1\ngo infinite\n"
+        "position startpos\ngo depth 1\nisready\n");
     e.expect("readyok");
     EXPECT_EQ(e.out.find("bestmove"), std::string::npos);
     e.send("stop\n");
