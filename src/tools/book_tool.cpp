@@ -37,9 +37,27 @@ struct ToolArguments {
     std::vector<std::string> inputs;
 };
 
+// A message quoting the inputs, with their control bytes written as \xNN: a file's bytes must
+// neither cut the message short (a NUL) nor reach the terminal as commands (an escape).
+std::string printable(const std::string& message)
+{
+    std::string out;
+    for (const char c : message) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x20 && b != 0x7f) {
+            out += c;
+            continue;
+        }
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02x", b);
+        out += escaped;
+    }
+    return out;
+}
+
 int fail(const std::string& message, int status)
 {
-    std::fprintf(stderr, "quarvelin-book: %s\n", message.c_str());
+    std::fprintf(stderr, "quarvelin-book: %s\n", printable(message).c_str());
     if (status == 2) std::fputs(USAGE, stderr);
     return status;
 }
@@ -136,7 +154,7 @@ int book_tool_main(int argc, char** argv)
         std::vector<std::string> warnings;
         add_pgn_games(input, text, args.options, &tally, &warnings);
         for (const std::string& w : warnings)
-            std::fprintf(stderr, "quarvelin-book: warning: %s\n", w.c_str());
+            std::fprintf(stderr, "quarvelin-book: warning: %s\n", printable(w).c_str());
     }
     if (tally.lines == 0 && tally.games == 0)
         return fail("nothing to build: no opening line and no readable game", 1);

@@ -130,6 +130,15 @@ TEST(BookBuilder, GamesGiveCountsOrPointsAndBadGamesAreSkipped)
                        "Qh5 Nc6: 1, d4: 1, d4 d5: 1, d4 d5 Nf3: 1, d4 d5 Nf3 Nf6: 1, e4 c5: 1, e4 "
                        "c5 Nf3: 1, e4 c5 Nf3 d6: 1"));
 
+    // Control bytes of the file are shown escaped: a NUL does not cut the warning short.
+    t.write("control.pgn", std::string("1. e4 e\0\x1b"
+                                       "5 *\n",
+                                       13));
+    std::tie(status, printed) = t.run("-o book.bok control.pgn");
+    EXPECT_NE(printed.find("game 1: 'e\\x00\\x1b5': unreadable move; game skipped\n"),
+              std::string::npos)
+        << printed;
+
     // By results: 2 for each win and 1 for each draw of the side that moved into the position;
     // an unfinished game gives nothing.
     std::tie(status, printed) = t.run("-o book.bok -p 4 -w results games.PGN");
