@@ -123,11 +123,15 @@ int32_t alloc_game(int side, int game_ply)
     return finish_allocation(int64_t{remaining_of(side)} / 40 - operator_time, game_ply);
 }
 
+// Short of four increments the move lives on the increment, but never on more than half of what
+// is left: the increment is only added once the move is played, so a clock holding less than it
+// would run out first.
 int32_t alloc_increment(int side, int game_ply)
 {
     const int64_t r = remaining_of(side);
     const int64_t inc = pendule[colour_index(side)].increment;
-    const int64_t a = r > 4 * inc ? r / 40 - operator_time + inc : inc - operator_time;
+    const int64_t a =
+        r > 4 * inc ? r / 40 - operator_time + inc : std::min(inc, r / 2) - operator_time;
     return finish_allocation(a, game_ply);
 }
 

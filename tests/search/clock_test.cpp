@@ -80,6 +80,9 @@ TEST_F(ClockTest, AllocationsOnBothSidesOfTheirThresholds)
     EXPECT_EQ(budget(60000, 0), 60000 / 40 + 2000);
     EXPECT_EQ(budget(8001, 0), 8001 / 40 + 2000);  // more than four increments left
     EXPECT_EQ(budget(8000, 0), 2000);              // not more: the increment alone
+    EXPECT_EQ(budget(4000, 0), 2000);
+    EXPECT_EQ(budget(3000, 0), 1500);  // but never more than half of what is left
+    EXPECT_EQ(budget(300, 0), 150);
     operator_time = 300;
     EXPECT_EQ(budget(8000, 0), 1700);
     operator_time = 0;
@@ -131,7 +134,7 @@ TEST_F(ClockTest, ExtensionsDoubleWithinTheirBounds)
     };
     for (const auto& c : cases) {
         set_level(c.moves, 400, c.increment);
-        ASSERT_EQ(budget(c.increment ? 0 : 40000, 0), 1000);
+        ASSERT_EQ(budget(c.increment ? 2000 : 40000, 0), 1000);
         pendule[WHITE].remaining = c.left;
         int32_t limit = 1000;
         for (int32_t answer : c.answers) {
