@@ -222,7 +222,7 @@ Move Reflexion()
 {
     if (!analyse_mode && search_link.book_move != nullptr) {
         const Move m = search_link.book_move();
-        if (m != 0) {
+        if (m != 0 && root_move_allowed(m)) {  // a restricted think keeps to its moves
             last_score = 0;
             return m;
         }

@@ -54,7 +54,7 @@ bool is_rank(char c)
 std::string core_of(const char* text)
 {
     std::string s(text);
-    while (!s.empty() && s.back() != '\0' && std::strchr("+#!?", s.back()) != nullptr) s.pop_back();
+    while (!s.empty() && std::strchr("+#!?", s.back()) != nullptr) s.pop_back();
     return s;
 }
 

@@ -223,6 +223,9 @@ TEST(UciSession, TheBookAnswersAtOnceUnlessSwitchedOff)
     // Any first move of the default book's lines; no search line shows it came from the book.
     e.expect("\nbestmove (e2e4|d2d4|c2c4|g1f3|f2f4|g2g3|b2b3)");
     EXPECT_EQ(e.out.find("info depth"), std::string::npos) << e.out;
+    // A book move outside searchmoves is not played: the listed move is searched instead.
+    e.send("go depth 2 searchmoves a2a3\n");
+    e.expect("info depth 2 .*\nbestmove a2a3");
     e.send("setoption name OwnBook value false\nposition startpos\ngo depth 2\n");
     e.expect("info depth 2 ");
     e.send("setoption name BookFile value missing.bok\n");
