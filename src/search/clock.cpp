@@ -193,11 +193,12 @@ void charge_clock(int side, int64_t elapsed)
 namespace {
 
 // The clock modes stop once the minimum depth is passed and the allocation is spent; while the
-// root fails low the allocation may first be extended.
+// root fails low the allocation may first be extended. Short of the minimum depth a move still
+// never takes half of what is left: a tree that deep may outlast the clock.
 int clock_mode_limit()
 {
-    if (iteration_depth <= min_depth) return 0;
     const int64_t elapsed = clock_now() - clock_start;
+    if (iteration_depth <= min_depth) return elapsed >= remaining_of(root_side) / 2 ? 1 : 0;
     if (elapsed < move_allocation) return 0;
     if ((root_fail_flags & 3) != 0 && time_operations.extend != nullptr)
         move_allocation = time_operations.extend(root_side);

@@ -13,8 +13,10 @@
 #include "eval/evaluation.h"
 #include "movegen/movegen.h"
 #include "movegen/notation.h"
+#include "search/clock.h"
 #include "search/hash.h"
 #include "search/ordering.h"
+#include "search/search.h"
 #include "search/statictests.h"
 
 uint32_t quiescence_nodes, superq_nodes;
@@ -25,6 +27,17 @@ namespace {
 
 constexpr int MAX_QUIESCENCE_CAPTURE = 950;  // no capture can win more than a queen
 constexpr int QUIESCENCE_HOPELESS = 1050;    // a queen plus a pawn of margin
+
+// A capture tree can outlast any limit on its own (a board full of queens), so the quiescence
+// polls as the full-width search does; once stopped every node returns at once, storing nothing.
+bool stopped_here()
+{
+    if (poll_nodes > poll_interval()) {
+        poll_nodes = 0;
+        poll();
+    }
+    return search_stopped != 0;
+}
 
 Move last_move()
 {
@@ -126,6 +139,7 @@ int search_list(int alpha, int beta, int alpha0, int best, int height, uint32_t 
         }
         const int r = child(alpha, beta);
         unmake_move(m);
+        if (search_stopped) return 0;
         if (r <= best) continue;
         best = r;
         best_move = m;
@@ -163,6 +177,7 @@ int superquiescence_node(int alpha, int beta, int height, int depth, bool check)
     ++poll_nodes;
     ++superq_nodes;
     ++superq_nodes_by_height[height];
+    if (stopped_here()) return 0;
     const auto depth_field = static_cast<uint32_t>(depth);
     int result = 0;
     if (decided_by_table(&alpha, &beta, height, depth_field, &result)) return result;
@@ -229,6 +244,7 @@ int Quiescence(int alpha, int beta, int height)
     ++poll_nodes;
     ++quiescence_nodes;
     ++quiescence_nodes_by_height[height];
+    if (stopped_here()) return 0;
     if (decided_by_table(&alpha, &beta, height, 0, &result)) return result;
 
     int best = -MAX_SCORE;

@@ -250,6 +250,8 @@ Move Reflexion()
         return root_list[0].move;
     }
     best = deepen(start_depth, best);
+    // Stopped before any root move was searched: the best-ordered one rather than no move.
+    if (best == 0) best = root_list[0].move;
     search_start = clock_now() - search_start;
     if (show_thinking && text_mode()) print_statistics();
     return best;

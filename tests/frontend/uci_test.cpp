@@ -206,6 +206,25 @@ TEST(UciSession, AnInfiniteSearchThatEndsByItselfKeepsLinesUntilStop)
     EXPECT_EQ(e.quit(), 0);
 }
 
+// Twenty-three queens: the capture tree under the first root move alone outlasts any limit, so
+// the quiescence itself must watch the clock and the input.
+TEST(UciSession, AnEndlessCaptureTreeStillObeysTheClockAndStop)
+{
+    Uci e;
+    const std::string queens =
+        "position fen 1q3k2/Qq1Q3Q/1Q2qq2/Q1K2Q2/6q1/Q3QQ2/qQ5q/qQQ1q1qq b - - 0 1\n";
+    e.send("setoption name OwnBook value false\n" + queens + "go movetime 200\n");
+    EXPECT_LT(e.wait_ms(BESTMOVE), 3000 * ANSWER_SCALE);
+    // Short of the minimum depth a clocked move still ends by half of what is left.
+    e.send(queens + "go wtime 1000 btime 1000\n");
+    EXPECT_LT(e.wait_ms(BESTMOVE), 3000 * ANSWER_SCALE);
+    e.send(queens + "go infinite\n");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    e.send("stop\n");
+    EXPECT_LT(e.wait_ms(BESTMOVE), 2000 * ANSWER_SCALE);
+    EXPECT_EQ(e.quit(), 0);
+}
+
 TEST(UciSession, EndOfInputDuringAnInfiniteSearchEndsTheProgram)
 {
     Uci e;

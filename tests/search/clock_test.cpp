@@ -170,12 +170,16 @@ TEST_F(ClockTest, ClockModesStopAtTheBudgetUnlessTheRootFailsLow)
         EXPECT_EQ(limits_reached(), 1);
         EXPECT_EQ(move_allocation, 0);
     }
-    // Up to the minimum depth nothing stops the search, however long it takes.
+    // Up to the minimum depth only half of what is left stops the search.
     root_fail_flags = 0;
+    root_side = 1;
     budget(40000, 0);
-    stub_now = clock_start + 1000000;
     iteration_depth = min_depth;
+    stub_now = clock_start + 19999;
     EXPECT_EQ(limits_reached(), 0);
+    stub_now = clock_start + 20000;
+    EXPECT_EQ(limits_reached(), 1);
+    stub_now = clock_start + 1000000;
     iteration_depth = min_depth + 1;
     EXPECT_EQ(limits_reached(), 1);
     ponder_search = 1;  // nor while pondering or analysing

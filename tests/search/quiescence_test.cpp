@@ -14,7 +14,9 @@
 #include "eval/evaluation.h"
 #include "movegen/movegen.h"
 #include "movegen/notation.h"
+#include "search/clock.h"
 #include "search/hash.h"
+#include "search/search.h"
 #include "test_support.h"
 
 namespace {
@@ -62,10 +64,15 @@ int search_from(const std::string& fen, bool super, int alpha = -INF, int beta =
     clear_caches();
     root_ply = 0;
     ply_start[1] = 0;
+    // Unstopped, as a think starts, and in a mode whose polls never stop it.
+    search_stopped = 0;
+    const int32_t mode = time_control_mode;
+    time_control_mode = TC_FIXED_DEPTH;
     const Key96 key = pos()->hash_key;
     int r = 0;
     const std::string out = capture_stdout(
         [&] { r = super ? SuperQuiescence(alpha, beta, 1, 120) : Quiescence(alpha, beta, 1); });
+    time_control_mode = mode;
     if (printed) *printed = out;
     EXPECT_TRUE(pos()->hash_key == key && ply == 0) << fen;
     EXPECT_EQ(capture_stdout([] { verifie_position("quiescence\n"); }), "") << fen;
