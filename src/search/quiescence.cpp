@@ -32,10 +32,9 @@ constexpr int QUIESCENCE_HOPELESS = 1050;    // a queen plus a pawn of margin
 // polls as the full-width search does; once stopped every node returns at once, storing nothing.
 bool stopped_here()
 {
-    if (poll_nodes > poll_interval()) {
-        poll_nodes = 0;
-        poll();
-    }
+    if (poll_nodes <= poll_interval()) return false;
+    poll_nodes = 0;
+    poll();
     return search_stopped != 0;
 }
 
