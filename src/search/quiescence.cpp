@@ -13,7 +13,6 @@
 #include "eval/evaluation.h"
 #include "movegen/movegen.h"
 #include "movegen/notation.h"
-#include "search/clock.h"
 #include "search/hash.h"
 #include "search/ordering.h"
 #include "search/search.h"
@@ -27,16 +26,6 @@ namespace {
 
 constexpr int MAX_QUIESCENCE_CAPTURE = 950;  // no capture can win more than a queen
 constexpr int QUIESCENCE_HOPELESS = 1050;    // a queen plus a pawn of margin
-
-// A capture tree can outlast any limit on its own (a board full of queens), so the quiescence
-// polls as the full-width search does; once stopped every node returns at once, storing nothing.
-bool stopped_here()
-{
-    if (poll_nodes <= poll_interval()) return false;
-    poll_nodes = 0;
-    poll();
-    return search_stopped != 0;
-}
 
 Move last_move()
 {
@@ -138,7 +127,7 @@ int search_list(int alpha, int beta, int alpha0, int best, int height, uint32_t 
         }
         const int r = child(alpha, beta);
         unmake_move(m);
-        if (search_stopped) return 0;
+        if (search_stopped) return 0;  // a stopped child's score means nothing: store nothing
         if (r <= best) continue;
         best = r;
         best_move = m;
@@ -176,7 +165,7 @@ int superquiescence_node(int alpha, int beta, int height, int depth, bool check)
     ++poll_nodes;
     ++superq_nodes;
     ++superq_nodes_by_height[height];
-    if (stopped_here()) return 0;
+    if (poll_stops()) return 0;
     const auto depth_field = static_cast<uint32_t>(depth);
     int result = 0;
     if (decided_by_table(&alpha, &beta, height, depth_field, &result)) return result;
@@ -243,7 +232,7 @@ int Quiescence(int alpha, int beta, int height)
     ++poll_nodes;
     ++quiescence_nodes;
     ++quiescence_nodes_by_height[height];
-    if (stopped_here()) return 0;
+    if (poll_stops()) return 0;
     if (decided_by_table(&alpha, &beta, height, 0, &result)) return result;
 
     int best = -MAX_SCORE;

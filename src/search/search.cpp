@@ -386,11 +386,7 @@ int Search(int alpha, int beta, int height, int depth, int off_pv)
         report_max_height("Search");
         return pos()->score_materiel;
     }
-    if (depth < ONE_PLY && poll_nodes > poll_interval()) {
-        poll_nodes = 0;
-        poll();
-        if (search_stopped) return 0;
-    }
+    if (depth < ONE_PLY && poll_stops()) return 0;
     if (alpha >= MATE_SCORE - height) return MATE_SCORE - height;
 
     Node n;

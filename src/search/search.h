@@ -8,6 +8,7 @@
 #include "core/board.h"
 #include "core/tables.h"
 #include "core/types.h"
+#include "search/clock.h"
 #include "search/options.h"
 
 constexpr int ONE_PLY = 60;
@@ -97,6 +98,15 @@ inline int move_index_of(Move m)
 // a poll with nothing waiting costs about a microsecond.
 constexpr uint32_t MAX_POLL_INTERVAL = 2048;
 uint32_t poll_interval();
+// Polls once the interval's nodes are counted; true when the search is stopped. Both the
+// full-width search and the quiescence call it: a capture tree alone can outlast any limit.
+inline bool poll_stops()
+{
+    if (poll_nodes <= poll_interval()) return false;
+    poll_nodes = 0;
+    poll();
+    return search_stopped != 0;
+}
 
 int Search(int alpha, int beta, int height, int depth, int off_pv);
 // Says that a search named search_name reached the last height, and where (not under UCI).
