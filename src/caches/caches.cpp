@@ -11,16 +11,18 @@
 
 #include "platform/platform.h"
 
-HashCell* Hash_table;
-EvalCell* Eval_hash_table;
-PawnCell* Pawn_hash_table;
-KingCell* King_hash_table;
-MaterialCell* Materiel_hash_table;
+thread_local constinit HashCell* Hash_table;
+thread_local constinit EvalCell* Eval_hash_table;
+thread_local constinit PawnCell* Pawn_hash_table;
+thread_local constinit KingCell* King_hash_table;
+thread_local constinit MaterialCell* Materiel_hash_table;
 
-uint32_t hash_mask, eval_hash_mask, pawn_hash_mask, materiel_hash_mask, king_hash_mask;
-size_t hash_bytes, eval_hash_bytes, pawn_hash_bytes, materiel_hash_bytes, king_hash_bytes;
+thread_local constinit uint32_t hash_mask, eval_hash_mask, pawn_hash_mask, materiel_hash_mask,
+    king_hash_mask;
+thread_local constinit size_t hash_bytes, eval_hash_bytes, pawn_hash_bytes, materiel_hash_bytes,
+    king_hash_bytes;
 
-uint32_t hash_age;
+thread_local constinit uint32_t hash_age;
 
 const char* const cache_names[CACHE_COUNT] = {"Hash_table", "Eval_hash_table", "Pawn_hash_table",
                                               "Materiel_hash_table", "King_hash_table"};
@@ -63,45 +65,31 @@ constexpr uint64_t after(uint64_t rest, const TablePlan& t)
     return rest > t.bytes ? rest - t.bytes : 0;
 }
 
-void** table_pointer(int which)
+// Where the calling thread keeps one table's block, mask and size.
+struct TableSlots {
+    void** block;
+    uint32_t* mask;
+    size_t* bytes;
+};
+
+TableSlots slots_of(int which)
 {
-    switch (which) {
-        case CACHE_MAIN:
-            return reinterpret_cast<void**>(&Hash_table);
-        case CACHE_EVAL:
-            return reinterpret_cast<void**>(&Eval_hash_table);
-        case CACHE_PAWN:
-            return reinterpret_cast<void**>(&Pawn_hash_table);
-        case CACHE_MATERIEL:
-            return reinterpret_cast<void**>(&Materiel_hash_table);
-        default:
-            return reinterpret_cast<void**>(&King_hash_table);
-    }
+    const TableSlots slots[CACHE_COUNT] = {
+        {reinterpret_cast<void**>(&Hash_table), &hash_mask, &hash_bytes},
+        {reinterpret_cast<void**>(&Eval_hash_table), &eval_hash_mask, &eval_hash_bytes},
+        {reinterpret_cast<void**>(&Pawn_hash_table), &pawn_hash_mask, &pawn_hash_bytes},
+        {reinterpret_cast<void**>(&Materiel_hash_table), &materiel_hash_mask, &materiel_hash_bytes},
+        {reinterpret_cast<void**>(&King_hash_table), &king_hash_mask, &king_hash_bytes}};
+    return slots[which];
 }
 
 void install_table(int which, void* block, const TablePlan& t)
 {
-    void** slot = table_pointer(which);
-    std::free(*slot);
-    *slot = block;
-    const size_t bytes = static_cast<size_t>(t.bytes);
-    switch (which) {
-        case CACHE_MAIN:
-            hash_mask = t.mask, hash_bytes = bytes;
-            break;
-        case CACHE_EVAL:
-            eval_hash_mask = t.mask, eval_hash_bytes = bytes;
-            break;
-        case CACHE_PAWN:
-            pawn_hash_mask = t.mask, pawn_hash_bytes = bytes;
-            break;
-        case CACHE_MATERIEL:
-            materiel_hash_mask = t.mask, materiel_hash_bytes = bytes;
-            break;
-        default:
-            king_hash_mask = t.mask, king_hash_bytes = bytes;
-            break;
-    }
+    const TableSlots slots = slots_of(which);
+    std::free(*slots.block);
+    *slots.block = block;
+    *slots.mask = t.mask;
+    *slots.bytes = static_cast<size_t>(t.bytes);
 }
 
 // A zeroed block for a table. One of a huge page or more is aligned on huge pages and advised
@@ -161,12 +149,44 @@ int allocate_caches(uint64_t budget_bytes, CacheObserver before_each)
 
 void clear_caches()
 {
-    if (Hash_table) std::memset(Hash_table, 0, hash_bytes);
-    if (Eval_hash_table) std::memset(Eval_hash_table, 0, eval_hash_bytes);
-    if (Pawn_hash_table) std::memset(Pawn_hash_table, 0, pawn_hash_bytes);
-    if (King_hash_table) std::memset(King_hash_table, 0, king_hash_bytes);
-    if (Materiel_hash_table) std::memset(Materiel_hash_table, 0, materiel_hash_bytes);
+    for (int which = 0; which < CACHE_COUNT; ++which) {
+        const TableSlots slots = slots_of(which);
+        if (*slots.block != nullptr) std::memset(*slots.block, 0, *slots.bytes);
+    }
     hash_age = 0;
+}
+
+MainTableView main_table_view()
+{
+    return MainTableView{Hash_table, hash_mask, hash_bytes, hash_age};
+}
+
+void use_main_table(const MainTableView& view)
+{
+    Hash_table = view.table;
+    hash_mask = view.mask;
+    hash_bytes = view.bytes;
+    hash_age = view.age;
+}
+
+int allocate_own_caches(uint64_t budget_bytes)
+{
+    CachePlan plan;
+    plan_caches(budget_bytes, &plan);
+    for (int which = CACHE_MAIN + 1; which < CACHE_COUNT; ++which)
+        if (!obtain_table(which, plan.table[which])) return -1;
+    return 0;
+}
+
+void free_own_caches()
+{
+    for (int which = CACHE_MAIN + 1; which < CACHE_COUNT; ++which) {
+        const TableSlots slots = slots_of(which);
+        std::free(*slots.block);
+        *slots.block = nullptr;
+        *slots.mask = 0;
+        *slots.bytes = 0;
+    }
 }
 
 void advance_hash_age()

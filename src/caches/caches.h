@@ -7,17 +7,35 @@
 #include <cstddef>
 #include <cstdint>
 
-// Transposition cell: locks are words 0 and 1 of the position's hash key; packed holds the move
-// (bits 0-22), the bound (bits 23-24) and the generation (bits 25-27); depth bit 15 marks
-// full-width entries.
+// Transposition cell, shared by every search thread: two 64-bit words, each written and read
+// whole as a relaxed atomic. `data` holds the move (bits 0-22), the bound (bits 23-24) and the
+// generation (bits 25-27), the score (bits 32-47) and the depth (bits 48-63, bit 63 marking
+// full-width entries); `check` is the position's lock (key words 0 and 1) XOR `data`. A cell
+// torn by two threads writing at once pairs one store's check with another's data and so fails
+// every lock: it can never be taken for another position's entry.
 struct HashCell {
-    uint32_t lock1;
-    uint32_t lock2;
+    uint64_t check;
+    uint64_t data;
+};
+static_assert(sizeof(HashCell) == 16);
+
+// A cell's data word unpacked.
+struct HashEntry {
     uint32_t packed;
     int16_t score;
     uint16_t depth;
 };
-static_assert(sizeof(HashCell) == 16);
+
+constexpr uint64_t pack_entry(const HashEntry& e)
+{
+    return uint64_t{e.packed} | uint64_t{static_cast<uint16_t>(e.score)} << 32 |
+           uint64_t{e.depth} << 48;
+}
+constexpr HashEntry unpack_entry(uint64_t data)
+{
+    return HashEntry{static_cast<uint32_t>(data), static_cast<int16_t>(data >> 32),
+                     static_cast<uint16_t>(data >> 48)};
+}
 
 // Evaluation cache cell: words 0 and 1 of the hash key, value from the side to move's view.
 struct EvalCell {
@@ -56,21 +74,30 @@ struct MaterialCell {
 };
 static_assert(sizeof(MaterialCell) == 12);
 
-extern HashCell* Hash_table;
-extern EvalCell* Eval_hash_table;
-extern PawnCell* Pawn_hash_table;
-extern KingCell* King_hash_table;
-extern MaterialCell* Materiel_hash_table;
+// Which caches threads share. The main table is one block that every search thread reads and
+// writes: its cells are built for that (above). The evaluation, pawn, king-safety and material
+// caches belong to one thread each: the pawn and king cells are written in parts while the
+// evaluation reads them through pointers, and the 12-byte cells store key and value apart, so a
+// shared one could hand a thread half of another's entry. Every pointer, mask and size below is
+// the calling thread's own view; a helper thread takes the main table from the thread that
+// allocated it (use_main_table) and allocates its own other four (allocate_own_caches).
+extern thread_local constinit HashCell* Hash_table;
+extern thread_local constinit EvalCell* Eval_hash_table;
+extern thread_local constinit PawnCell* Pawn_hash_table;
+extern thread_local constinit KingCell* King_hash_table;
+extern thread_local constinit MaterialCell* Materiel_hash_table;
 
 // Index masks and sizes in bytes, as the allocation set them.
-extern uint32_t hash_mask, eval_hash_mask, pawn_hash_mask, materiel_hash_mask, king_hash_mask;
-extern size_t hash_bytes, eval_hash_bytes, pawn_hash_bytes, materiel_hash_bytes, king_hash_bytes;
+extern thread_local constinit uint32_t hash_mask, eval_hash_mask, pawn_hash_mask,
+    materiel_hash_mask, king_hash_mask;
+extern thread_local constinit size_t hash_bytes, eval_hash_bytes, pawn_hash_bytes,
+    materiel_hash_bytes, king_hash_bytes;
 
 // The main table's generation (bits 25-27), written into every store: eight generations, then
 // round again. Cleared with the tables.
 constexpr uint32_t AGE_BITS = 0xe000000;
 constexpr uint32_t AGE_STEP = 0x2000000;
-extern uint32_t hash_age;
+extern thread_local constinit uint32_t hash_age;
 void advance_hash_age();
 
 // The five caches in the order the budget is cut among them.
@@ -102,5 +129,21 @@ using CacheObserver = void (*)(int which, const TablePlan& plan);
 // a block could not be obtained (the table last shown to the observer; the tables before it are
 // in place, it and those after it keep their old blocks). A repeated call replaces the tables.
 int allocate_caches(uint64_t budget_bytes, CacheObserver before_each = nullptr);
-// Zeroes every table and the generation.
+// Zeroes every table of the calling thread's view and the generation.
 void clear_caches();
+
+// The main table as the calling thread sees it, generation included, and the same view taken by
+// another thread: both then probe and store into one block.
+struct MainTableView {
+    HashCell* table;
+    uint32_t mask;
+    size_t bytes;
+    uint32_t age;
+};
+MainTableView main_table_view();
+void use_main_table(const MainTableView& view);
+// A helper thread's own evaluation, pawn, king-safety and material caches, sized as the same
+// budget sizes them: 0 on success, -1 when a block could not be obtained.
+int allocate_own_caches(uint64_t budget_bytes);
+// Frees those four tables of the calling thread (a helper about to end).
+void free_own_caches();

@@ -28,23 +28,23 @@ struct Etat {
 };
 static_assert(sizeof(Etat) == 17 * 4, "a ply record is seventeen 32-bit words");
 
-extern uint8_t echiquier[BOARD_SIZE];
-extern Ficha ficha[2][16];
-extern Ficha* case_ficha[BOARD_SIZE];
-extern uint32_t piece_type[2][8];
-extern uint32_t pieces_glissantes_mask[2];
-extern uint32_t attaques[2][BOARD_SIZE];
-extern int32_t nombre_pions[2];
-extern int32_t nombre_pieces[2];
-extern uint32_t mk[2];
-extern uint32_t mk3;
-extern int32_t cf[2][2];
-extern int32_t pions_colonne[2][10];
-extern int32_t pion_plus_avance[2][10];
-extern int32_t pion_moins_avance[2][10];
-extern int32_t trait;
-extern int32_t ply;
-extern Etat etats[MAX_PLY_RECORDS];
+extern thread_local constinit uint8_t echiquier[BOARD_SIZE];
+extern thread_local constinit Ficha ficha[2][16];
+extern thread_local constinit Ficha* case_ficha[BOARD_SIZE];
+extern thread_local constinit uint32_t piece_type[2][8];
+extern thread_local constinit uint32_t pieces_glissantes_mask[2];
+extern thread_local constinit uint32_t attaques[2][BOARD_SIZE];
+extern thread_local constinit int32_t nombre_pions[2];
+extern thread_local constinit int32_t nombre_pieces[2];
+extern thread_local constinit uint32_t mk[2];
+extern thread_local constinit uint32_t mk3;
+extern thread_local constinit int32_t cf[2][2];
+extern thread_local constinit int32_t pions_colonne[2][10];
+extern thread_local constinit int32_t pion_plus_avance[2][10];
+extern thread_local constinit int32_t pion_moins_avance[2][10];
+extern thread_local constinit int32_t trait;
+extern thread_local constinit int32_t ply;
+extern thread_local constinit Etat etats[MAX_PLY_RECORDS];
 
 // The record of the current position.
 inline Etat* pos()

@@ -18,9 +18,9 @@
 #include "core/tables.h"
 #include "core/verify.h"
 
-uint64_t make_move_calls;
-AttackUndo attack_undo_log[MAX_PLY_RECORDS * ATTACK_UNDO_PER_MOVE];
-uint32_t attack_undo_start[MAX_PLY_RECORDS + 1];
+thread_local constinit uint64_t make_move_calls;
+thread_local constinit AttackUndo attack_undo_log[MAX_PLY_RECORDS * ATTACK_UNDO_PER_MOVE];
+thread_local constinit uint32_t attack_undo_start[MAX_PLY_RECORDS + 1];
 
 // ---- captures -----------------------------------------------------------------------------------
 

@@ -8,7 +8,7 @@
 
 #include "core/types.h"
 
-extern uint64_t make_move_calls;  // statistics: every call of make_move
+extern thread_local constinit uint64_t make_move_calls;  // statistics: every call of make_move
 
 // Plays a pseudo-legal move into etats[ply + 1]; ply must be below 1023.
 void make_move(Move m);

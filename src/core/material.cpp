@@ -8,8 +8,8 @@
 #include "core/keys.h"
 #include "core/tables.h"
 
-int32_t fous_cases[2];
-uint32_t materiel_calls, materiel_hits;
+thread_local constinit int32_t fous_cases[2];
+thread_local constinit uint32_t materiel_calls, materiel_hits;
 
 namespace {
 

@@ -27,8 +27,8 @@ inline void pawn_leaves_file(int c, int sq)
 {
     const int f = colonne[sq];
     const int r = rangee[sq];
-    int32_t* low = lowest_pawn_rank[c];
-    int32_t* high = highest_pawn_rank[c];
+    int32_t* low = lowest_pawn_rank(c);
+    int32_t* high = highest_pawn_rank(c);
     const int n = pions_colonne[c][f]--;
     if (n == 1) {
         low[f] = NO_LOWEST_PAWN;
@@ -52,8 +52,8 @@ inline void pawn_enters_file(int c, int sq)
     const int f = colonne[sq];
     const int r = rangee[sq];
     ++pions_colonne[c][f];
-    if (r < lowest_pawn_rank[c][f]) lowest_pawn_rank[c][f] = r;
-    if (r > highest_pawn_rank[c][f]) highest_pawn_rank[c][f] = r;
+    if (r < lowest_pawn_rank(c)[f]) lowest_pawn_rank(c)[f] = r;
+    if (r > highest_pawn_rank(c)[f]) highest_pawn_rank(c)[f] = r;
 }
 
 // A pawn moving along its file: whichever table holds its old rank takes the new one (on one

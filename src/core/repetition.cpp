@@ -4,7 +4,7 @@
 
 #include "core/board.h"
 
-int32_t root_ply;
+thread_local constinit int32_t root_ply;
 
 int repetition_count()
 {

@@ -11,6 +11,7 @@
 #include "core/game.h"
 #include "core/keys.h"
 #include "core/material.h"
+#include "core/position_copy.h"
 #include "core/tables.h"
 #include "core/verify.h"
 
@@ -19,54 +20,18 @@ namespace {
 constexpr int BISHOP_STEPS[4] = {-9, 11, -11, 9};
 constexpr int ROOK_STEPS[4] = {1, -1, 10, -10};
 
-// Every table of the position record a set-up writes, but the ply records (saved up to `ply`):
-// the one list that both the saved copy and the copying are made from.
-// clang-format off
-#define QV_SETUP_TABLES(X)                                                                         \
-    X(echiquier) X(ficha) X(case_ficha) X(piece_type) X(pieces_glissantes_mask) X(attaques)        \
-    X(nombre_pions) X(nombre_pieces) X(mk) X(mk3) X(cf) X(pions_colonne) X(pion_plus_avance)       \
-    X(pion_moins_avance) X(trait) X(ply)
-// clang-format on
-
-// Everything a set-up writes, copied before the attempt so that a rejection can put it back.
-struct SavedRecord {
-#define QV_FIELD(name) decltype(::name) name;
-    QV_SETUP_TABLES(QV_FIELD)
-#undef QV_FIELD
-    Etat etats[MAX_PLY_RECORDS];
-};
-
-// Scratch copy for the one set-up in progress; only save_record and restore_record touch it.
-SavedRecord saved;
-
-// Calls f(saved table, live table) for every table of the list.
-template <typename F>
-void each_table(F f)
-{
-#define QV_PAIR(name) f(saved.name, ::name);
-    QV_SETUP_TABLES(QV_PAIR)
-#undef QV_PAIR
-}
-
-#undef QV_SETUP_TABLES
-
-// The records 0..ply are the game and the current position; those above are scratch.
-size_t live_records(int32_t at_ply)
-{
-    const int32_t n = (at_ply >= 0 && at_ply < MAX_PLY_RECORDS) ? at_ply + 1 : MAX_PLY_RECORDS;
-    return sizeof(Etat) * static_cast<size_t>(n);
-}
+// Everything a set-up writes, copied before the attempt so that a rejection can put it back;
+// only save_record and restore_record touch it.
+thread_local constinit PositionCopy saved;
 
 void save_record()
 {
-    each_table([](auto& copy, const auto& live) { std::memcpy(&copy, &live, sizeof copy); });
-    std::memcpy(saved.etats, etats, live_records(ply));
+    save_position(&saved);
 }
 
 void restore_record()
 {
-    each_table([](const auto& copy, auto& live) { std::memcpy(&live, &copy, sizeof copy); });
-    std::memcpy(etats, saved.etats, live_records(ply));
+    load_position(saved);
 }
 
 // Only real piece codes reach the board; anything else in a caller's board reads as empty, so

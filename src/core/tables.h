@@ -106,8 +106,15 @@ constexpr auto file_rank_bits = tables_detail::by_square<uint16_t>([](int sq) {
 // Per colour, the pawn-file table holding the highest and the one holding the lowest rank of
 // that colour's pawns on a file (Black: highest is the rearmost; White: highest is the most
 // advanced). A pawn leaving a file rescans through these without testing its colour.
-constexpr int32_t* highest_pawn_rank[2] = {pion_moins_avance[BLACK], pion_plus_avance[WHITE]};
-constexpr int32_t* lowest_pawn_rank[2] = {pion_plus_avance[BLACK], pion_moins_avance[WHITE]};
+// The tables are the thread's own, so the pair is chosen here rather than kept as addresses.
+inline int32_t* highest_pawn_rank(int c)
+{
+    return c == BLACK ? pion_moins_avance[BLACK] : pion_plus_avance[WHITE];
+}
+inline int32_t* lowest_pawn_rank(int c)
+{
+    return c == BLACK ? pion_plus_avance[BLACK] : pion_moins_avance[WHITE];
+}
 
 // Steps, in the orders in which attacks and moves are written.
 constexpr std::array<int, 8> KING_STEPS = {1, -1, 10, -10, -9, 11, -11, 9};

@@ -12,7 +12,7 @@
 #include "eval/pawns.h"
 #include "eval/pieces.h"
 
-uint32_t eval_probes, eval_hits;
+thread_local constinit uint32_t eval_probes, eval_hits;
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "core/tables.h"
 #include "eval/special.h"
 
-extern uint32_t eval_probes, eval_hits;
+extern thread_local constinit uint32_t eval_probes, eval_hits;
 
 // Margin beyond the window before the lazy bound is tried, and the bound's own floor.
 constexpr int LAZY_MARGIN = 100;

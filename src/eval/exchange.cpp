@@ -9,7 +9,7 @@
 #include "core/board.h"
 #include "core/tables.h"
 
-int32_t swap_list[SWAP_LIST_SIZE];
+thread_local constinit int32_t swap_list[SWAP_LIST_SIZE];
 
 namespace {
 

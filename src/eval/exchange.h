@@ -16,7 +16,7 @@ constexpr int EXCHANGE_KING_LOST = -30000;
 // The least an exchange must win for a target of the threat test to count.
 constexpr int THREAT_MIN_GAIN = 50;
 
-extern int32_t swap_list[SWAP_LIST_SIZE];
+extern thread_local constinit int32_t swap_list[SWAP_LIST_SIZE];
 
 // Gain for the first mover (colour index c) of the exchange on `to` started from `from`;
 // value_on_to may be 0 (a move to an empty square).

@@ -14,9 +14,9 @@
 #include "core/tables.h"
 #include "eval/shelter.h"
 
-int32_t shelter_h, shelter_o, shelter_g, shelter_t;
-uint32_t king_probes, king_hits;
-uint32_t extra_attackers[BOARD_SIZE];
+thread_local constinit int32_t shelter_h, shelter_o, shelter_g, shelter_t;
+thread_local constinit uint32_t king_probes, king_hits;
+thread_local constinit uint32_t extra_attackers[BOARD_SIZE];
 
 namespace {
 

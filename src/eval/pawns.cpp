@@ -15,8 +15,8 @@ namespace {
 uint8_t no_flags[2][8];  // what the references show before the first evaluation
 }
 
-const uint8_t* pawn_flags[2] = {no_flags[BLACK], no_flags[WHITE]};
-uint32_t pawn_probes, pawn_hits;
+thread_local constinit const uint8_t* pawn_flags[2] = {no_flags[BLACK], no_flags[WHITE]};
+thread_local constinit uint32_t pawn_probes, pawn_hits;
 
 namespace {
 

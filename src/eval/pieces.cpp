@@ -13,8 +13,8 @@
 #include "eval/pawns.h"
 #include "eval/slider_lines.h"
 
-int32_t mobility_total;
-int32_t penalty[2];
+thread_local constinit int32_t mobility_total;
+thread_local constinit int32_t penalty[2];
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include "core/board.h"
 
-extern int32_t mobility_total;  // tenths of a point; cleared before each colour's piece terms
-extern int32_t penalty[2];      // [colour index], cleared at the start of the piece terms
+extern thread_local constinit int32_t mobility_total;  // tenths of a point; cleared before each colour's piece terms
+extern thread_local constinit int32_t penalty[2];      // [colour index], cleared at the start of the piece terms
 
 // Mobility weights of the sliders, in tenths of a point per empty square they see.
 constexpr int BISHOP_MOBILITY_WEIGHT = 20;

@@ -9,7 +9,7 @@
 #include "core/tables.h"
 #include "eval/kingsafety.h"
 
-int32_t shelter_king_rank, shelter_king_file;
+thread_local constinit int32_t shelter_king_rank, shelter_king_file;
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 // The king square the shelter routines look at, set on a king-cache miss before they are called.
-extern int32_t shelter_king_rank, shelter_king_file;
+extern thread_local constinit int32_t shelter_king_rank, shelter_king_file;
 
 // White: files f, g, h; files c, b, a; files c to f.
 void shelter_white_king_side();

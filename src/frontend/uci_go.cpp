@@ -26,7 +26,6 @@ namespace {
 
 constexpr int WORD_SIZE = 128;
 constexpr int PV_MOVES = 64;
-constexpr int HASHFULL_SAMPLE = 1000;
 
 // What "go" asked for; -1 where it said nothing.
 struct GoLimits {
@@ -254,19 +253,6 @@ void print_score(int score)
         std::printf(" score cp %d", score);
 }
 
-// Per mille of a sample of the main table's cells written in this search's generation.
-int hash_full()
-{
-    const uint64_t cells = uint64_t{hash_mask} + 4;
-    const int sample = static_cast<int>(std::min<uint64_t>(cells, HASHFULL_SAMPLE));
-    int used = 0;
-    for (int i = 0; i < sample; ++i)
-        if ((Hash_table[i].lock1 | Hash_table[i].lock2) != 0 &&
-            (Hash_table[i].packed & AGE_BITS) == hash_age)
-            ++used;
-    return used * 1000 / sample;
-}
-
 void print_pv_moves(const Move* moves, int count)
 {
     for (int i = 0; i < count; ++i) {
@@ -290,7 +276,7 @@ void uci_report(SearchEvent event, int score, Move move)
     if (event == SearchEvent::FAIL_LOW) std::printf(" upperbound");
     std::printf(" nodes %u nps %llu time %lld hashfull %d pv", nodes,
                 static_cast<unsigned long long>(uint64_t{nodes} * 1000 / uint64_t(std::max<int64_t>(ms, 1))),
-                static_cast<long long>(ms), hash_full());
+                static_cast<long long>(ms), hash_permille_used());
     Move pv[PV_MOVES];
     if (event == SearchEvent::NEW_BEST) {
         pv[0] = move;

@@ -7,14 +7,14 @@
 
 #include "movegen/movegen_internal.h"
 
-MoveEntry move_stack[MOVE_STACK_SIZE];
-int32_t ply_start[MAX_HEIGHT + 2];
+thread_local constinit MoveEntry move_stack[MOVE_STACK_SIZE];
+thread_local constinit int32_t ply_start[MAX_HEIGHT + 2];
 
-uint32_t genere_calls;
-uint32_t captures_calls;
-uint32_t promotions_calls;
-uint32_t evasions_calls;
-uint32_t echecs_calls;
+thread_local constinit uint32_t genere_calls;
+thread_local constinit uint32_t captures_calls;
+thread_local constinit uint32_t promotions_calls;
+thread_local constinit uint32_t evasions_calls;
+thread_local constinit uint32_t echecs_calls;
 
 static_assert(MOVE_STACK_SIZE >= (MAX_HEIGHT + 1) * MAX_LIST_MOVES,
               "every list the ply start table can describe must fit");

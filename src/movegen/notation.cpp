@@ -14,7 +14,7 @@
 namespace {
 
 // The longest text is "e5xd6/ep" (8 characters); the rest is headroom.
-char text_buffer[16];
+thread_local constinit char text_buffer[16];
 
 struct TextWriter {
     char* out;

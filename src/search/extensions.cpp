@@ -68,10 +68,10 @@ int extensions(int alpha, int beta, int height, int depth, bool check, Move last
 
 bool hash_allows_null(int beta, int depth)
 {
-    const HashCell* cell = hash_find();
-    if (cell == nullptr) return true;
-    const int reach = (cell->depth + THREE_PLIES) % DEPTH_FULL_WIDTH;
-    return !(cell->score < beta && reach >= depth && (cell->packed & BOUND_UPPER) != 0);
+    HashEntry cell;
+    if (hash_find(&cell) == nullptr) return true;
+    const int reach = (cell.depth + THREE_PLIES) % DEPTH_FULL_WIDTH;
+    return !(cell.score < beta && reach >= depth && (cell.packed & BOUND_UPPER) != 0);
 }
 
 void update_pair(MovePair* pair, Move m)

@@ -3,6 +3,7 @@
 // stored relative to the node, so it reads the same from any height.
 #include "search/hash.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "core/board.h"
@@ -12,7 +13,7 @@
 #include "platform/platform.h"
 #include "search/search.h"
 
-uint32_t hash_probes, hash_hits, hash_stores, hash_collisions;
+thread_local constinit uint32_t hash_probes, hash_hits, hash_stores, hash_collisions;
 
 namespace {
 
@@ -24,53 +25,76 @@ void prefetch_cell(const Cell* cell)
     prefetch_line(reinterpret_cast<const char*>(cell) + sizeof(Cell) - 1);
 }
 
-void write_cell(HashCell* cell, Move move, int score, uint32_t depth_field, uint32_t bound)
+// The store when cell 0 already holds this position (its entry in e).
+void update_own_cell(HashCell& cell, uint64_t lock, HashEntry e, Move move, int s, uint32_t d,
+                     uint32_t bound)
 {
-    cell->lock1 = pos()->hash_key.w[0];
-    cell->lock2 = pos()->hash_key.w[1];
-    cell->packed = hash_age | (move & MOVE_MASK) | bound;
-    cell->score = static_cast<int16_t>(score);
-    cell->depth = static_cast<uint16_t>(depth_field);
-}
-
-// The store when cell 0 already holds this position.
-void update_own_cell(HashCell* cell, Move move, int s, uint32_t d, uint32_t bound)
-{
-    const uint32_t old_bound = cell->packed & BOUND_BITS;
-    if (cell->depth <= d) {
+    const uint32_t old_bound = e.packed & BOUND_BITS;
+    if (e.depth <= d) {
         if (bound == BOUND_UPPER && old_bound != BOUND_UPPER)
-            cell->packed = (cell->packed & MOVE_MASK) | hash_age | BOUND_UPPER;
+            e.packed = (e.packed & MOVE_MASK) | hash_age | BOUND_UPPER;
         else
-            cell->packed = hash_age | (move & MOVE_MASK) | bound;
-        cell->depth = static_cast<uint16_t>(d);
-        cell->score = static_cast<int16_t>(s);
+            e.packed = hash_age | (move & MOVE_MASK) | bound;
+        e.depth = static_cast<uint16_t>(d);
+        e.score = static_cast<int16_t>(s);
     } else if (bound == BOUND_UPPER) {
         return;
-    } else if (s > MATE_BOUND && s > cell->score) {
-        cell->score = static_cast<int16_t>(s);
-        cell->packed = hash_age | (move & MOVE_MASK) | BOUND_LOWER;
+    } else if (s > MATE_BOUND && s > e.score) {
+        e.score = static_cast<int16_t>(s);
+        e.packed = hash_age | (move & MOVE_MASK) | BOUND_LOWER;
     } else {
-        cell->packed = old_bound | hash_age | (move & MOVE_MASK);
+        e.packed = old_bound | hash_age | (move & MOVE_MASK);
     }
+    write_entry(cell, lock, e);
 }
+
+// Samples at most this many cells for the per mille figure.
+constexpr uint64_t PERMILLE_SAMPLE = 1000;
 
 }  // namespace
 
 Move hash_best_move()
 {
-    const HashCell* cell = hash_find();
-    return cell ? cell->packed & MOVE_MASK : NULL_MOVE;
+    HashEntry e;
+    return hash_find(&e) ? e.packed & MOVE_MASK : NULL_MOVE;
 }
 
 void hash_forget_position()
 {
-    if (HashCell* cell = hash_find()) *cell = HashCell{};
+    HashEntry e;
+    if (HashCell* cell = hash_find(&e)) {
+        store_word(cell->check, 0);
+        store_word(cell->data, 0);
+    }
+}
+
+bool hash_take_root_entry(HashEntry* out)
+{
+    HashCell* cell = hash_find(out);
+    if (cell == nullptr) return false;
+    HashEntry renewed = *out;
+    renewed.packed = (renewed.packed & ~AGE_BITS) | hash_age;
+    write_entry(*cell, position_lock(), renewed);
+    return true;
+}
+
+int hash_permille_used()
+{
+    const uint64_t cells = uint64_t{hash_mask} + 4;
+    const int sample = static_cast<int>(std::min<uint64_t>(cells, PERMILLE_SAMPLE));
+    int used = 0;
+    for (int i = 0; i < sample; ++i) {
+        const uint64_t data = load_word(Hash_table[i].data);
+        if ((load_word(Hash_table[i].check) ^ data) != 0 && (data & AGE_BITS) == hash_age) ++used;
+    }
+    return used * 1000 / sample;
 }
 
 void hash_store(Move move, int score, int height, uint32_t depth_field, uint32_t bound)
 {
     ++hash_stores;
     HashCell* bucket = bucket_of_position();
+    const uint64_t lock = position_lock();
     int s = score;
     if (s > MATE_BOUND) {
         s += height;
@@ -78,17 +102,22 @@ void hash_store(Move move, int score, int height, uint32_t depth_field, uint32_t
     } else if (s < -MATE_BOUND) {
         s -= height;
     }
-    if (locks_match(bucket[0])) {
-        update_own_cell(&bucket[0], move, s, depth_field, bound);
+    HashEntry own;
+    if (cell_holds(bucket[0], lock, &own)) {
+        update_own_cell(bucket[0], lock, own, move, s, depth_field, bound);
         return;
     }
-    const bool current = (bucket[0].packed & AGE_BITS) == hash_age;
+    const HashEntry first = unpack_entry(load_word(bucket[0].data));
+    const HashEntry entry{hash_age | (move & MOVE_MASK) | bound, static_cast<int16_t>(s),
+                          static_cast<uint16_t>(depth_field)};
+    const bool current = (first.packed & AGE_BITS) == hash_age;
     if (current) ++hash_collisions;
-    if (current && bucket[0].depth >= depth_field) {
-        write_cell(&bucket[1], move, s, depth_field, bound);
+    if (current && first.depth >= depth_field) {
+        write_entry(bucket[1], lock, entry);
     } else {
-        bucket[1] = bucket[0];
-        write_cell(&bucket[0], move, s, depth_field, bound);
+        store_word(bucket[1].data, load_word(bucket[0].data));
+        store_word(bucket[1].check, load_word(bucket[0].check));
+        write_entry(bucket[0], lock, entry);
     }
 }
 

@@ -18,9 +18,9 @@
 #include "search/search.h"
 #include "search/statictests.h"
 
-uint32_t quiescence_nodes, superq_nodes;
-uint32_t quiescence_nodes_by_height[SEARCH_HEIGHTS];
-uint32_t superq_nodes_by_height[SEARCH_HEIGHTS];
+thread_local constinit uint32_t quiescence_nodes, superq_nodes;
+thread_local constinit uint32_t quiescence_nodes_by_height[SEARCH_HEIGHTS];
+thread_local constinit uint32_t superq_nodes_by_height[SEARCH_HEIGHTS];
 
 namespace {
 

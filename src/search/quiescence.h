@@ -6,9 +6,9 @@
 
 #include "search/search.h"
 
-extern uint32_t quiescence_nodes, superq_nodes;
-extern uint32_t quiescence_nodes_by_height[SEARCH_HEIGHTS];
-extern uint32_t superq_nodes_by_height[SEARCH_HEIGHTS];
+extern thread_local constinit uint32_t quiescence_nodes, superq_nodes;
+extern thread_local constinit uint32_t quiescence_nodes_by_height[SEARCH_HEIGHTS];
+extern thread_local constinit uint32_t superq_nodes_by_height[SEARCH_HEIGHTS];
 
 int SuperQuiescence(int alpha, int beta, int height, int depth);
 // SuperQuiescence(alpha, beta, height, TWO_PLIES) for Search at its horizon, which has already

@@ -18,18 +18,18 @@
 #include "search/search.h"
 #include "search/search_link.h"
 
-RootEntry root_list[ROOT_LIST_SIZE];
-int32_t root_count;
-int32_t root_index;
-int32_t root_alpha, root_beta;
-uint32_t root_fail_flags;
-int64_t search_start;
-int32_t last_score = -MAX_SCORE;
+thread_local constinit RootEntry root_list[ROOT_LIST_SIZE];
+thread_local constinit int32_t root_count;
+thread_local constinit int32_t root_index;
+thread_local constinit int32_t root_alpha, root_beta;
+thread_local constinit uint32_t root_fail_flags;
+thread_local constinit int64_t search_start;
+thread_local constinit int32_t last_score = -MAX_SCORE;
 int32_t show_thinking = 1;
-int32_t root_side;
-int32_t tag_counter;
-Move root_moves_only[ROOT_LIST_SIZE];
-int32_t root_moves_only_count;
+thread_local constinit int32_t root_side;
+thread_local constinit int32_t tag_counter;
+thread_local constinit Move root_moves_only[ROOT_LIST_SIZE];
+thread_local constinit int32_t root_moves_only_count;
 
 namespace {
 
@@ -139,16 +139,17 @@ void build_root_list()
 // and the score and move of the last think of this position when its result is trustworthy.
 int start_from_cell(Move* best)
 {
-    HashCell* cell = hash_find();
-    ply_info[0].hash_move = cell ? cell->packed & MOVE_MASK : 0;
+    HashEntry cell;
+    const bool found = hash_find(&cell) != nullptr;
+    ply_info[0].hash_move = found ? cell.packed & MOVE_MASK : 0;
     last_score = -MAX_SCORE;
     *best = 0;
-    if (cell == nullptr) return 1;
-    if (!ponder_search && (cell->packed & BOUND_BITS) != BOUND_EXACT) return 1;
-    last_score = cell->score;
-    *best = cell->packed & MOVE_MASK;
-    cell->packed = (cell->packed & ~AGE_BITS) | hash_age;
-    return std::max(1, (cell->depth & 0x7fff) / ONE_PLY);
+    if (!found) return 1;
+    if (!ponder_search && (cell.packed & BOUND_BITS) != BOUND_EXACT) return 1;
+    hash_take_root_entry(&cell);
+    last_score = cell.score;
+    *best = cell.packed & MOVE_MASK;
+    return std::max(1, (cell.depth & 0x7fff) / ONE_PLY);
 }
 
 // The aspiration search of one iteration around `last_score`, widening 30, 120, then to the

@@ -16,20 +16,20 @@ constexpr int ROOT_LIST_SIZE = 256;
 constexpr uint32_t TAG_SHIFT = 29;
 constexpr int MAX_TAG = 5;
 
-extern RootEntry root_list[ROOT_LIST_SIZE];
-extern int32_t root_count;
-extern int32_t root_index;
-extern int32_t root_alpha, root_beta;
-extern uint32_t root_fail_flags;  // bit 0 re-search after a fail-low, bit 1 best <= root alpha
-extern int64_t search_start;      // clock at the start; elapsed ms once the think has ended
-extern int32_t last_score;
+extern thread_local constinit RootEntry root_list[ROOT_LIST_SIZE];
+extern thread_local constinit int32_t root_count;
+extern thread_local constinit int32_t root_index;
+extern thread_local constinit int32_t root_alpha, root_beta;
+extern thread_local constinit uint32_t root_fail_flags;  // bit 0 re-search after a fail-low, bit 1 best <= root alpha
+extern thread_local constinit int64_t search_start;      // clock at the start; elapsed ms once the think has ended
+extern thread_local constinit int32_t last_score;
 extern int32_t show_thinking;
-extern int32_t root_side;    // `trait` when the think began
-extern int32_t tag_counter;  // best tags handed out in this think (0..5)
+extern thread_local constinit int32_t root_side;    // `trait` when the think began
+extern thread_local constinit int32_t tag_counter;  // best tags handed out in this think (0..5)
 // The root moves a front end restricts the next thinks to (compared by squares and promotion);
 // none means every move. Moves not legal at the root are simply never matched.
-extern Move root_moves_only[ROOT_LIST_SIZE];
-extern int32_t root_moves_only_count;
+extern thread_local constinit Move root_moves_only[ROOT_LIST_SIZE];
+extern thread_local constinit int32_t root_moves_only_count;
 
 // The move to play (0 for none); the game position is unchanged on return.
 Move Reflexion();

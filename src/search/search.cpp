@@ -23,18 +23,18 @@
 #include "search/quiescence.h"
 #include "search/statictests.h"
 
-int32_t search_stopped;
-uint32_t poll_nodes;
-int32_t iteration_depth;
-uint32_t search_nodes;
-uint32_t search_nodes_by_height[SEARCH_HEIGHTS];
-uint32_t null_move_tries, null_move_cutoffs, threat_extensions;
-uint32_t search_cutoffs, first_move_cutoffs;
-uint32_t ext_in_check, ext_recapture, ext_promotion, ext_mate_threat;
-PlyInfo ply_info[SEARCH_HEIGHTS];
-MovePair killers[SEARCH_HEIGHTS];
-MovePair countermoves[2][2048];
-HistoryEntry history[2][2048];
+thread_local constinit int32_t search_stopped;
+thread_local constinit uint32_t poll_nodes;
+thread_local constinit int32_t iteration_depth;
+thread_local constinit uint32_t search_nodes;
+thread_local constinit uint32_t search_nodes_by_height[SEARCH_HEIGHTS];
+thread_local constinit uint32_t null_move_tries, null_move_cutoffs, threat_extensions;
+thread_local constinit uint32_t search_cutoffs, first_move_cutoffs;
+thread_local constinit uint32_t ext_in_check, ext_recapture, ext_promotion, ext_mate_threat;
+thread_local constinit PlyInfo ply_info[SEARCH_HEIGHTS];
+thread_local constinit MovePair killers[SEARCH_HEIGHTS];
+thread_local constinit MovePair countermoves[2][2048];
+thread_local constinit HistoryEntry history[2][2048];
 
 namespace {
 
@@ -404,7 +404,7 @@ int Search(int alpha, int beta, int height, int depth, int off_pv)
     n.first_pick = NO_PICK;
     int result = 0;
     if (settled_at_once(n, alpha, beta, depth, &result)) return result;
-    if (depth >= THREE_PLIES && hash_find() == nullptr &&
+    if (depth >= THREE_PLIES && !hash_holds_position() &&
         deepen_first(alpha, beta, n, depth, &result))
         return result;
 

@@ -7,7 +7,7 @@
 #include "core/tables.h"
 #include "movegen/movegen.h"
 
-uint32_t queen_mate_tries, queen_mate_found;
+thread_local constinit uint32_t queen_mate_tries, queen_mate_found;
 
 namespace {
 

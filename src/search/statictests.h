@@ -9,7 +9,7 @@
 
 // queen_contact_mate statistics (tries, and tries that found a mate); cleared with the search
 // counters at the start of each think.
-extern uint32_t queen_mate_tries, queen_mate_found;
+extern thread_local constinit uint32_t queen_mate_tries, queen_mate_found;
 
 // True when a piece of `side` (+1 White, -1 Black) is attacked badly enough that a null move is
 // unsafe with the given margin (material - beta + 300 in the search).

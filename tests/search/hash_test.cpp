@@ -98,10 +98,12 @@ protected:
         clear_caches();
     }
     static void key(uint32_t w0, uint32_t w2) { pos()->hash_key = Key96{{w0, 0x5678, w2}}; }
-    static std::tuple<uint32_t, int, uint32_t> fields(const HashCell& c)
+    static std::tuple<uint32_t, int, uint32_t> fields(const HashEntry& e)
     {
-        return {c.packed, c.score, c.depth};
+        return {e.packed, e.score, e.depth};
     }
+    static HashEntry entry(int i) { return unpack_entry(cell(i).data); }
+    static uint32_t lock1(int i) { return static_cast<uint32_t>(cell(i).check ^ cell(i).data); }
     static HashCell& cell(int i)
     {
         return Hash_table[((pos()->hash_key.w[2] & hash_mask) | uint32_t(trait + 1)) + i];
@@ -120,7 +122,8 @@ protected:
 TEST_F(HashTable, SidesUseSeparateBucketsAndClearingEmptiesAll)
 {
     hash_store(M1, 25, 0, FULL | 120, BOUND_EXACT);
-    EXPECT_EQ(hash_find(), &cell(0));
+    HashEntry found;
+    EXPECT_EQ(hash_find(&found), &cell(0));
     EXPECT_EQ(std::tuple(probe(FULL | 120), move, score, hash_best_move()),
               std::tuple(BOUND_EXACT, M1, 25, M1));
     trait = -1;
@@ -148,7 +151,7 @@ TEST_F(HashTable, SidesUseSeparateBucketsAndClearingEmptiesAll)
 TEST_F(HashTable, MateScoresCountFromTheStoredPosition)
 {
     hash_store(M1, 29999 - 3, 3, FULL | 60, BOUND_LOWER);
-    EXPECT_EQ(cell(0).score, 29999);
+    EXPECT_EQ(entry(0).score, 29999);
     EXPECT_EQ(probe(FULL | 600, 5), BOUND_EXACT);
     EXPECT_EQ(score, 29994);
     for (uint32_t depth : {9u, 8u}) {
@@ -159,7 +162,7 @@ TEST_F(HashTable, MateScoresCountFromTheStoredPosition)
     }
     key(7, 9);
     hash_store(M2, -29990, 4, FULL | 60, BOUND_UPPER);
-    EXPECT_EQ(cell(0).score, -29994);
+    EXPECT_EQ(entry(0).score, -29994);
     EXPECT_EQ(probe(FULL | 600, 2), BOUND_UPPER);
     EXPECT_EQ(score, -29992);
 }
@@ -171,15 +174,15 @@ TEST_F(HashTable, StoresOverTheSamePosition)
     hash_store(M2, 10, 0, FULL | 300, BOUND_UPPER);  // shallower upper bound: ignored
     EXPECT_EQ(0, std::memcmp(&before, &cell(0), sizeof before));
     hash_store(M2, 10, 0, FULL | 900, BOUND_UPPER);  // deeper: replaces, keeps the move
-    EXPECT_EQ(fields(cell(0)), std::tuple(M1 | BOUND_UPPER, 10, FULL | 900));
+    EXPECT_EQ(fields(entry(0)), std::tuple(M1 | BOUND_UPPER, 10, FULL | 900));
     hash_store(M2, 5, 0, FULL | 900, BOUND_UPPER);  // over an upper bound the move changes
-    EXPECT_EQ(cell(0).packed, M2 | BOUND_UPPER);
+    EXPECT_EQ(entry(0).packed, M2 | BOUND_UPPER);
 
     advance_hash_age();  // shallower non-upper store: new move and age, old bound and score
     hash_store(M1, 70, 0, FULL | 300, BOUND_LOWER);
-    EXPECT_EQ(fields(cell(0)), std::tuple(M1 | BOUND_UPPER | AGE_STEP, 5, FULL | 900));
+    EXPECT_EQ(fields(entry(0)), std::tuple(M1 | BOUND_UPPER | AGE_STEP, 5, FULL | 900));
     hash_store(M2, 29990, 0, FULL | 300, BOUND_EXACT);  // a better mate wins the score
-    EXPECT_EQ(fields(cell(0)), std::tuple(M2 | BOUND_LOWER | AGE_STEP, 29990, FULL | 900));
+    EXPECT_EQ(fields(entry(0)), std::tuple(M2 | BOUND_LOWER | AGE_STEP, 29990, FULL | 900));
 }
 
 TEST_F(HashTable, ReplacementByDepthAndAge)
@@ -187,19 +190,19 @@ TEST_F(HashTable, ReplacementByDepthAndAge)
     hash_store(M1, 11, 0, FULL | 600, BOUND_EXACT);
     key(0x4321, 0x9abcdef0);  // same bucket, another position, shallower
     hash_store(M2, 22, 0, FULL | 300, BOUND_LOWER);
-    EXPECT_EQ(cell(0).lock1 + cell(1).lock1 * 0x10000, 0x1234u + 0x43210000u);
+    EXPECT_EQ(lock1(0) + lock1(1) * 0x10000, 0x1234u + 0x43210000u);
     EXPECT_EQ(probe(FULL | 300), BOUND_LOWER);  // found in cell 1
     EXPECT_EQ(score, 22);
 
     advance_hash_age();  // cell 0 now belongs to an earlier search and yields its place
     key(0x7777, 0x9abcdef0);
     hash_store(M1, 33, 0, FULL | 60, BOUND_UPPER);
-    EXPECT_EQ(cell(0).packed, M1 | BOUND_UPPER | AGE_STEP);
-    EXPECT_EQ(cell(1).lock1, 0x1234u);
+    EXPECT_EQ(entry(0).packed, M1 | BOUND_UPPER | AGE_STEP);
+    EXPECT_EQ(lock1(1), 0x1234u);
 
     key(0x8888, 0x9abcdef0);  // deeper than the current cell 0: takes its place
     hash_store(M2, 44, 0, FULL | 120, BOUND_EXACT);
-    EXPECT_EQ(cell(0).lock1 + cell(1).lock1 * 0x10000, 0x8888u + 0x77770000u);
+    EXPECT_EQ(lock1(0) + lock1(1) * 0x10000, 0x8888u + 0x77770000u);
 }
 
 TEST_F(HashTable, QuiescenceDepthsAndTheFullWidthMark)

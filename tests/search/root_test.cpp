@@ -318,8 +318,8 @@ TEST(RootSearchRules, FailFlagAndTheRootsStore)
         EXPECT_EQ(search_root(moves, alpha, beta, &best), result);
         EXPECT_EQ((root_fail_flags & 2) != 0, flag) << second;
         EXPECT_EQ(best, flag ? 0u : text_to_move("b2b3")) << second;
-        const HashCell* cell = hash_find();
-        EXPECT_EQ(cell ? cell->packed & BOUND_EXACT : 0u, bound) << second;
+        HashEntry cell;
+        EXPECT_EQ(hash_find(&cell) ? cell.packed & BOUND_EXACT : 0u, bound) << second;
     }
 }
 

@@ -67,9 +67,10 @@ struct SearchTest : testing::Test {
 int depth_after(Move m)
 {
     m ? make_move(m) : make_null_move();
-    const HashCell* cell = hash_find();
+    HashEntry cell;
+    const bool found = hash_find(&cell) != nullptr;
     m ? unmake_move(m) : unmake_null_move();
-    return cell ? cell->depth : -1;
+    return found ? cell.depth : -1;
 }
 
 void plant_after(Move m, int score, uint32_t depth_field, uint32_t bound)
@@ -179,18 +180,19 @@ TEST_F(SearchTest, InternalDeepeningDepths)
     for (const auto& [depth, planted, expected] : cases) {
         node("4k3/pp6/8/8/8/8/PP6/4K3 w - - 0 1");
         if (planted) hash_store(0, 0, 0, FULL, BOUND_UPPER);
-        const Key96 key = pos()->hash_key;
-        const uint32_t index = (key.w[2] & hash_mask) | uint32_t(trait + 1);
+        const HashCell* bucket = bucket_of_position();
+        const uint64_t lock = position_lock();
         std::set<int> seen;
         on_poll = [&] {
-            for (const HashCell* cell : {&Hash_table[index], &Hash_table[index + 1]})
-                if (cell->lock1 == key.w[0] && cell->lock2 == key.w[1])
-                    seen.insert(cell->depth & 0x7fff);
+            HashEntry e;
+            for (const HashCell* cell : {&bucket[0], &bucket[1]})
+                if (cell_holds(*cell, lock, &e)) seen.insert(e.depth & 0x7fff);
         };
         Search(-30000, 30000, 1, depth, 0);
         EXPECT_EQ(seen, expected) << depth;
-        ASSERT_NE(hash_find(), nullptr);
-        EXPECT_EQ(hash_find()->depth, FULL | depth);
+        HashEntry e;
+        ASSERT_NE(hash_find(&e), nullptr);
+        EXPECT_EQ(e.depth, FULL | depth);
     }
 }
 
@@ -226,8 +228,9 @@ TEST_F(SearchTest, EvasionLimit)
         node(fen, "", iteration);
         ASSERT_EQ(legal_moves().size(), 3u) << fen;
         Search(0, 1, 2, 120, 1);
-        ASSERT_NE(hash_find(), nullptr);
-        EXPECT_EQ(hash_find()->depth, FULL | (reduced ? 120 : 180)) << fen << " " << iteration;
+        HashEntry e;
+        ASSERT_NE(hash_find(&e), nullptr);
+        EXPECT_EQ(e.depth, FULL | (reduced ? 120 : 180)) << fen << " " << iteration;
     }
 }
 
