@@ -3,6 +3,7 @@
 # Builds are quiet: the compiler's log is shown only when it holds a warning or an error.
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
+TSAN_DIR ?= build-tsan
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 # $(call quiet_build,dir): builds dir and prints only the compiler's diagnostics (progress and
@@ -25,7 +26,7 @@ endef
 PREFIX ?= /usr/local
 DESTDIR ?=
 
-.PHONY: all deps configure build run test test-slow test-integration asan bench bench-wac clean \
+.PHONY: all deps configure build run test test-slow test-integration asan tsan bench bench-wac clean \
 	install uninstall
 
 all: build
@@ -60,6 +61,13 @@ asan: deps
 	$(call quiet_build,$(ASAN_DIR))
 	$(call quiet_ctest,$(ASAN_DIR),-LE "slow|integration")
 
+# The tests that run searches on several threads, under ThreadSanitizer (optimised, without the
+# slow checks, which would only slow the searches down).
+tsan: deps
+	@cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARVELIN_TSAN=ON > /dev/null
+	$(call quiet_build,$(TSAN_DIR))
+	$(call quiet_ctest,$(TSAN_DIR),-R Threads)
+
 # Speed in a Release build: perft, evaluation and fixed-depth searches of middle-game positions
 # (with their node total, which must not move when only the speed changes).
 bench: configure
@@ -82,4 +90,4 @@ uninstall:
 	@bash scripts/install.sh uninstall $(PREFIX) $(DESTDIR)
 
 clean:
-	@rm -rf $(BUILD_DIR) $(ASAN_DIR)
+	@rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR)

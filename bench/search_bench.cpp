@@ -13,10 +13,12 @@
 #include "eval/bitbases.h"
 #include "frontend/startup.h"
 #include "movegen/notation.h"
+#include "frontend/think_lines.h"
 #include "platform/platform.h"
 #include "search/clock.h"
 #include "search/hash.h"
 #include "search/root.h"
+#include "search/think_info.h"
 
 namespace {
 

@@ -178,15 +178,29 @@ int allocate_own_caches(uint64_t budget_bytes)
     return 0;
 }
 
-void free_own_caches()
+namespace {
+
+void free_tables(int first)
 {
-    for (int which = CACHE_MAIN + 1; which < CACHE_COUNT; ++which) {
+    for (int which = first; which < CACHE_COUNT; ++which) {
         const TableSlots slots = slots_of(which);
         std::free(*slots.block);
         *slots.block = nullptr;
         *slots.mask = 0;
         *slots.bytes = 0;
     }
+}
+
+}  // namespace
+
+void free_own_caches()
+{
+    free_tables(CACHE_MAIN + 1);
+}
+
+void free_caches()
+{
+    free_tables(CACHE_MAIN);
 }
 
 void advance_hash_age()

@@ -147,3 +147,6 @@ void use_main_table(const MainTableView& view);
 int allocate_own_caches(uint64_t budget_bytes);
 // Frees those four tables of the calling thread (a helper about to end).
 void free_own_caches();
+// Frees all five tables of the calling thread, the main table included (a thread that allocated
+// its own with allocate_caches, about to end).
+void free_caches();

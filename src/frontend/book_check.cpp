@@ -14,6 +14,7 @@
 #include "movegen/movegen.h"
 #include "movegen/notation.h"
 #include "platform/atomic_file.h"
+#include "frontend/think_lines.h"
 #include "search/clock.h"
 #include "search/hash.h"
 #include "search/root.h"

@@ -11,6 +11,7 @@
 #include "core/board.h"
 #include "core/makemove.h"
 #include "core/setup.h"
+#include "frontend/think_lines.h"
 #include "frontend/commands.h"
 #include "frontend/console.h"
 #include "frontend/display.h"

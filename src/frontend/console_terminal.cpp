@@ -15,6 +15,7 @@
 #include "platform/platform.h"
 #include "search/clock.h"
 #include "search/root.h"
+#include "search/think_info.h"
 #include "search/search.h"
 
 namespace {

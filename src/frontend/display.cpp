@@ -14,6 +14,7 @@
 #include "movegen/notation.h"
 #include "search/quiescence.h"
 #include "search/root.h"
+#include "search/think_info.h"
 #include "search/search.h"
 
 int32_t board_orientation = 1;

@@ -3,6 +3,7 @@
 // `mode flags`, `hash budget` and `estimated CPU speed`; exactly one mode bit is set once the
 // handshake is over, and nothing but a failed cache allocation ends the program early.
 #include "frontend/startup.h"
+#include "frontend/think_lines.h"
 
 #include <climits>
 #include <cstdio>
@@ -325,7 +326,7 @@ void install_front_end_links()
     search_link.input = mode_flags == MODE_XBOARD ? xboard_search_input
                         : uci_mode()              ? uci_search_input
                                                   : console_search_input;
-    search_link.report = uci_mode() ? uci_report : nullptr;
+    search_link.report = uci_mode() ? uci_report : think_lines_report;
 }
 
 // The xboard loop or the console loop, whichever `mode flags` names, runs here.

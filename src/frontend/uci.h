@@ -16,4 +16,4 @@ int uci_loop(bool greeted);
 InputVerdict uci_search_input();
 
 // Reports a search event as an "info" line. Installed as the search's report in UCI mode.
-void uci_report(SearchEvent event, int score, Move move);
+void uci_report(const SearchReport& report);

@@ -18,7 +18,7 @@
 #include "movegen/notation.h"
 #include "search/clock.h"
 #include "search/hash.h"
-#include "search/output.h"
+#include "search/think_info.h"
 #include "search/root.h"
 #include "search/search.h"
 
@@ -264,9 +264,20 @@ void print_pv_moves(const Move* moves, int count)
 
 }  // namespace
 
-void uci_report(SearchEvent event, int score, Move move)
+void uci_report(const SearchReport& r)
 {
-    if (event == SearchEvent::FIRST_MOVE) return;
+    const SearchEvent event = r.event;
+    const int score = r.score;
+    const Move move = r.move;
+    switch (event) {
+        case SearchEvent::FIRST_MOVE:
+        case SearchEvent::THINK_END:
+        case SearchEvent::ALLOCATION:
+        case SearchEvent::MAX_HEIGHT:
+            return;  // console lines; UCI has no words for them
+        default:
+            break;
+    }
     const int64_t ms = think_elapsed();
     const uint32_t nodes = node_total();
     std::printf("info depth %d seldepth %d", iteration_depth,

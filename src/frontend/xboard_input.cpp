@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "search/clock.h"
 #include "search/root.h"
+#include "search/think_info.h"
 #include "search/search.h"
 
 int32_t line_complete = 0;

@@ -6,17 +6,16 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 
 #include "core/board.h"
 #include "core/repetition.h"
-#include "core/run_settings.h"
 #include "platform/platform.h"
 #include "search/hash.h"
 #include "search/options.h"
 #include "search/root.h"
 #include "search/search.h"
 #include "search/search_link.h"
+#include "search/think_info.h"
 
 int32_t time_control_mode = TC_TIME_PER_MOVE;
 int32_t min_depth = DEFAULT_MIN_DEPTH;
@@ -32,6 +31,8 @@ int32_t base_allocation;
 int32_t current_limit;
 int32_t move_allocation;
 int64_t clock_start;
+int32_t allocation_side;
+int32_t allocation_moves_left;
 
 int32_t ponder_search;
 int32_t ponder_hit;
@@ -140,7 +141,7 @@ int32_t alloc_moves(int side, int game_ply)
     const int64_t r = remaining_of(side);
     const int32_t n = std::max(pendule[colour_index(side)].moves_per_control, 1);
     const int32_t left = moves_to_go > 0 ? moves_to_go : n - (game_ply / 2) % n;
-    if (!uci_mode()) std::printf("%d coups restants avant gain de temps\n", left);
+    allocation_moves_left = left;
     const int64_t a = left >= 8 ? r / std::min(left + 4, 40) : 2 * r / (3 * left);
     return finish_allocation(a - operator_time, game_ply);
 }
@@ -163,11 +164,10 @@ bool iteration_time_test()
 void allocate_time(int side, int game_ply)
 {
     if (is_clock_mode(time_control_mode) && time_operations.allocate != nullptr) {
-        const int32_t r = pendule[colour_index(side)].remaining;
-        const int32_t s = r / 1000;
-        if (!uci_mode()) std::printf("Temps: %2d:%2d:%2d (%d ms)\n", s / 3600, s / 60 % 60, s % 60, r);
+        allocation_side = side;
+        allocation_moves_left = 0;
         move_allocation = time_operations.allocate(side, game_ply);
-        if (!uci_mode()) std::printf("Temps de reflexion : %d ms\n", move_allocation);
+        report_event({SearchEvent::ALLOCATION});
     }
     clock_start = clock_now();
 }

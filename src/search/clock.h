@@ -60,6 +60,9 @@ extern int32_t base_allocation;  // the clock mode's answer before any extension
 extern int32_t current_limit;    // doubled by each extension
 extern int32_t move_allocation;  // what the poll and the iteration test compare with
 extern int64_t clock_start;      // clock reading when the allocation was made
+extern int32_t allocation_side;  // the side (+1/-1) whose clock the last allocation read
+// The moves to the next control that the last allocation counted with, 0 outside that mode.
+extern int32_t allocation_moves_left;
 
 // Set while a search runs on the opponent's time, and when the opponent then played the
 // predicted move.
@@ -93,7 +96,8 @@ int32_t extend_game(int side);
 int32_t extend_control(int side);
 bool iteration_time_test();
 
-// The budget of the move about to be thought (clock modes) and, in every mode, the clock start.
+// The budget of the move about to be thought (clock modes; reported as ALLOCATION) and, in every
+// mode, the clock start.
 void allocate_time(int side, int game_ply);
 // Charges the time a move took to the side that played it.
 // The elapsed time is 64 bits wide so that the operator time added to it cannot wrap round.

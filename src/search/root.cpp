@@ -9,12 +9,11 @@
 #include "core/board.h"
 #include "core/makemove.h"
 #include "core/repetition.h"
-#include "core/run_settings.h"
 #include "movegen/movegen.h"
 #include "search/clock.h"
 #include "search/hash.h"
 #include "search/ordering.h"
-#include "search/output.h"
+#include "search/think_info.h"
 #include "search/search.h"
 #include "search/search_link.h"
 
@@ -25,7 +24,6 @@ thread_local constinit int32_t root_alpha, root_beta;
 thread_local constinit uint32_t root_fail_flags;
 thread_local constinit int64_t search_start;
 thread_local constinit int32_t last_score = -MAX_SCORE;
-int32_t show_thinking = 1;
 thread_local constinit int32_t root_side;
 thread_local constinit int32_t tag_counter;
 thread_local constinit Move root_moves_only[ROOT_LIST_SIZE];
@@ -102,7 +100,7 @@ int fail_high(Move best_move, int r, int depth, Move* out)
 // A new best score r of root move i, not yet taken into the window.
 void note_root_best(int i, int r, bool researched)
 {
-    if (show_thinking) print_root_line(root_list[i].move, r, researched ? 1 : 0);
+    report_event({SearchEvent::NEW_BEST, r, root_list[i].move, researched});
 }
 
 bool root_move_allowed(Move m)
@@ -162,7 +160,7 @@ int aspiration_search(Move* best, Move* prev_best, int* prev_score, int depth)
     int r = RootSearch(best, alpha, beta, depth);
     if (r >= beta) {
         while (r >= beta && !search_stopped) {
-            print_search_line(LINE_FAIL_HIGH, r);
+            report_event({SearchEvent::FAIL_HIGH, r});
             delta *= 4;
             alpha = r;
             beta = delta > WIDEST_DELTA ? MAX_SCORE : r + delta;
@@ -174,7 +172,7 @@ int aspiration_search(Move* best, Move* prev_best, int* prev_score, int depth)
     } else if (r <= alpha) {
         root_fail_flags |= FAIL_LOW_RESEARCH;
         while (r <= alpha && !search_stopped) {
-            print_search_line(LINE_FAIL_LOW, r);
+            report_event({SearchEvent::FAIL_LOW, r});
             delta *= 4;
             beta = r;
             alpha = delta > WIDEST_DELTA ? -MAX_SCORE : r - delta;
@@ -201,7 +199,7 @@ Move deepen(int d, Move best)
             last_score = prev_score;
         }
         if (search_stopped) break;
-        print_search_line(LINE_ITERATION, last_score);
+        report_event({SearchEvent::ITERATION, last_score});
         if (last_score >= MAX_SCORE - d || last_score <= d - MAX_SCORE) break;
     }
     return best;
@@ -245,7 +243,7 @@ Move Reflexion()
         search_start = 0;
         return 0;
     }
-    if (show_thinking) print_first_line();
+    report_event({SearchEvent::FIRST_MOVE, 0, root_list[0].move});
     if (root_count == 1 && is_clock_mode(time_control_mode) && !analyse_mode) {
         last_score = 0;
         return root_list[0].move;
@@ -254,7 +252,7 @@ Move Reflexion()
     // Stopped before any root move was searched: the best-ordered one rather than no move.
     if (best == 0) best = root_list[0].move;
     search_start = clock_now() - search_start;
-    if (show_thinking && text_mode()) print_statistics();
+    report_event({SearchEvent::THINK_END});
     return best;
 }
 

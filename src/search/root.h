@@ -23,7 +23,6 @@ extern thread_local constinit int32_t root_alpha, root_beta;
 extern thread_local constinit uint32_t root_fail_flags;  // bit 0 re-search after a fail-low, bit 1 best <= root alpha
 extern thread_local constinit int64_t search_start;      // clock at the start; elapsed ms once the think has ended
 extern thread_local constinit int32_t last_score;
-extern int32_t show_thinking;
 extern thread_local constinit int32_t root_side;    // `trait` when the think began
 extern thread_local constinit int32_t tag_counter;  // best tags handed out in this think (0..5)
 // The root moves a front end restricts the next thinks to (compared by squares and promotion);
@@ -35,8 +34,4 @@ extern thread_local constinit int32_t root_moves_only_count;
 Move Reflexion();
 int RootSearch(Move* best, int alpha, int beta, int depth);
 void sort_root_list();
-void print_root_line(Move m, int score, int researched);
-void print_pv();
-void print_statistics();
-// Full-width, super-quiescence and quiescence nodes of the current think.
-uint32_t node_total();
+

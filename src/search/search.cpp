@@ -19,6 +19,7 @@
 #include "movegen/notation.h"
 #include "search/clock.h"
 #include "search/hash.h"
+#include "search/search_link.h"
 #include "search/ordering.h"
 #include "search/quiescence.h"
 #include "search/statictests.h"
@@ -367,10 +368,7 @@ bool probe_settles(int height, int depth, bool double_null, int* alpha, int* bet
 
 void report_max_height(const char* search_name)
 {
-    if (uci_mode()) return;  // a console diagnostic, not a protocol line
-    std::printf("Profondeur maximale atteinte dans %s\n", search_name);
-    print_search_path();
-    std::printf("\n");
+    report_event({SearchEvent::MAX_HEIGHT, 0, 0, false, search_name});
 }
 
 uint32_t poll_interval()

@@ -109,7 +109,7 @@ inline bool poll_stops()
 }
 
 int Search(int alpha, int beta, int height, int depth, int off_pv);
-// Says that a search named search_name reached the last height, and where (not under UCI).
+// Reports that a search named search_name reached the last height.
 void report_max_height(const char* search_name);
 int extensions(int alpha, int beta, int height, int depth);
 // The same for a caller that knows whether the side to move is in check and the last move

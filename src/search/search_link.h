@@ -1,6 +1,7 @@
-// What the search asks of the program that runs it: the opening book's move for the root, and
-// what input waiting during a search means. A front end installs its answers at start-up; the
-// search knows no front end, and with nothing installed it has no book and ignores its input.
+// What the search asks of the program that runs it: the opening book's move for the root, what
+// input waiting during a search means, and where its reports go. A front end installs its
+// answers at start-up; the search knows no front end and prints nothing itself: with nothing
+// installed it has no book, ignores its input and reports to no one.
 #pragma once
 
 #include "core/types.h"
@@ -12,13 +13,26 @@ enum class InputVerdict {
     PONDER_HIT,  // the opponent played the predicted move: the search becomes the engine's own
 };
 
-// What the search has just found, for a front end that reports it in its own words.
+// What the search has just found or decided, for a front end that reports it in its own words.
+// Each comes from the thread that runs the think, which also owns the clock and the input; the
+// front end reads whatever else it shows (depth, nodes, time, root index) from the search state.
 enum class SearchEvent {
     FIRST_MOVE,  // the root list is ready; `move` leads it
-    NEW_BEST,    // root move `move` has a new best score
+    NEW_BEST,    // root move `move` has a new best score, re-searched with a full window or not
     ITERATION,   // an iteration is complete
     FAIL_HIGH,   // the score is at least `score`: the window is widened
     FAIL_LOW,    // the score is at most `score`: the window is widened
+    THINK_END,   // the think has searched and is about to answer (its statistics are final)
+    ALLOCATION,  // a clock mode has given the move its time (clock.h's allocation state)
+    MAX_HEIGHT,  // a search has reached the last height; `where` names it
+};
+
+struct SearchReport {
+    SearchEvent event;
+    int score = 0;
+    Move move = 0;
+    bool researched = false;      // NEW_BEST: the score comes from a full-window re-search
+    const char* where = nullptr;  // MAX_HEIGHT: the search that got there
 };
 
 struct SearchLink {
@@ -27,8 +41,13 @@ struct SearchLink {
     Move (*book_move)();
     // Asked at each poll once the clock and the limits have been tested.
     InputVerdict (*input)();
-    // When installed, the search reports through it instead of printing its thinking lines.
-    void (*report)(SearchEvent event, int score, Move move);
+    // Receives every report of the search, when installed.
+    void (*report)(const SearchReport& report);
 };
 
 extern SearchLink search_link;
+
+inline void report_event(const SearchReport& r)
+{
+    if (search_link.report != nullptr) search_link.report(r);
+}

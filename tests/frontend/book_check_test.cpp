@@ -11,6 +11,7 @@
 #include "book/book.h"
 #include "core/run_settings.h"
 #include "frontend/book_editor.h"
+#include "frontend/think_lines.h"
 #include "search/clock.h"
 #include "search/root.h"
 #include "test_support.h"

@@ -11,7 +11,7 @@
 #include "core/board.h"
 #include "core/makemove.h"
 #include "core/repetition.h"
-#include "search/output.h"
+#include "search/think_info.h"
 #include "search/quiescence.h"
 #include "search/search.h"
 #include "search/search_link.h"

@@ -1,5 +1,4 @@
-// The think driver: its printed lines byte for byte under a stub clock, mates found with their
-// exact score and an early end, draws and roots without moves, the position left intact by every
+// The think driver: mates found with their exact score and an early end, draws and roots without moves, the position left intact by every
 // kind of think (also stopped ones), the start from a stored cell, the single-move answer, the
 // book, the aspiration windows, and RootSearch's tags, fail flag, stores and re-search.
 #include "search/root.h"
@@ -13,90 +12,13 @@
 #include "eval/evaluation.h"
 #include "movegen/movegen.h"
 #include "movegen/notation.h"
-#include "search/output.h"
+#include "search/think_info.h"
 #include "search/quiescence.h"
 #include "search/search.h"
 #include "search/search_link.h"
 #include "think_support.h"
 
 namespace {
-
-const Move RA8 = make_move_word(SQ_A1, SQ_A8, ROOK);
-
-// Ra8+ Kd7 in the table, 123456 nodes, iteration 7, root move 3 of 14, root alpha -20, and
-// 2456 ms spent by the stub clock.
-void printing_state()
-{
-    ASSERT_EQ(setup_fen("4k3/8/8/8/8/8/8/R3K3 w - - 0 1"), 0);
-    clear_caches();
-    hash_store(RA8, 0, 0, 60 | DEPTH_FULL_WIDTH, BOUND_EXACT);
-    make_move(RA8);
-    hash_store(make_move_word(SQ_E8, SQ_D8 - 1, KING), 0, 0, 60 | DEPTH_FULL_WIDTH, BOUND_EXACT);
-    unmake_move(RA8);
-    clear_statistics();  // after the moves: a slow-check build's checks probe the material cache
-    search_nodes = 100000, superq_nodes = 20000, quiescence_nodes = 3456;
-    iteration_depth = 7, root_index = 2, root_count = 14, root_alpha = -20;
-    clock_source = stub_clock;
-    search_start = 1000, stub_now = 3456, stub_step = 0;
-}
-
-TEST(RootOutput, LinesOfBothModesByteForByte)
-{
-    ThinkSettings settings;
-    printing_state();
-    // {mode, a SearchLine (3: a root line, 4: a re-searched root line), score, text}
-    const std::tuple<uint32_t, int, int, const char*> cases[] = {
-        {MODE_TEXT, LINE_ITERATION, 35, "[ 7   2456   123456 ]   35 = Ra8+ Kd7 \n"},
-        {MODE_TEXT, LINE_FAIL_HIGH, 35, "| 7   2456   123456 |   35 ^ Ra8+ Kd7 \n"},
-        {MODE_TEXT, LINE_FAIL_LOW, -35, "| 7   2456   123456 |  -35 V Ra8+ Kd7 \n"},
-        {MODE_TEXT, 3, 15, "| 7   2456   123456 |   15 = Ra1a8 3/14 (50K/s)\n"},
-        {MODE_TEXT, 4, 15, "| 7   2456   123456 |   15 + Ra1a8 3/14 (50K/s)\n"},
-        {MODE_TEXT, 4, -20, "| 7   2456   123456 |  -20 v Ra1a8 3/14 (50K/s)\n"},
-        {MODE_XBOARD, LINE_ITERATION, 35, " 7  35   245   123456  Ra8+ Kd7 \n"},
-        {MODE_XBOARD, LINE_FAIL_HIGH, 35, " 7  35   245   123456  ++ Ra8+ Kd7 \n"},
-        {MODE_XBOARD, LINE_FAIL_LOW, -35, " 7 -35   245   123456  -- Ra8+ Kd7 \n"},
-        {MODE_XBOARD, 3, 15, " 7  15   245   123456  Ra1a8 3/14 (50K/s)\n"},
-        {MODE_XBOARD, 4, 15, " 7  15   245   123456  + Ra1a8 3/14 (50K/s)\n"},
-        {MODE_XBOARD, 4, -20, " 7 -20   245   123456  -- Ra1a8 3/14 (50K/s)\n"},
-    };
-    const PositionSnapshot before = take_snapshot();
-    for (const auto& [mode, line, score, expected] : cases) {
-        mode_flags = mode;
-        EXPECT_EQ(capture_stdout([&] {
-                      if (line <= LINE_FAIL_LOW)
-                          print_search_line(static_cast<SearchLine>(line), score);
-                      else
-                          print_root_line(RA8, score, line == 4);
-                  }),
-                  expected);
-    }
-    EXPECT_EQ(first_difference(before, take_snapshot()), "");
-    // Without show_thinking the text lines go and the xboard ones stay; no rate up to 100 ms.
-    show_thinking = 0, stub_now = 1100, mode_flags = MODE_TEXT;
-    EXPECT_EQ(capture_stdout([] { print_search_line(LINE_ITERATION, 1); }), "");
-    mode_flags = MODE_XBOARD;
-    EXPECT_EQ(capture_stdout([] { print_search_line(LINE_ITERATION, 1); }),
-              " 7   1    10   123456  Ra8+ Kd7 \n");
-    EXPECT_EQ(capture_stdout([] { print_root_line(RA8, 1, 0); }),
-              " 7   1    10   123456  Ra1a8 3/14\n");
-}
-
-// The statistics block of these counters, byte for byte, is tests/data/statistics_block.txt.
-TEST(RootOutput, StatisticsBlock)
-{
-    ThinkSettings settings;
-    printing_state();
-    search_start = 2000;  // once the think has ended it holds the elapsed ms
-    make_move_calls = 5, genere_calls = 1, captures_calls = 2, promotions_calls = 3;
-    evasions_calls = 4, echecs_calls = 5, ext_in_check = 6, ext_recapture = 7;
-    ext_promotion = 8, ext_mate_threat = 9, eval_probes = 61728, eval_hits = 999;
-    hash_probes = 3, hash_hits = 1, hash_stores = 2, hash_collisions = 1;
-    search_cutoffs = 99, first_move_cutoffs = 90;
-    search_nodes_by_height[1] = search_nodes_by_height[2] = superq_nodes_by_height[3] = 1;
-    quiescence_nodes_by_height[4] = 1;
-    EXPECT_EQ(capture_stdout(print_statistics),
-              file_text(QUARVELIN_TEST_DATA "/statistics_block.txt"));
-}
 
 TEST(Mates, FoundAtFixedDepthWithExactScoreAndMove)
 {
@@ -216,7 +138,7 @@ TEST(Think, AspirationWindowsWidenFourfoldThenToTheBound)
     ThinkSettings settings;
     WindowRule rule;
     window_rule = &rule;
-    search_link.report = [](SearchEvent e, int score, Move) { window_rule->on(e, score); };
+    search_link.report = [](const SearchReport& r) { window_rule->on(r.event, r.score); };
     const char* wac[] = {"2rr3k/pp3pp1/1nnqbN1p/3pN3/2pP4/2P3Q1/PPB4P/R4RK1 w - -",
                          "r1b1kb1r/3q1ppp/pBp1pn2/8/Np3P2/5B2/PPP3PP/R2Q1RK1 w kq -"};
     for (const char* fen : wac) {
@@ -345,8 +267,8 @@ TEST(Think, StartsFromAStoredCell)
     struct First {
         int depth = 0, alpha = 0, beta = 0;
     } static first;
-    search_link.report = [](SearchEvent e, int, Move) {
-        if (e == SearchEvent::NEW_BEST && first.depth == 0)
+    search_link.report = [](const SearchReport& r) {
+        if (r.event == SearchEvent::NEW_BEST && first.depth == 0)
             first = First{iteration_depth, root_alpha, root_beta};
     };
     const Move d4 = text_to_move("d2d4");

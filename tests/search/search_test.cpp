@@ -18,7 +18,7 @@
 #include "movegen/notation.h"
 #include "search/clock.h"
 #include "search/hash.h"
-#include "search/output.h"
+#include "search/think_info.h"
 #include "search/quiescence.h"
 #include "search/root.h"
 #include "search/search_link.h"

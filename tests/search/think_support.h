@@ -9,11 +9,13 @@
 #include "book/book.h"
 #include "core/run_settings.h"
 #include "platform/platform.h"
+#include "frontend/think_lines.h"
 #include "search/clock.h"
 #include "search/hash.h"
 #include "search/options.h"
 #include "search/root.h"
 #include "search/search_link.h"
+#include "search/think_info.h"
 #include "signature_positions.h"
 #include "test_support.h"
 

@@ -1,7 +1,8 @@
-// What a think prints: the opening line, the iteration, fail-high, fail-low and root-move lines
-// in text and xboard form, the principal variation from the transposition table and the
-// statistics block. print_pv is the only part that moves pieces; it unmakes all it made.
-#include "search/output.h"
+// The thinking lines of the xboard mode and the console. The iteration and fail lines print in
+// xboard mode always and in the console when `show_thinking` is set; every other line only when
+// it is set, the statistics and the clock lines only outside UCI. Only the principal variation
+// makes moves, and it takes every one of them back.
+#include "frontend/think_lines.h"
 
 #include <cstdio>
 
@@ -20,8 +21,10 @@
 #include "search/quiescence.h"
 #include "search/root.h"
 #include "search/search.h"
-#include "search/search_link.h"
 #include "search/statictests.h"
+#include "search/think_info.h"
+
+int32_t show_thinking = 1;
 
 namespace {
 
@@ -37,40 +40,13 @@ void print_xboard_head(int score)
                 node_total());
 }
 
-// Only a move whose piece and victim stand where the word says may be made: a stale or
-// colliding table entry must never reach make_move.
-bool pv_move_fits_board(Move m)
-{
-    const uint8_t mover = echiquier[move_from(m)];
-    const uint8_t target = echiquier[move_to(m)];
-    if ((mover & colour_bit(trait)) == 0 || type_of(mover) != move_piece(m)) return false;
-    if (move_captured(m) == 0) return target == EMPTY;
-    return (target & colour_bit(-trait)) != 0 && type_of(target) == move_captured(m);
-}
-
 void print_ratio(const char* name, uint32_t a, uint32_t b)
 {
     std::printf("%s> %u / %u [%.2lf %%]\n", name, a, b, 100.0 * a / (b + 1.0));
 }
 
-}  // namespace
-
-uint32_t node_total()
-{
-    return search_nodes + superq_nodes + quiescence_nodes;
-}
-
-int64_t think_elapsed()
-{
-    return clock_now() - search_start;
-}
-
 void print_first_line()
 {
-    if (search_link.report != nullptr) {
-        search_link.report(SearchEvent::FIRST_MOVE, 0, root_list[0].move);
-        return;
-    }
     const int static_value = evaluation(-30000, 30000) + fight(trait);
     std::printf("0 %d 0 0 ", static_value);
     std::printf("%s", move_to_text(root_list[0].move, false));
@@ -79,37 +55,26 @@ void print_first_line()
     std::printf(" {%d %d %d}\n", material, balance, evaluation(-30000, 30000));
 }
 
-void print_search_line(SearchLine kind, int score)
+void print_search_line(SearchEvent kind, int score)
 {
-    if (search_link.report != nullptr) {
-        const SearchEvent event = kind == LINE_ITERATION   ? SearchEvent::ITERATION
-                                  : kind == LINE_FAIL_HIGH ? SearchEvent::FAIL_HIGH
-                                                           : SearchEvent::FAIL_LOW;
-        search_link.report(event, score, NULL_MOVE);
-        return;
-    }
     if (text_mode()) {
         if (!show_thinking) return;
-        const char open = kind == LINE_ITERATION ? '[' : '|';
-        const char close = kind == LINE_ITERATION ? ']' : '|';
-        const char mark = kind == LINE_ITERATION ? '=' : kind == LINE_FAIL_HIGH ? '^' : 'V';
+        const char open = kind == SearchEvent::ITERATION ? '[' : '|';
+        const char close = kind == SearchEvent::ITERATION ? ']' : '|';
+        const char mark = kind == SearchEvent::ITERATION ? '=' : kind == SearchEvent::FAIL_HIGH ? '^' : 'V';
         std::printf("%c%2d %6u %8u %c %4d %c ", open, iteration_depth,
                     static_cast<uint32_t>(think_elapsed()), node_total(), close, score, mark);
     } else {
         print_xboard_head(score);
-        if (kind == LINE_FAIL_HIGH) std::printf("++ ");
-        if (kind == LINE_FAIL_LOW) std::printf("-- ");
+        if (kind == SearchEvent::FAIL_HIGH) std::printf("++ ");
+        if (kind == SearchEvent::FAIL_LOW) std::printf("-- ");
     }
     print_pv();
     std::printf("\n");
 }
 
-void print_root_line(Move m, int score, int researched)
+void print_root_line(Move m, int score, bool researched)
 {
-    if (search_link.report != nullptr) {
-        search_link.report(SearchEvent::NEW_BEST, score, m);
-        return;
-    }
     const int64_t elapsed = think_elapsed();
     if (text_mode()) {
         std::printf("|%2d %6u %8u | ", iteration_depth, static_cast<uint32_t>(elapsed),
@@ -131,18 +96,26 @@ void print_root_line(Move m, int score, int researched)
     std::printf("\n");
 }
 
-int collect_pv(Move* out, int max)
+// The clock lines of a move's allocation: what is left, the moves to the control when the mode
+// counts them, and the time the move gets.
+void print_allocation()
 {
-    int count = 0;
-    while (count < max && ply < MAX_PLY_RECORDS - 1) {
-        const Move m = hash_best_move();
-        if (m == 0 || !pv_move_fits_board(m)) break;
-        make_move(m);
-        out[count++] = m;
-    }
-    for (int i = count; i > 0; --i) unmake_move(out[i - 1]);
-    return count;
+    const int32_t r = pendule[colour_index(allocation_side)].remaining;
+    const int32_t s = r / 1000;
+    std::printf("Temps: %2d:%2d:%2d (%d ms)\n", s / 3600, s / 60 % 60, s % 60, r);
+    if (allocation_moves_left > 0)
+        std::printf("%d coups restants avant gain de temps\n", allocation_moves_left);
+    std::printf("Temps de reflexion : %d ms\n", move_allocation);
 }
+
+void print_max_height(const char* where)
+{
+    std::printf("Profondeur maximale atteinte dans %s\n", where);
+    print_search_path();
+    std::printf("\n");
+}
+
+}  // namespace
 
 void print_pv()
 {
@@ -159,15 +132,6 @@ void print_pv()
         std::printf(" ");
     }
     while (count > 0) unmake_move(made[--count]);
-}
-
-int reached_height()
-{
-    int h = 1;
-    while (h < SEARCH_HEIGHTS && (search_nodes_by_height[h] | superq_nodes_by_height[h] |
-                                  quiescence_nodes_by_height[h]) != 0)
-        ++h;
-    return h - 1;
 }
 
 void print_statistics()
@@ -200,16 +164,29 @@ void print_statistics()
     std::printf("%s", RULE);
 }
 
-void clear_statistics()
+void think_lines_report(const SearchReport& r)
 {
-    clear_search_tables();
-    quiescence_nodes = superq_nodes = 0;
-    for (int h = 0; h < SEARCH_HEIGHTS; ++h)
-        quiescence_nodes_by_height[h] = superq_nodes_by_height[h] = 0;
-    make_move_calls = 0;
-    genere_calls = captures_calls = promotions_calls = evasions_calls = echecs_calls = 0;
-    pawn_probes = pawn_hits = king_probes = king_hits = 0;
-    materiel_calls = materiel_hits = eval_probes = eval_hits = 0;
-    hash_probes = hash_hits = hash_stores = hash_collisions = 0;
-    queen_mate_tries = queen_mate_found = 0;
+    if (uci_mode()) return;
+    switch (r.event) {
+        case SearchEvent::FIRST_MOVE:
+            if (show_thinking) print_first_line();
+            break;
+        case SearchEvent::NEW_BEST:
+            if (show_thinking) print_root_line(r.move, r.score, r.researched);
+            break;
+        case SearchEvent::ITERATION:
+        case SearchEvent::FAIL_HIGH:
+        case SearchEvent::FAIL_LOW:
+            print_search_line(r.event, r.score);
+            break;
+        case SearchEvent::THINK_END:
+            if (show_thinking && text_mode()) print_statistics();
+            break;
+        case SearchEvent::ALLOCATION:
+            print_allocation();
+            break;
+        case SearchEvent::MAX_HEIGHT:
+            print_max_height(r.where);
+            break;
+    }
 }

@@ -1,0 +1,90 @@
+// Searches on threads of their own: each thread's search state is its own, so two thinks side
+// by side give exactly what each gives alone, and a position record handed from one thread to
+// another is as sound there as where it was saved.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "caches/caches.h"
+#include "core/board.h"
+#include "core/makemove.h"
+#include "core/position_copy.h"
+#include "core/setup.h"
+#include "core/verify.h"
+#include "think_support.h"
+
+namespace {
+
+struct Outcome {
+    Move move = 0;
+    uint32_t nodes = 0;
+    bool operator==(const Outcome&) const = default;
+};
+
+// A fixed-depth think of fen on the calling thread, with caches of its own.
+Outcome think_alone(const std::string& fen)
+{
+    if (allocate_caches(uint64_t{4} << 20) != 0) return {};
+    Outcome out;
+    if (lit_fen(fen.c_str()) == 0) out.move = Reflexion();
+    out.nodes = node_total();
+    free_caches();
+    return out;
+}
+
+TEST(SearchThreads, TwoThinksSideBySideCountAsEachAlone)
+{
+    ThinkSettings settings;
+    show_thinking = 0;
+    ThinkSettings::fixed_depth(6);
+    const std::string fens[2] = {SIGNATURE_POSITIONS[0], SIGNATURE_POSITIONS[3]};
+    Outcome alone[2], together[2];
+    for (int i = 0; i < 2; ++i) std::thread([&, i] { alone[i] = think_alone(fens[i]); }).join();
+    std::thread first([&] { together[0] = think_alone(fens[0]); });
+    std::thread second([&] { together[1] = think_alone(fens[1]); });
+    first.join();
+    second.join();
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_NE(alone[i].move, 0u) << fens[i];
+        EXPECT_GT(alone[i].nodes, 1000u) << fens[i];
+        EXPECT_EQ(together[i], alone[i]) << fens[i];
+    }
+}
+
+// The legal moves of the current position, each made and unmade with the record checked.
+std::vector<Move> checked_moves(bool* consistent)
+{
+    *consistent = position_consistent();
+    const std::vector<Move> moves = legal_moves();
+    for (Move m : moves) {
+        make_move(m);
+        *consistent = *consistent && position_consistent();
+        unmake_move(m);
+    }
+    return moves;
+}
+
+TEST(SearchThreads, APositionSavedOnOneThreadLoadsOnAnother)
+{
+    setup_and_play("e2e4 d7d5 e4d5 g8f6 f1b5 c7c6 d5c6 d8a5");
+    PositionCopy* copy = new PositionCopy;
+    save_position(copy);
+    bool here = false, there = false;
+    const std::vector<Move> expected = checked_moves(&here);
+    std::vector<Move> moves;
+    int32_t copied_ply = -1;
+    std::thread([&] {
+        load_position(*copy);
+        copied_ply = ply;
+        moves = checked_moves(&there);
+    }).join();
+    delete copy;
+    EXPECT_TRUE(here);
+    EXPECT_TRUE(there);
+    EXPECT_EQ(copied_ply, ply);
+    EXPECT_EQ(moves, expected);
+}
+
+}  // namespace
