@@ -114,8 +114,7 @@ int book_lookup()
     return book_search(current_book_key());
 }
 
-// Index of the record of the position after m, or -1; the position is unchanged on return.
-static int lookup_after(Move m)
+int lookup_after(Move m)
 {
     make_move(m);
     const int r = book_lookup();

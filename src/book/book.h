@@ -44,6 +44,8 @@ Key96 current_book_key();
 int book_search(Key96 key, int32_t* insert_at = nullptr);
 // Index of the current position's record, or -1.
 int book_lookup();
+// Index of the record of the position after m, or -1; the position is unchanged on return.
+int lookup_after(Move m);
 // A book move for the side to move, or 0; prints the book line when some successor is known.
 // Overwrites ply 0's move list.
 Move choose_book_move();

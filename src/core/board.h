@@ -28,6 +28,24 @@ struct Etat {
 };
 static_assert(sizeof(Etat) == 17 * 4, "a ply record is seventeen 32-bit words");
 
+// Every table below is the calling thread's own: each search thread keeps its position record
+// (position_copy.h hands one from thread to thread).
+//
+// Glossary of the names the record keeps:
+//   echiquier      the board: 120 mailbox squares, border included, one piece code each
+//   ficha          the piece list: per colour 16 slots, slot 0 the king
+//   case_ficha     per square, the slot of the piece standing there (null when empty)
+//   piece_type     per colour and type, the slot masks of the pieces of that type
+//   pieces_glissantes_mask  per colour, the slot masks of bishops, rooks and queens
+//   attaques       per colour and square, the slot masks of the pieces attacking it
+//   nombre_pions, nombre_pieces  per colour, pawns and pieces other than the king and pawns
+//   mk             per colour, the packed counts of each piece type (material.cpp reads fields)
+//   mk3            the material signature: a key over both colours' counts, for the cache
+//   cf             per colour and square colour (light, dark), the number of bishops
+//   pions_colonne, pion_plus_avance, pion_moins_avance  per colour and file, the pawn count
+//                  and the ranks of the highest and lowest pawn
+//   trait          the side to move: +1 White, -1 Black
+//   ply, etats     the current ply and the ply records (`Etat`) of the game and the search
 extern thread_local constinit uint8_t echiquier[BOARD_SIZE];
 extern thread_local constinit Ficha ficha[2][16];
 extern thread_local constinit Ficha* case_ficha[BOARD_SIZE];

@@ -17,6 +17,7 @@
 #include "frontend/think_lines.h"
 #include "search/clock.h"
 #include "search/hash.h"
+#include "search/limits.h"
 #include "search/root.h"
 
 int32_t verified_count = 0;
@@ -30,6 +31,7 @@ constexpr int REPORT_THRESHOLD = 100;
 Move successor_stack[SUCCESSOR_STACK_SIZE];
 uint8_t* visited = nullptr;
 std::FILE* report = nullptr;
+SearchLimits check_limits;  // a fixed depth, set by the check
 
 // Moves are walked only while a search of every height still fits above the position.
 bool may_descend()
@@ -116,7 +118,7 @@ void verify_position(int k)
     visited[r] = 1;
     ++verified_count;
 
-    Reflexion();
+    Reflexion(check_limits);
     book_table[r].score = static_cast<int16_t>(last_score);
     if (last_score < -REPORT_THRESHOLD || last_score > REPORT_THRESHOLD) {
         std::fprintf(report, "[Materiel] ");
@@ -173,10 +175,11 @@ void chkbk(int n)
     report = report_file.stream;
     show_thinking = 0;
     use_book = 0;
-    min_depth = max_depth = n;
-    // Every search runs to the full depth: no clock or node limit of the game may cut it short.
-    const int32_t saved_mode = time_control_mode;
-    time_control_mode = TC_FIXED_DEPTH;
+    // Every search runs to the full depth: no clock or node limit of the game may cut it short,
+    // and the game's own limits stay as they are.
+    check_limits = SearchLimits{};
+    check_limits.mode = TC_FIXED_DEPTH;
+    check_limits.min_depth = check_limits.max_depth = n;
     std::fprintf(report,
                  "Verification de la bibliotheque d'ouvertures (%d positions)\n"
                  "Profondeur de la reflexion: %d demi-coups\n\n",
@@ -192,7 +195,6 @@ void chkbk(int n)
         unmake_move(successor_stack[i]);
     }
 
-    time_control_mode = saved_mode;
     report = nullptr;
     if (!atomic_commit(&report_file)) std::printf("Impossible d'ecrire dans <chkbk.txt>\n");
     release_flags();

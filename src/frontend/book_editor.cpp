@@ -82,14 +82,6 @@ bool room_for_moves()
     return ply < MAX_PLY_RECORDS - 2;
 }
 
-int lookup_after(Move m)
-{
-    make_move(m);
-    const int r = book_lookup();
-    unmake_move(m);
-    return r;
-}
-
 void print_welcome()
 {
     print_rule();

@@ -65,9 +65,9 @@ void level_command(const char* line)
     if (!std::isfinite(increment)) return;
     const int64_t base_ms = (int64_t{minutes} * 60 + seconds) * 1000;
     const int64_t increment_ms = std::llround(std::clamp(increment, -1e6, 1e6) * 1000);
-    set_level_ms(moves, base_ms, increment_ms);
+    set_level_ms(&engine_limits, moves, base_ms, increment_ms);
     const Pendule& p = pendule[WHITE];
-    if (time_control_mode == TC_MOVES)
+    if (engine_limits.mode == TC_MOVES)
         std::printf(" Quarvelin pendule : %d s pour %d coups\n", p.base / 1000,
                     p.moves_per_control);
     else
@@ -87,7 +87,7 @@ void clock_update(const char* line, const char* word, bool opponent)
     // Saturated before it is scaled: the product of a huge count would wrap round to a small one.
     const int32_t ms = clamp32(std::clamp<int64_t>(cs, INT64_MIN / 10, INT64_MAX / 10) * 10);
     std::printf("Mise a jour temps %s : %d ms\n", side > 0 ? "Blancs" : "Noirs", ms);
-    pendule[colour_index(side)].remaining = ms;
+    set_remaining(colour_index(side), ms);
 }
 
 }  // namespace
@@ -103,22 +103,24 @@ int settings_command(const char* line)
         if (command_number(line, "sd", &v)) {
             // A search needs one iteration at least, or it would have no move to answer; and no
             // iteration may go deeper than the search's heights allow, as in the console.
-            min_depth = max_depth = std::clamp<int32_t>(clamp32(v), 1, DEFAULT_MAX_DEPTH);
-            time_control_mode = TC_FIXED_DEPTH;
+            engine_limits.min_depth = engine_limits.max_depth =
+                std::clamp<int32_t>(clamp32(v), 1, DEFAULT_MAX_DEPTH);
+            engine_limits.mode = TC_FIXED_DEPTH;
             clear_clocks();
         }
     } else if (std::strcmp(line, "status") == 0) {
         display_status();
     } else if (starts_with(line, "sn")) {
         if (command_number(line, "sn", &v)) {
-            max_nodes = static_cast<uint32_t>(std::clamp<int64_t>(v, 0, UINT32_MAX));
-            time_control_mode = TC_FIXED_NODES;
+            engine_limits.max_nodes = static_cast<uint32_t>(std::clamp<int64_t>(v, 0, UINT32_MAX));
+            engine_limits.mode = TC_FIXED_NODES;
             clear_clocks();
         }
     } else if (starts_with(line, "st")) {
         if (command_number(line, "st", &v)) {
-            time_per_move_ms = clamp32(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX) * 1000);
-            time_control_mode = TC_TIME_PER_MOVE;
+            engine_limits.time_per_move_ms =
+                clamp32(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX) * 1000);
+            engine_limits.mode = TC_TIME_PER_MOVE;
             clear_clocks();
         }
     } else if (starts_with(line, "time")) {
@@ -148,8 +150,9 @@ void display_status()
 {
     const char* rule = "----------------------------------\n";
     std::printf("%s", rule);
-    std::printf("Niveau                  : %s\n", time_control_names[time_control_mode]);
-    std::printf("Profondeur              : [ %d ; %d ]\n", min_depth, max_depth);
+    std::printf("Niveau                  : %s\n", time_control_names[engine_limits.mode]);
+    std::printf("Profondeur              : [ %d ; %d ]\n", engine_limits.min_depth,
+                engine_limits.max_depth);
     std::printf("Montre la bibliotheque  : %s\n", show_book ? "oui" : "non");
     std::printf("Utilise la bibliotheque : %s\n", use_book ? "oui" : "non");
     std::printf("Nulle pour les blancs   : %d\n", draw_value);

@@ -175,7 +175,7 @@ bool engine_turn()
         std::printf("%d. %s\n", ply / 2 + 1, text);
     else
         std::printf("%d. ... %s\n", ply / 2, text);
-    clock_start = clock_now();
+    restart_move_clock();
     return true;
 }
 
@@ -189,7 +189,7 @@ bool user_move(const char* word)
         charge_clock(trait, clock_now() - clock_start);
         make_move(m);
         affiche_echiquier();
-        clock_start = clock_now();
+        restart_move_clock();
     } else {
         std::printf("Coup \"%s\" impossible\n", word);
     }
@@ -202,7 +202,7 @@ int console_loop()
 {
     engine_colours = ENGINE_NONE;
     // The user's first move is timed from here: the clock's origin is not the session's start.
-    clock_start = clock_now();
+    restart_move_clock();
     affiche_echiquier();
     for (;;) {
         print_evaluation_line();

@@ -130,13 +130,14 @@ void show_position()
 void set_depths()
 {
     int32_t d = 0;
-    if (console_number(&d) && d > 0) min_depth = d;
-    if (console_number(&d) && d > 0) max_depth = d;
-    max_depth = std::min(max_depth, DEFAULT_MAX_DEPTH);
-    min_depth = std::min(min_depth, max_depth);
-    std::printf("profondeur_min = %d - profondeur_max = %d\n", min_depth, max_depth);
-    if (min_depth == max_depth) {
-        time_control_mode = TC_FIXED_DEPTH;
+    SearchLimits& l = engine_limits;
+    if (console_number(&d) && d > 0) l.min_depth = d;
+    if (console_number(&d) && d > 0) l.max_depth = d;
+    l.max_depth = std::min(l.max_depth, DEFAULT_MAX_DEPTH);
+    l.min_depth = std::min(l.min_depth, l.max_depth);
+    std::printf("profondeur_min = %d - profondeur_max = %d\n", l.min_depth, l.max_depth);
+    if (l.min_depth == l.max_depth) {
+        l.mode = TC_FIXED_DEPTH;
         clear_clocks();
     }
 }
@@ -208,8 +209,8 @@ void set_time_per_move()
     int32_t t = 0;
     if (!console_number(&t) || t <= 0) return;
     clear_clocks();
-    time_per_move_ms = clamp_product(t, 1000);
-    time_control_mode = TC_TIME_PER_MOVE;
+    engine_limits.time_per_move_ms = clamp_product(t, 1000);
+    engine_limits.mode = TC_TIME_PER_MOVE;
 }
 
 void set_tournament()
@@ -218,9 +219,9 @@ void set_tournament()
     const bool read =
         console_number(&minutes) && console_number(&increment) && console_number(&operator_seconds);
     if (read && minutes > 0 && operator_seconds >= 0) {
-        set_level_ms(0, int64_t{minutes} * 60000, int64_t{increment} * 1000);
+        set_level_ms(&engine_limits, 0, int64_t{minutes} * 60000, int64_t{increment} * 1000);
         operator_time = clamp_product(operator_seconds, 1000);
-        clock_start = clock_now();
+        restart_move_clock();
     }
     print_tournament_clocks();
 }

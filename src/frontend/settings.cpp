@@ -10,3 +10,4 @@ const char* const result_texts[11] = {
 int32_t pondering = 0;
 char line_buffer[LINE_BUFFER_SIZE];
 int32_t pending_input = 0;
+SearchLimits engine_limits;

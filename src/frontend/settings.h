@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/game.h"
+#include "search/limits.h"
 #include "search/options.h"
 
 constexpr uint32_t ENGINE_NONE = 0;
@@ -20,6 +21,9 @@ extern const char* const result_texts[11];
 extern int32_t pondering;
 extern char line_buffer[LINE_BUFFER_SIZE];
 extern int32_t pending_input;
+// The limits the xboard mode and the console think with: their level, depth, node and time
+// commands change it, "analyze" and "exit" its analysis flag.
+extern SearchLimits engine_limits;
 
 // The bit of `engine colours` for a side (+1 White, -1 Black).
 constexpr uint32_t engine_colour_bit(int side)

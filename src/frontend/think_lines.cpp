@@ -61,7 +61,9 @@ void print_search_line(SearchEvent kind, int score)
         if (!show_thinking) return;
         const char open = kind == SearchEvent::ITERATION ? '[' : '|';
         const char close = kind == SearchEvent::ITERATION ? ']' : '|';
-        const char mark = kind == SearchEvent::ITERATION ? '=' : kind == SearchEvent::FAIL_HIGH ? '^' : 'V';
+        const char mark = kind == SearchEvent::ITERATION   ? '='
+                          : kind == SearchEvent::FAIL_HIGH ? '^'
+                                                           : 'V';
         std::printf("%c%2d %6u %8u %c %4d %c ", open, iteration_depth,
                     static_cast<uint32_t>(think_elapsed()), node_total(), close, score, mark);
     } else {
@@ -185,7 +187,7 @@ void think_lines_report(const SearchReport& r)
         case SearchEvent::ALLOCATION:
             print_allocation();
             break;
-        case SearchEvent::MAX_HEIGHT:
+        case SearchEvent::LAST_HEIGHT:
             print_max_height(r.where);
             break;
     }

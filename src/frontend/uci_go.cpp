@@ -18,6 +18,7 @@
 #include "movegen/notation.h"
 #include "search/clock.h"
 #include "search/hash.h"
+#include "search/limits.h"
 #include "search/think_info.h"
 #include "search/root.h"
 #include "search/search.h"
@@ -31,7 +32,7 @@ constexpr int PV_MOVES = 64;
 struct GoLimits {
     int64_t time[2] = {-1, -1};  // [0] Black, [1] White, ms
     int64_t increment[2] = {0, 0};
-    int64_t moves_to_go = 0;
+    int64_t moves_to_control = 0;
     int64_t move_time = -1;
     int64_t depth = -1;
     int64_t nodes = -1;
@@ -49,9 +50,9 @@ int64_t number_after(const char** p)
 
 // "searchmoves" takes every following word that is a move; only the legal ones restrict the
 // search, and when none is legal the search keeps every move rather than having none to play.
-void read_search_moves(const char** p)
+void read_search_moves(const char** p, SearchLimits* limits)
 {
-    root_moves_only_count = 0;
+    limits->root_move_count = 0;
     for (;;) {
         const char* before = *p;
         char word[WORD_SIZE];
@@ -61,30 +62,29 @@ void read_search_moves(const char** p)
             *p = before;
             return;
         }
-        if (root_moves_only_count < ROOT_LIST_SIZE && is_legal_move(m) != 0)
-            root_moves_only[root_moves_only_count++] = m;
+        if (limits->root_move_count < ROOT_LIST_SIZE && is_legal_move(m) != 0)
+            limits->root_moves[limits->root_move_count++] = m;
     }
 }
 
-GoLimits parse_go(const char* args)
+GoLimits parse_go(const char* args, SearchLimits* limits)
 {
     GoLimits g;
     const char* p = args;
     char word[WORD_SIZE];
-    root_moves_only_count = 0;
     while (next_word(&p, word, sizeof word)) {
         if (std::strcmp(word, "wtime") == 0) g.time[WHITE] = number_after(&p);
         else if (std::strcmp(word, "btime") == 0) g.time[BLACK] = number_after(&p);
         else if (std::strcmp(word, "winc") == 0) g.increment[WHITE] = number_after(&p);
         else if (std::strcmp(word, "binc") == 0) g.increment[BLACK] = number_after(&p);
-        else if (std::strcmp(word, "movestogo") == 0) g.moves_to_go = number_after(&p);
+        else if (std::strcmp(word, "movestogo") == 0) g.moves_to_control = number_after(&p);
         else if (std::strcmp(word, "movetime") == 0) g.move_time = number_after(&p);
         else if (std::strcmp(word, "depth") == 0) g.depth = number_after(&p);
         else if (std::strcmp(word, "nodes") == 0) g.nodes = number_after(&p);
         else if (std::strcmp(word, "mate") == 0) g.mate = number_after(&p);
         else if (std::strcmp(word, "infinite") == 0) g.infinite = true;
         else if (std::strcmp(word, "ponder") == 0) g.ponder = true;
-        else if (std::strcmp(word, "searchmoves") == 0) read_search_moves(&p);
+        else if (std::strcmp(word, "searchmoves") == 0) read_search_moves(&p, limits);
     }
     return g;
 }
@@ -101,47 +101,42 @@ int32_t clamp_depth(int64_t plies)
 
 // The clock as the interface states it: both sides' times and increments, and the moves to
 // the next control when it counts them. The allocation then follows the engine's clock modes.
-void set_clock(const GoLimits& g)
+void set_clock(const GoLimits& g, SearchLimits* limits)
 {
     const int c = colour_index(trait);
-    const int32_t moves = static_cast<int32_t>(std::clamp<int64_t>(g.moves_to_go, 0, 1000));
-    set_level_ms(moves, clamp_ms(g.time[c]), clamp_ms(g.increment[c]));
+    const int32_t moves = static_cast<int32_t>(std::clamp<int64_t>(g.moves_to_control, 0, 1000));
+    set_level_ms(limits, moves, clamp_ms(g.time[c]), clamp_ms(g.increment[c]));
     for (int side = 0; side < 2; ++side) {
-        pendule[side].remaining = clamp_ms(g.time[side] < 0 ? g.time[c] : g.time[side]);
-        pendule[side].increment = clamp_ms(g.increment[side]);
+        set_remaining(side, clamp_ms(g.time[side] < 0 ? g.time[c] : g.time[side]));
+        set_increment(side, clamp_ms(g.increment[side]));
     }
-    moves_to_go = moves;
+    limits->moves_to_go = moves;
 }
 
 // The engine's limits for one "go"; a bare "go" searches until "stop".
-void set_limits(const GoLimits& g)
+void set_limits(const GoLimits& g, SearchLimits* limits)
 {
-    analyse_mode = 0;
-    ponder_search = 0;
-    ponder_hit = 0;
-    moves_to_go = 0;
-    min_depth = DEFAULT_MIN_DEPTH;
-    max_depth = DEFAULT_MAX_DEPTH;
+    SearchLimits& l = *limits;
     const bool clock = g.time[colour_index(trait)] >= 0;
     if (g.depth >= 0 || g.mate > 0) {
         // A mate in n moves lies within 2n - 1 plies.
-        min_depth = max_depth = clamp_depth(g.depth >= 0 ? g.depth : 2 * g.mate - 1);
-        time_control_mode = TC_FIXED_DEPTH;
+        l.min_depth = l.max_depth = clamp_depth(g.depth >= 0 ? g.depth : 2 * g.mate - 1);
+        l.mode = TC_FIXED_DEPTH;
         clear_clocks();
     } else if (g.nodes >= 0) {
-        max_nodes = static_cast<uint32_t>(std::clamp<int64_t>(g.nodes, 0, UINT32_MAX));
-        time_control_mode = TC_FIXED_NODES;
+        l.max_nodes = static_cast<uint32_t>(std::clamp<int64_t>(g.nodes, 0, UINT32_MAX));
+        l.mode = TC_FIXED_NODES;
         clear_clocks();
     } else if (g.move_time >= 0) {
-        time_per_move_ms = clamp_ms(g.move_time);
-        time_control_mode = TC_TIME_PER_MOVE;
+        l.time_per_move_ms = clamp_ms(g.move_time);
+        l.mode = TC_TIME_PER_MOVE;
         clear_clocks();
     } else if (clock) {
-        set_clock(g);
+        set_clock(g, limits);
     }
     const bool limited = g.depth >= 0 || g.mate > 0 || g.nodes >= 0 || g.move_time >= 0 || clock;
-    if (g.infinite || !limited) analyse_mode = 1;
-    if (g.ponder) ponder_search = 1;
+    l.analysis = g.infinite || !limited;
+    l.ponder = g.ponder;
 }
 
 // A legal move of the position, or 0.
@@ -221,21 +216,14 @@ void wait_for_release()
 void uci_go(const char* args)
 {
     apply_pending_options();
-    const GoLimits g = parse_go(args);
-    set_limits(g);
-    const bool must_wait = g.ponder || analyse_mode != 0;
+    SearchLimits limits;
+    const GoLimits g = parse_go(args, &limits);
+    set_limits(g, &limits);
+    const bool must_wait = limits.ponder || limits.analysis;
     uci_stop_received = uci_ponderhit_received = uci_quit_received = false;
-    allocate_time(trait, ply);
-    // A think starts from its position's stored result, which is only right for the whole move
-    // list: a restricted search must neither take one over nor leave its own behind.
-    const bool restricted = root_moves_only_count > 0;
-    if (restricted) hash_forget_position();
-    const Move m = Reflexion();
-    if (restricted) hash_forget_position();
+    allocate_time(limits, trait, ply);
+    const Move m = Reflexion(limits);
     if (must_wait) wait_for_release();
-    analyse_mode = 0;
-    ponder_search = 0;
-    root_moves_only_count = 0;
     print_best_move(m);
 }
 
@@ -273,7 +261,7 @@ void uci_report(const SearchReport& r)
         case SearchEvent::FIRST_MOVE:
         case SearchEvent::THINK_END:
         case SearchEvent::ALLOCATION:
-        case SearchEvent::MAX_HEIGHT:
+        case SearchEvent::LAST_HEIGHT:
             return;  // console lines; UCI has no words for them
         default:
             break;

@@ -54,9 +54,9 @@ int loop_command(const char* line)
     if (std::strcmp(line, "go") == 0) {
         engine_colours = engine_colour_bit(trait);
     } else if (std::strcmp(line, "analyze") == 0) {
-        analyse_mode = 1;
+        engine_limits.analysis = true;
     } else if (std::strcmp(line, "exit") == 0) {
-        analyse_mode = 0;
+        engine_limits.analysis = false;
     } else if (std::strcmp(line, "hard") == 0) {
         pondering = 1;
     } else if (std::strcmp(line, "easy") == 0) {
@@ -134,8 +134,8 @@ void engine_turn()
         // What the interface sent during the last search comes first: a search started now
         // could neither see it nor be stopped by it.
         if (line_complete) return;
-        if (analyse_mode) {
-            Reflexion();
+        if (engine_limits.analysis) {
+            Reflexion(engine_limits);
             return;
         }
         const uint32_t mine = engine_colour_bit(trait) & engine_colours;
@@ -161,8 +161,8 @@ int xboard_loop()
 
 Move think()
 {
-    allocate_time(trait, ply);
-    const Move m = Reflexion();
+    allocate_time(engine_limits, trait, ply);
+    const Move m = Reflexion(engine_limits);
     charge_clock(trait, clock_now() - clock_start + operator_time);
     return m;
 }
@@ -186,11 +186,10 @@ Move ponder()
         return 0;
     }
     // The line buffer is left alone: a line begun during the last search goes on being read.
-    predicted_move = predicted;
-    ponder_hit = 0;
-    ponder_search = 1;
-    const Move reply = Reflexion();
-    ponder_search = 0;
+    SearchLimits limits = engine_limits;
+    limits.ponder = true;
+    limits.predicted_move = predicted;
+    const Move reply = Reflexion(limits);
     if (ponder_hit) {
         charge_clock(trait, clock_now() - clock_start + operator_time);
         return reply;

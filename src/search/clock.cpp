@@ -1,6 +1,6 @@
-// The search limits, the clock records, the allocation of a move's time and the poll: its limit
-// tests, the question put to the front end about waiting input, and ponder hits. Only this file
-// writes the limits' and the allocation's state; the fixed-limit modes never read the clock
+// The running think's limits, the clock records, the allocation of a move's time and the poll:
+// its limit tests, the question put to the front end about waiting input, and ponder hits. Only
+// this file writes the limits' and the allocation's state (front ends hand it a limits value); the fixed-limit modes never read the clock
 // records, and the clock modes act only through `time_operations`.
 #include "search/clock.h"
 
@@ -11,6 +11,7 @@
 #include "core/repetition.h"
 #include "platform/platform.h"
 #include "search/hash.h"
+#include "search/limits.h"
 #include "search/options.h"
 #include "search/root.h"
 #include "search/search.h"
@@ -34,6 +35,7 @@ int64_t clock_start;
 int32_t allocation_side;
 int32_t allocation_moves_left;
 
+int32_t analyse_mode;
 int32_t ponder_search;
 int32_t ponder_hit;
 Move predicted_move;
@@ -45,6 +47,21 @@ void clear_clocks()
     pendule[0] = Pendule{};
     pendule[1] = Pendule{};
     time_operations = TimeOperations{};
+}
+
+void set_remaining(int colour, int32_t ms)
+{
+    pendule[colour].remaining = ms;
+}
+
+void set_increment(int colour, int32_t ms)
+{
+    pendule[colour].increment = ms;
+}
+
+void restart_move_clock()
+{
+    clock_start = clock_now();
 }
 
 // ---- clock modes ----------------------------------------------------------------------------
@@ -114,6 +131,30 @@ void set_level_ms(int32_t moves, int64_t base_ms, int64_t increment_ms)
     }
 }
 
+void set_level_ms(SearchLimits* limits, int32_t moves, int64_t base_ms, int64_t increment_ms)
+{
+    set_level_ms(moves, base_ms, increment_ms);
+    limits->mode = time_control_mode;
+    limits->min_depth = min_depth;
+    limits->max_depth = max_depth;
+}
+
+void install_limits(const SearchLimits& limits)
+{
+    time_control_mode = limits.mode;
+    min_depth = limits.min_depth;
+    max_depth = limits.max_depth;
+    max_nodes = limits.max_nodes;
+    time_per_move_ms = limits.time_per_move_ms;
+    moves_to_go = limits.moves_to_go;
+    analyse_mode = limits.analysis ? 1 : 0;
+    ponder_search = limits.ponder ? 1 : 0;
+    predicted_move = limits.predicted_move;
+    ponder_hit = 0;
+    root_moves_only_count = std::clamp(limits.root_move_count, 0, ROOT_LIST_SIZE);
+    std::copy_n(limits.root_moves, root_moves_only_count, root_moves_only);
+}
+
 void set_level(int32_t moves, int32_t base_seconds, int32_t increment_seconds)
 {
     set_level_ms(moves, int64_t{base_seconds} * 1000, int64_t{increment_seconds} * 1000);
@@ -170,6 +211,12 @@ void allocate_time(int side, int game_ply)
         report_event({SearchEvent::ALLOCATION});
     }
     clock_start = clock_now();
+}
+
+void allocate_time(const SearchLimits& limits, int side, int game_ply)
+{
+    install_limits(limits);
+    allocate_time(side, game_ply);
 }
 
 // The clock arithmetic saturates: an interface may set a clock to the largest number it likes.

@@ -1,6 +1,6 @@
-// Clocks, time allocation and the poll the search calls every so many nodes: the search limits
-// (depths, time per move, node limit), the two clock records and the three time operations the
-// clock modes choose. Every reading of the time goes through `clock_source`, so a test can put
+// Clocks, time allocation and the poll the search calls every so many nodes: the running think's
+// limits (installed from a limits value, limits.h), the two clock records and the three time
+// operations the clock modes choose. Every reading of the time goes through `clock_source`, so a test can put
 // a stub clock in its place; times are milliseconds.
 #pragma once
 
@@ -64,6 +64,8 @@ extern int32_t allocation_side;  // the side (+1/-1) whose clock the last alloca
 // The moves to the next control that the last allocation counted with, 0 outside that mode.
 extern int32_t allocation_moves_left;
 
+// The running think's analysis flag: a search with no limit that never plays.
+extern int32_t analyse_mode;
 // Set while a search runs on the opponent's time, and when the opponent then played the
 // predicted move.
 extern int32_t ponder_search;
@@ -80,6 +82,11 @@ inline int64_t clock_now()
 
 // Zeroes both clock records and the time operations.
 void clear_clocks();
+// One colour's clock record (0 Black, 1 White) as an interface states it; the caller bounds it.
+void set_remaining(int colour, int32_t ms);
+void set_increment(int colour, int32_t ms);
+// Starts counting the current move's time from now.
+void restart_move_clock();
 // Both colours get n moves per control (0: one period for the whole game), the base time and
 // the increment, with the whole base remaining; depths 5 to 42; the clock mode and its
 // operations follow from n and the increment. A negative n counts as 0, and the times are kept

@@ -2,6 +2,5 @@
 // time.
 #include "search/options.h"
 
-int32_t analyse_mode = 0;
 int32_t draw_value = 0;
 int32_t operator_time = 0;

@@ -1,11 +1,9 @@
-// The settings of the search that the loops change between searches: analysis (a search with
-// no limit that never plays), the value of a draw and the operator time the allocation keeps
-// back. Plain globals with the values of a fresh process.
+// The settings of the search that the loops change between searches: the value of a draw and
+// the operator time the allocation keeps back. Plain globals with the values of a fresh process.
 #pragma once
 
 #include <cstdint>
 
-extern int32_t analyse_mode;   // set by "analyze", cleared by "exit"
 extern int32_t draw_value;     // the score of a draw from White's point of view
 extern int32_t operator_time;  // ms added to each move's charge and kept back by the allocation
 

@@ -12,6 +12,7 @@
 #include "movegen/movegen.h"
 #include "search/clock.h"
 #include "search/hash.h"
+#include "search/limits.h"
 #include "search/ordering.h"
 #include "search/think_info.h"
 #include "search/search.h"
@@ -217,7 +218,9 @@ void sort_root_list()
     }
 }
 
-Move Reflexion()
+namespace {
+
+Move think_from_root()
 {
     if (!analyse_mode && search_link.book_move != nullptr) {
         const Move m = search_link.book_move();
@@ -254,6 +257,25 @@ Move Reflexion()
     search_start = clock_now() - search_start;
     report_event({SearchEvent::THINK_END});
     return best;
+}
+
+}  // namespace
+
+Move Reflexion()
+{
+    // A think starts from its position's stored result and leaves its own there, both right only
+    // for the whole move list: a restricted think neither takes one over nor leaves one behind.
+    const bool restricted = root_moves_only_count > 0;
+    if (restricted) hash_forget_position();
+    const Move m = think_from_root();
+    if (restricted) hash_forget_position();
+    return m;
+}
+
+Move Reflexion(const SearchLimits& limits)
+{
+    install_limits(limits);
+    return Reflexion();
 }
 
 int RootSearch(Move* out, int alpha, int beta, int depth)

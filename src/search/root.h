@@ -30,7 +30,8 @@ extern thread_local constinit int32_t tag_counter;  // best tags handed out in t
 extern thread_local constinit Move root_moves_only[ROOT_LIST_SIZE];
 extern thread_local constinit int32_t root_moves_only_count;
 
-// The move to play (0 for none); the game position is unchanged on return.
+// The move to play (0 for none) with the limits last installed (limits.h has the think of a
+// limits value); the game position is unchanged on return.
 Move Reflexion();
 int RootSearch(Move* best, int alpha, int beta, int depth);
 void sort_root_list();

@@ -368,7 +368,7 @@ bool probe_settles(int height, int depth, bool double_null, int* alpha, int* bet
 
 void report_max_height(const char* search_name)
 {
-    report_event({SearchEvent::MAX_HEIGHT, 0, 0, false, search_name});
+    report_event({SearchEvent::LAST_HEIGHT, 0, 0, false, search_name});
 }
 
 uint32_t poll_interval()

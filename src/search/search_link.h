@@ -17,14 +17,14 @@ enum class InputVerdict {
 // Each comes from the thread that runs the think, which also owns the clock and the input; the
 // front end reads whatever else it shows (depth, nodes, time, root index) from the search state.
 enum class SearchEvent {
-    FIRST_MOVE,  // the root list is ready; `move` leads it
-    NEW_BEST,    // root move `move` has a new best score, re-searched with a full window or not
-    ITERATION,   // an iteration is complete
-    FAIL_HIGH,   // the score is at least `score`: the window is widened
-    FAIL_LOW,    // the score is at most `score`: the window is widened
-    THINK_END,   // the think has searched and is about to answer (its statistics are final)
-    ALLOCATION,  // a clock mode has given the move its time (clock.h's allocation state)
-    MAX_HEIGHT,  // a search has reached the last height; `where` names it
+    FIRST_MOVE,   // the root list is ready; `move` leads it
+    NEW_BEST,     // root move `move` has a new best score, re-searched with a full window or not
+    ITERATION,    // an iteration is complete
+    FAIL_HIGH,    // the score is at least `score`: the window is widened
+    FAIL_LOW,     // the score is at most `score`: the window is widened
+    THINK_END,    // the think has searched and is about to answer (its statistics are final)
+    ALLOCATION,   // a clock mode has given the move its time (clock.h's allocation state)
+    LAST_HEIGHT,  // a search has reached the last height; `where` names it
 };
 
 struct SearchReport {
@@ -32,7 +32,7 @@ struct SearchReport {
     int score = 0;
     Move move = 0;
     bool researched = false;      // NEW_BEST: the score comes from a full-window re-search
-    const char* where = nullptr;  // MAX_HEIGHT: the search that got there
+    const char* where = nullptr;  // LAST_HEIGHT: the search that got there
 };
 
 struct SearchLink {

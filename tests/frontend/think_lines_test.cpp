@@ -6,6 +6,7 @@
 
 #include <tuple>
 
+#include "../search/think_support.h"
 #include "core/makemove.h"
 #include "core/material.h"
 #include "core/position_snapshot.h"
@@ -17,7 +18,6 @@
 #include "search/search.h"
 #include "search/statictests.h"
 #include "search/think_info.h"
-#include "../search/think_support.h"
 
 namespace {
 
@@ -81,11 +81,15 @@ TEST(ThinkLines, LinesOfBothModesByteForByte)
     show_thinking = 0, stub_now = 1100, mode_flags = MODE_TEXT;
     EXPECT_EQ(capture_stdout([] { think_lines_report({SearchEvent::ITERATION, 1}); }), "");
     mode_flags = MODE_XBOARD;
-    EXPECT_EQ(capture_stdout([] { think_lines_report({SearchEvent::ITERATION, 1}); }),
+    EXPECT_EQ(capture_stdout([] {
+                  think_lines_report({SearchEvent::ITERATION, 1});
+              }),
               " 7   1    10   123456  Ra8+ Kd7 \n");
     EXPECT_EQ(capture_stdout([] { think_lines_report({SearchEvent::NEW_BEST, 1, RA8}); }), "");
     show_thinking = 1;
-    EXPECT_EQ(capture_stdout([] { think_lines_report({SearchEvent::NEW_BEST, 1, RA8}); }),
+    EXPECT_EQ(capture_stdout([] {
+                  think_lines_report({SearchEvent::NEW_BEST, 1, RA8});
+              }),
               " 7   1    10   123456  Ra1a8 3/14\n");
 }
 
