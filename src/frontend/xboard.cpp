@@ -161,6 +161,7 @@ int xboard_loop()
 
 Move think()
 {
+    apply_reported_clocks(trait);
     allocate_time(trait, ply);
     const Move m = Reflexion();
     charge_clock(trait, clock_now() - clock_start + operator_time);
@@ -187,11 +188,14 @@ Move ponder()
     }
     // The line buffer is left alone: a line begun during the last search goes on being read.
     predicted_move = predicted;
+    apply_reported_clocks(trait);
     ponder_hit = 0;
     ponder_search = 1;
     const Move reply = Reflexion();
     ponder_search = 0;
     if (ponder_hit) {
+        // Reports read during the search went straight to these colours: none is left over.
+        apply_reported_clocks(trait);
         charge_clock(trait, clock_now() - clock_start + operator_time);
         return reply;
     }
