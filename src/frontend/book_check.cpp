@@ -170,6 +170,8 @@ void chkbk(int n)
         return;
     }
     report = report_file.stream;
+    // The session's own settings come back afterwards: only the check searches this way.
+    const int32_t saved_use_book = use_book, saved_min = min_depth, saved_max = max_depth;
     show_thinking = 0;
     use_book = 0;
     min_depth = max_depth = n;
@@ -192,6 +194,7 @@ void chkbk(int n)
     }
 
     time_control_mode = saved_mode;
+    use_book = saved_use_book, min_depth = saved_min, max_depth = saved_max;
     report = nullptr;
     if (!atomic_commit(&report_file)) std::printf("Impossible d'ecrire dans <chkbk.txt>\n");
     release_flags();

@@ -65,6 +65,7 @@ TEST(BookCheck, TranspositionIsSearchedOnceAndSettingsAfterwards)
                     {"g1f3 e7e5", 5000},
                     {"e2e4 e7e5 g1f3", 5000}});
     time_control_mode = TC_TIME_PER_MOVE;
+    use_book = 1, min_depth = 3, max_depth = 7;
     const auto [out, report] = check(2);
     EXPECT_EQ(report.rfind(header(6, 2), 0), 0u) << report;
     EXPECT_EQ(out.rfind("Verification de la bibliotheque d'ouvertures (6 positions)\n", 0), 0u);
@@ -78,9 +79,11 @@ TEST(BookCheck, TranspositionIsSearchedOnceAndSettingsAfterwards)
     EXPECT_EQ(score_of(START, ""), 5000);  // the start is not searched
     for (const char* path : {"e2e4", "g1f3", "e2e4 e7e5", "g1f3 e7e5", "e2e4 e7e5 g1f3"})
         EXPECT_LT(std::abs(score_of(START, path)), 300) << path;
+    // The session's settings are as they were: the next search is not held at the check's depth
+    // and still plays from the book.
     EXPECT_EQ(std::tuple(use_book, show_thinking, min_depth, max_depth, time_control_mode),
-              std::tuple(0, 1, 2, 2, TC_TIME_PER_MOVE));
-    use_book = 1;
+              std::tuple(1, 1, 3, 7, TC_TIME_PER_MOVE));
+    min_depth = DEFAULT_MIN_DEPTH, max_depth = DEFAULT_MAX_DEPTH;
 }
 
 TEST(BookCheck, ReportsLoopsAndUnbalancedPositionsWithScoresForTheSideToMove)
