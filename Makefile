@@ -40,8 +40,12 @@ configure: deps
 build: configure
 	$(call quiet_build,$(BUILD_DIR))
 
+# The engine plays in $(PLAY_DIR), which `make clean` leaves alone: the books, games and reports
+# saved there survive a rebuild; the default book goes in only where the user has none.
+PLAY_DIR ?= play
 run: build
-	@cd $(BUILD_DIR) && ./quarvelin text
+	@bash scripts/play-dir.sh $(BUILD_DIR)/default-book/bibli.bok $(PLAY_DIR)
+	@cd $(PLAY_DIR) && $(abspath $(BUILD_DIR))/quarvelin text
 
 # The default suite includes the real-interface match (label "integration"), which counts as
 # skipped when xboard, xvfb-run or fairymax is missing.

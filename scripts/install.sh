@@ -57,12 +57,12 @@ if [ "$action" = install ]; then
         echo "Quarvelin is already installed in $root: make uninstall first" >&2
         exit 1
     fi
-    for f in quarvelin quarvelin-book bibli.bok; do
+    for f in quarvelin quarvelin-book default-book/bibli.bok; do
         [ -f "$build/$f" ] || { echo "$build/$f is missing: build first" >&2; exit 1; }
     done
     put 755 "$build/quarvelin" "$root/games/quarvelin"
     put 755 "$build/quarvelin-book" "$root/games/quarvelin-book"
-    put 644 "$build/bibli.bok" "$data/bibli.bok"
+    put 644 "$build/default-book/bibli.bok" "$data/bibli.bok"
     put 644 "$source_dir/man/quarvelin.6" "$root/share/man/man6/quarvelin.6"
     entry=$(mktemp)
     printf 'plugin spec 0.0\n%s\nchess\n' "$prefix/games/quarvelin" >"$entry"

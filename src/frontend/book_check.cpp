@@ -173,6 +173,8 @@ void chkbk(int n)
         return;
     }
     report = report_file.stream;
+    // The session's own book setting comes back afterwards: only the check searches this way.
+    const int32_t saved_use_book = use_book;
     show_thinking = 0;
     use_book = 0;
     // Every search runs to the full depth: no clock or node limit of the game may cut it short,
@@ -195,6 +197,7 @@ void chkbk(int n)
         unmake_move(successor_stack[i]);
     }
 
+    use_book = saved_use_book;
     report = nullptr;
     if (!atomic_commit(&report_file)) std::printf("Impossible d'ecrire dans <chkbk.txt>\n");
     release_flags();

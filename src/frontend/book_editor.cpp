@@ -29,6 +29,9 @@ constexpr int RESULT_LEAVE = 2;
 std::FILE* editor_input = nullptr;
 char editor_line[EDITOR_LINE_SIZE];
 const char* editor_args = "";  // the rest of the current line, where "s" and "a" read
+// The working directory's book exists but could not be read whole: saving over it would lose
+// the records that were not read, so "sav" asks first.
+bool book_unreadable = false;
 
 // Reads the next line holding a word; false at the end of the input. A line longer than the
 // buffer keeps its beginning and the rest is dropped, so the next read starts on a new line.
@@ -165,14 +168,29 @@ int cmd_list()
     return 0;
 }
 
+// Whether the book file that could not be read whole may be replaced: the user answers.
+bool confirm_overwrite()
+{
+    std::printf(
+        "<bibli.bok> n'a pas pu etre lu en entier : le sauver perdrait ce qui n'a pas "
+        "ete lu.\nRemplacer quand meme (o/n) ? ");
+    if (!read_command_line()) return false;
+    const char* answer = take_word();
+    if (std::strcmp(answer, "o") == 0 || std::strcmp(answer, "oui") == 0) return true;
+    std::printf("Sauvegarde abandonnee\n");
+    return false;
+}
+
 int cmd_save()
 {
     if (!book_is_sorted()) return -1;
+    if (book_unreadable && !confirm_overwrite()) return -1;
     // The book on disk is replaced only once the whole new one is written.
     if (!write_book_file(BOOK_FILE_NAME, book_table, book_count)) {
         std::printf("Impossible d'ecrire dans <bibli.bok>\n");
         return -1;
     }
+    book_unreadable = false;
     std::printf("%d positions sauvees\n", book_count);
     return 0;
 }
@@ -186,8 +204,10 @@ int cmd_load()
     }
     if (file.status != BookFileStatus::OK) {
         print_book_file_error(file);
+        book_unreadable = true;
         return -1;
     }
+    book_unreadable = false;
     std::memcpy(book_table, file.records, size_t(file.count) * sizeof(BookRecord));
     std::free(file.records);
     book_count = file.count;
@@ -355,9 +375,18 @@ int add_current_position()
     return 0;
 }
 
+// True when the working directory holds a book file that cannot be read whole.
+static bool book_file_unreadable()
+{
+    const BookFileContents file = read_book_file(BOOK_FILE_NAME);
+    std::free(file.records);
+    return file.status != BookFileStatus::OK && file.status != BookFileStatus::NOT_OPENED;
+}
+
 int edit_book_from(std::FILE* in)
 {
     nouvelle_partie();
+    book_unreadable = book_file_unreadable();
     // The records already loaded move into the full-size table, so editing extends the book.
     auto* table = static_cast<BookRecord*>(std::malloc(TABLE_BYTES));
     if (table == nullptr) {

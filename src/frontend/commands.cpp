@@ -50,6 +50,11 @@ bool command_number(const char* line, const char* word, int64_t* value)
     return true;
 }
 
+// The last "time" [0] and "otim" [1] in milliseconds, while not yet given to a search. The
+// protocol's "time" is always the engine's clock, whatever colour it plays when it thinks.
+int32_t reported_clock[2];
+bool clock_reported[2];
+
 // "level MOVES MINUTES[:SECONDS] INCREMENT"; the increment may have a decimal fraction.
 void level_command(const char* line)
 {
@@ -66,6 +71,7 @@ void level_command(const char* line)
     const int64_t base_ms = (int64_t{minutes} * 60 + seconds) * 1000;
     const int64_t increment_ms = std::llround(std::clamp(increment, -1e6, 1e6) * 1000);
     set_level_ms(&engine_limits, moves, base_ms, increment_ms);
+    clock_reported[0] = clock_reported[1] = false;  // a new control starts both clocks afresh
     const Pendule& p = pendule[WHITE];
     if (engine_limits.mode == TC_MOVES)
         std::printf(" Quarvelin pendule : %d s pour %d coups\n", p.base / 1000,
@@ -79,18 +85,29 @@ void clock_update(const char* line, const char* word, bool opponent)
 {
     int64_t cs = 0;
     if (!command_number(line, word, &cs)) return;
+    // Saturated before it is scaled: the product of a huge count would wrap round to a small one.
+    const int32_t ms = clamp32(std::clamp<int64_t>(cs, INT64_MIN / 10, INT64_MAX / 10) * 10);
+    reported_clock[opponent ? 1 : 0] = ms;
+    clock_reported[opponent ? 1 : 0] = true;
     int side = 0;
     if (engine_colours == ENGINE_BLACK) side = -1;
     if (engine_colours == ENGINE_WHITE) side = 1;
     if (side == 0) return;
     if (opponent) side = -side;
-    // Saturated before it is scaled: the product of a huge count would wrap round to a small one.
-    const int32_t ms = clamp32(std::clamp<int64_t>(cs, INT64_MIN / 10, INT64_MAX / 10) * 10);
     std::printf("Mise a jour temps %s : %d ms\n", side > 0 ? "Blancs" : "Noirs", ms);
     set_remaining(colour_index(side), ms);
 }
 
 }  // namespace
+
+void apply_reported_clocks(int engine_side)
+{
+    for (int i = 0; i < 2; ++i) {
+        const int side = i == 0 ? engine_side : -engine_side;
+        if (clock_reported[i]) set_remaining(colour_index(side), reported_clock[i]);
+        clock_reported[i] = false;
+    }
+}
 
 int settings_command(const char* line)
 {

@@ -11,6 +11,10 @@ extern const char* const time_control_names[6];
 // Performs a settings command and returns 1, or returns 0 when the line is none of them.
 // Prefix commands whose number cannot be read keep the previous setting.
 int settings_command(const char* line);
+// Gives the clocks last reported by "time" (the engine's) and "otim" (its opponent's) to the
+// colours the engine and its opponent play now, the engine playing `engine_side` (+1/-1); each
+// report is used once. Called as a search starts: the colours may have changed since the report.
+void apply_reported_clocks(int engine_side);
 // 1 when the line is exactly one of the commands that must stop a ponder or analysis search.
 int interrupting_command(const char* line);
 

@@ -56,7 +56,8 @@ extern std::FILE* epd_file;              // opened by "epd_load", none before
 extern int32_t epd_number;               // number of the line last read, from 1
 extern char epd_line[LINE_BUFFER_SIZE];  // that line (at most 255 characters)
 
-// Opens the named file (closing any earlier one) and loads its first line; 0, or -1 on failure.
+// Opens the named file (closing any earlier one) and loads its first line; 0, -1 when it cannot
+// be opened, -2 when it opened but its first line gave no position.
 int epd_load(const char* name);
 // Loads the next line of the open file; 0, or -1 when there is no file, no line or no position.
 int epd_next();

@@ -66,10 +66,14 @@ int epd_load(const char* name)
         return -1;
     }
     epd_file = std::fopen(name, "r");
-    if (!read_epd_line()) return -1;
+    if (epd_file == nullptr) return -1;
+    if (!read_epd_line()) return -2;
+    // A file saved with a byte-order mark: the mark is not part of the first record.
+    if (std::strncmp(epd_line, "\xEF\xBB\xBF", 3) == 0)
+        std::memmove(epd_line, epd_line + 3, std::strlen(epd_line + 3) + 1);
     epd_number = 1;
     std::printf("Position EPD no 1\n");
-    return lit_fen(epd_line) < 0 ? -1 : 0;
+    return lit_fen(epd_line) < 0 ? -2 : 0;
 }
 
 int epd_next()
@@ -150,8 +154,11 @@ void load_epd_file()
         affiche_echiquier();
         return;
     }
-    if (epd_load(name) < 0)
+    const int loaded = epd_load(name);
+    if (loaded == -1)
         std::printf("Impossible d'ouvrir %s\n", name);
+    else if (loaded < 0)  // opened, but its first record gave no position
+        std::printf("Impossible de charger une position\n");
     else
         affiche_echiquier();
 }

@@ -12,12 +12,15 @@ int gather_line(LineReader& r, bool wait)
         if (c < 0) {
             // A last line without its newline is still a line; an empty one is nothing.
             r.ended = true;
+            if (r.length > 0 && r.text[r.length - 1] == '\r') --r.length;
             if (r.length > 0 || r.discarding) r.complete = true;
             r.discarding = false;
             break;
         }
         ++bytes;
         if (c == '\n') {
+            // A CR LF line end (from an interface on another system) is a line end too.
+            if (r.length > 0 && r.text[r.length - 1] == '\r') --r.length;
             r.complete = true;
             r.discarding = false;
         } else if (r.length < r.size - 1) {

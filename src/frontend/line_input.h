@@ -17,7 +17,8 @@ struct LineReader {
 // Reads bytes onto the line until its newline: blocking when `wait`, otherwise only while input
 // is reported waiting. A line longer than the buffer keeps its first size - 1 characters and
 // the rest is dropped up to the newline; at the end of the input a non-empty partial line
-// counts as complete. Returns the number of bytes read.
+// counts as complete. A carriage return ending the line is dropped with it. Returns the number
+// of bytes read.
 int gather_line(LineReader& r, bool wait);
 // Forgets the line (it has been performed).
 void clear_line(LineReader& r);

@@ -161,6 +161,7 @@ int xboard_loop()
 
 Move think()
 {
+    apply_reported_clocks(trait);
     allocate_time(engine_limits, trait, ply);
     const Move m = Reflexion(engine_limits);
     charge_clock(trait, clock_now() - clock_start + operator_time);
@@ -189,8 +190,11 @@ Move ponder()
     SearchLimits limits = engine_limits;
     limits.ponder = true;
     limits.predicted_move = predicted;
+    apply_reported_clocks(trait);
     const Move reply = Reflexion(limits);
     if (ponder_hit) {
+        // Reports read during the search went straight to these colours: none is left over.
+        apply_reported_clocks(trait);
         charge_clock(trait, clock_now() - clock_start + operator_time);
         return reply;
     }

@@ -183,7 +183,8 @@ int32_t alloc_moves(int side, int game_ply)
     const int32_t n = std::max(pendule[colour_index(side)].moves_per_control, 1);
     const int32_t left = moves_to_go > 0 ? moves_to_go : n - (game_ply / 2) % n;
     allocation_moves_left = left;
-    const int64_t a = left >= 8 ? r / std::min(left + 4, 40) : 2 * r / (3 * left);
+    // In 64 bits: a control (or a protocol's count) may be as large as an int holds.
+    const int64_t a = left >= 8 ? r / std::min<int64_t>(int64_t{left} + 4, 40) : 2 * r / (3 * left);
     return finish_allocation(a - operator_time, game_ply);
 }
 

@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <cctype>
 #include <sstream>
+#include <string>
+#include <vector>
 
-#include "frontend/book_editor.h"
 #include "core/board.h"
 #include "core/makemove.h"
+#include "frontend/book_editor.h"
 #include "movegen/notation.h"
 #include "tools/pgn_reader.h"
 #include "tools/san.h"
@@ -105,15 +107,32 @@ bool game_moves(const PgnGame& game, std::vector<Move>* moves, std::string* why,
     return true;
 }
 
+// The next line of `in` into *line without its end (LF, CR LF or a lone CR); false at the end.
+bool next_line(std::istream& in, std::string* line)
+{
+    line->clear();
+    bool any = false;
+    for (int c = in.get(); c != std::char_traits<char>::eof(); c = in.get()) {
+        any = true;
+        if (c == '\n') return true;
+        if (c == '\r') {
+            if (in.peek() == '\n') in.get();
+            return true;
+        }
+        line->push_back(static_cast<char>(c));
+    }
+    return any;
+}
+
 }  // namespace
 
-bool add_opening_list(const std::string& file, const std::string& text, BookTally* tally,
+bool add_opening_list(const std::string& file, std::istream& in, BookTally* tally,
                       std::string* error)
 {
-    std::istringstream lines(text);
     int number = 0;
-    for (std::string line; std::getline(lines, line);) {
-        ++number;
+    for (std::string line; next_line(in, &line);) {
+        // A byte-order mark some editors put first is no part of the first line.
+        if (++number == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
         const std::string problem = add_list_line(line, tally);
         if (!problem.empty()) {
             *error = where(file, number) + problem;
@@ -123,17 +142,16 @@ bool add_opening_list(const std::string& file, const std::string& text, BookTall
     return true;
 }
 
-void add_pgn_games(const std::string& file, const std::string& text, const BuildOptions& options,
-                   BookTally* tally, std::vector<std::string>* warnings)
+void add_pgn_games(const std::string& file, std::istream& in, const BuildOptions& options,
+                   BookTally* tally, const std::function<void(const std::string&)>& warn)
 {
     const int plies = std::min(options.plies, MAX_LINE_MOVES);
-    read_pgn(text, plies, [&](PgnGame& game) {
+    read_pgn(in, plies, [&](PgnGame& game) {
         std::vector<Move> moves;
         std::string why;
         int line = 0;
         if (!game_moves(game, &moves, &why, &line)) {
-            warnings->push_back(where(file, line) + pgn_game_name(game) + ": " + why +
-                                "; game skipped");
+            warn(where(file, line) + pgn_game_name(game) + ": " + why + "; game skipped");
             ++tally->games_skipped;
             return;
         }

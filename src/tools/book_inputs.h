@@ -3,16 +3,19 @@
 // are played on the engine's own position with its legality test.
 #pragma once
 
+#include <functional>
+#include <istream>
 #include <string>
-#include <vector>
 
 #include "tools/book_builder.h"
 
-// Adds every line of an opening list; false, with *error naming the file, the line and the
-// token, at the first bad line (the tally may then hold part of the list).
-bool add_opening_list(const std::string& file, const std::string& text, BookTally* tally,
+// Adds every line of an opening list (lines end at LF, CR LF or a lone CR); false, with *error
+// naming the file, the line and the token, at the first bad line (the tally may then hold part
+// of the list).
+bool add_opening_list(const std::string& file, std::istream& in, BookTally* tally,
                       std::string* error);
 // Adds the first plies of every readable game; a game with a malformed text or an unreadable,
-// illegal or ambiguous move among those plies is skipped with a warning naming it.
-void add_pgn_games(const std::string& file, const std::string& text, const BuildOptions& options,
-                   BookTally* tally, std::vector<std::string>* warnings);
+// illegal or ambiguous move among those plies is skipped, and `warn` is given a warning naming
+// it at once.
+void add_pgn_games(const std::string& file, std::istream& in, const BuildOptions& options,
+                   BookTally* tally, const std::function<void(const std::string&)>& warn);

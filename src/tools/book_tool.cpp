@@ -9,7 +9,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -103,6 +102,12 @@ std::string parse_arguments(int argc, char** argv, ToolArguments* a)
     }
     if (a->output.empty()) return "no output: give -o OUTPUT";
     if (a->inputs.empty()) return "no input file";
+    // The book replaces its output whole: an input named as the output would be lost.
+    for (const std::string& input : a->inputs) {
+        std::error_code ec;
+        if (std::filesystem::equivalent(a->output, input, ec))
+            return a->output + " is also an input: it would be replaced by the book";
+    }
     return "";
 }
 
@@ -113,9 +118,9 @@ bool is_pgn_name(const std::string& name)
     return ext == ".pgn";
 }
 
-// The whole file, or false with *error set. Only regular files are read: a device or a pipe
-// might never end.
-bool read_file(const std::string& name, std::string* text, std::string* error)
+// Opens an input for reading, or returns false with *error set. Only regular files are read: a
+// device or a pipe might never end.
+bool open_input(const std::string& name, std::ifstream* in, std::string* error)
 {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(name, ec)) {
@@ -124,14 +129,32 @@ bool read_file(const std::string& name, std::string* text, std::string* error)
                                                     : "cannot read: no such file");
         return false;
     }
-    std::ifstream in(name, std::ios::binary);
-    std::ostringstream all;
-    if (in) all << in.rdbuf();
-    if (!in || in.bad()) {
+    in->open(name, std::ios::binary);
+    if (!*in) {
         *error = name + ": cannot read: " + std::strerror(errno);
         return false;
     }
-    *text = all.str();
+    return true;
+}
+
+// Reads one input into the tally, streamed; false with *error set for a bad opening line or a
+// failed read.
+bool add_input(const std::string& name, const BuildOptions& options, BookTally* tally,
+               std::string* error)
+{
+    std::ifstream in;
+    if (!open_input(name, &in, error)) return false;
+    if (!is_pgn_name(name)) {
+        if (!add_opening_list(name, in, tally, error)) return false;
+    } else {
+        add_pgn_games(name, in, options, tally, [](const std::string& w) {
+            std::fprintf(stderr, "quarvelin-book: warning: %s\n", printable(w).c_str());
+        });
+    }
+    if (in.bad()) {
+        *error = name + ": cannot read: " + std::strerror(errno);
+        return false;
+    }
     return true;
 }
 
@@ -145,16 +168,8 @@ int book_tool_main(int argc, char** argv)
 
     BookTally tally;
     for (const std::string& input : args.inputs) {
-        std::string text, error;
-        if (!read_file(input, &text, &error)) return fail(error, 1);
-        if (!is_pgn_name(input)) {
-            if (!add_opening_list(input, text, &tally, &error)) return fail(error, 1);
-            continue;
-        }
-        std::vector<std::string> warnings;
-        add_pgn_games(input, text, args.options, &tally, &warnings);
-        for (const std::string& w : warnings)
-            std::fprintf(stderr, "quarvelin-book: warning: %s\n", printable(w).c_str());
+        std::string error;
+        if (!add_input(input, args.options, &tally, &error)) return fail(error, 1);
     }
     if (tally.lines == 0 && tally.games == 0)
         return fail("nothing to build: no opening line and no readable game", 1);

@@ -1,9 +1,11 @@
 // Game files in PGN: tag pairs, movetext with move numbers, comments ("{...}" and ";" to the end
 // of the line), variations "(...)" at any depth, numeric annotation glyphs "$n", annotation
-// marks and game results, several games to a file. Only the main line's moves are kept.
+// marks and game results, several games to a file. Only the main line's moves are kept, up to a
+// null move if there is one.
 #pragma once
 
 #include <functional>
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -22,9 +24,12 @@ struct PgnGame {
     int problem_line = 0;
 };
 
-// Reads every game of `text`, handing each to `on_game`; at most `max_moves` main-line moves are
-// kept per game. A game whose text is malformed (an unterminated tag or comment, an unbalanced
-// parenthesis, a null move) is handed over with its problem set.
+// Reads every game of `in` to its end, handing each to `on_game`; at most `max_moves` main-line
+// moves are kept per game. A game whose text is malformed (an unterminated tag or comment, an
+// unbalanced parenthesis) is handed over with its problem set. A game with tags and no moves
+// ends where a blank line is followed by the next tag.
+void read_pgn(std::istream& in, int max_moves, const std::function<void(PgnGame&)>& on_game);
+// The same over a whole text.
 void read_pgn(const std::string& text, int max_moves, const std::function<void(PgnGame&)>& on_game);
 
 // A short name for messages: "game 3 (White - Black)".

@@ -67,6 +67,7 @@ TEST(BookCheck, TranspositionIsSearchedOnceAndSettingsAfterwards)
                     {"g1f3 e7e5", 5000},
                     {"e2e4 e7e5 g1f3", 5000}});
     const SearchLimits before = engine_limits;
+    use_book = 1;
     const auto [out, report] = check(2);
     EXPECT_EQ(report.rfind(header(6, 2), 0), 0u) << report;
     EXPECT_EQ(out.rfind("Verification de la bibliotheque d'ouvertures (6 positions)\n", 0), 0u);
@@ -80,11 +81,11 @@ TEST(BookCheck, TranspositionIsSearchedOnceAndSettingsAfterwards)
     EXPECT_EQ(score_of(START, ""), 5000);  // the start is not searched
     for (const char* path : {"e2e4", "g1f3", "e2e4 e7e5", "g1f3 e7e5", "e2e4 e7e5 g1f3"})
         EXPECT_LT(std::abs(score_of(START, path)), 300) << path;
-    // The check searches with limits of its own: the game's stay as they were.
+    // The session's settings are as they were: the check searched with limits of its own, and
+    // the next search still plays from the book.
     EXPECT_EQ(std::tuple(use_book, show_thinking, engine_limits.min_depth, engine_limits.max_depth,
                          engine_limits.mode),
-              std::tuple(0, 1, before.min_depth, before.max_depth, before.mode));
-    use_book = 1;
+              std::tuple(1, 1, before.min_depth, before.max_depth, before.mode));
 }
 
 TEST(BookCheck, ReportsLoopsAndUnbalancedPositionsWithScoresForTheSideToMove)

@@ -111,17 +111,48 @@ TEST(BookEditor, LoadRefusesBadFilesAndKeepsTheTable)
     std::swap_ranges(unsorted.begin() + 4, unsorted.begin() + 20, unsorted.begin() + 20);
     const std::string failed = ">>> Execution manquee.\n",
                       sorted = "Erreur : la bibliotheque n'est pas triee par ordre croissant\n";
-    // A refused file leaves the two records, so "d2d4" makes three to save; an unsorted one is
-    // kept as read and then refused by "sav". The loader's other refusals are the book tests'.
+    // A refused file leaves the two records, so "d2d4" makes three to save (once the user has
+    // agreed to replace the file that was not read whole); an unsorted one is kept as read and
+    // then refused by "sav". The loader's other refusals are the book tests'.
     const std::vector<std::string> cases[] = {
-        {too_many, "Fichier <bibli.bok> trop court (36 octets)\n" + failed, "3 positions sauvees"},
-        {unsorted, std::string("2 positions chargees\n") + sorted + failed, sorted + failed}};
+        {too_many, "Fichier <bibli.bok> trop court (36 octets)\n" + failed, "3 positions sauvees",
+         "load\nd2d4\nsav\no\nexit\n"},
+        {unsorted, std::string("2 positions chargees\n") + sorted + failed, sorted + failed,
+         "load\nd2d4\nsav\nexit\n"}};
     for (const auto& c : cases) {
         std::ofstream("bibli.bok", std::ios::binary) << c[0];
-        expect_in_order(run_editor("load\nd2d4\nsav\nexit\n"), {c[1], c[2]});
+        expect_in_order(run_editor(c[3]), {c[1], c[2]});
         std::ofstream("bibli.bok", std::ios::binary) << good;
         load_book();
     }
+}
+
+// A book on file that could not be read whole is replaced only when the user says so: the
+// editor started with none of its records, and saving would keep only what was added since.
+TEST(BookEditor, SaveOverABookNotReadWholeAsksFirst)
+{
+    Scratch scratch;
+    run_editor("e2e4\ne7e5\nsav\nexit\n");
+    std::string cut = file_text("bibli.bok");
+    cut.resize(cut.size() - 10);
+    const std::string question =
+        "<bibli.bok> n'a pas pu etre lu en entier : le sauver perdrait ce qui n'a pas ete lu.\n"
+        "Remplacer quand meme (o/n) ? ";
+    const std::string refused = question + "Sauvegarde abandonnee\n>>> Execution manquee.\n";
+    const std::pair<std::string, std::string> answers[] = {
+        {"sav\nn\nexit\n", refused}, {"sav\n", question}, {"load\nsav\nexit\n", refused}};
+    for (const auto& [script, said] : answers) {
+        std::ofstream("bibli.bok", std::ios::binary) << cut;
+        load_book();
+        expect_in_order(run_editor(script), {said});
+        EXPECT_EQ(file_text("bibli.bok"), cut) << script;
+    }
+    expect_in_order(run_editor("sav\noui\nexit\n"), {question, "1 positions sauvees\n"});
+    EXPECT_EQ(fs::file_size("bibli.bok"), 4u + 16);
+    // Once the file reads whole again, "sav" asks nothing.
+    const std::string out = run_editor("d2d4\nsav\nexit\n");
+    EXPECT_EQ(out.find("Remplacer"), std::string::npos);
+    expect_in_order(out, {"2 positions sauvees\n"});
 }
 
 // A save that fails half way must not cost the book on file: the old one is kept whole and is

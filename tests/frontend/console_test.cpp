@@ -136,10 +136,29 @@ TEST(ConsoleEpd, DevicesAndEndlessLinesAreRefused)
               "/dev/zero n'est pas un fichier ordinaire\n");
     const ScratchDir dir;
     std::ofstream(dir / "one.epd") << std::string(200000, 'x');
-    EXPECT_EQ(capture_stdout([&] { EXPECT_EQ(epd_load((dir / "one.epd").c_str()), -1); }),
+    EXPECT_EQ(capture_stdout([&] { EXPECT_EQ(epd_load((dir / "one.epd").c_str()), -2); }),
               "Ligne trop longue (plus de 65536 caracteres)\n");
     EXPECT_EQ(epd_file, nullptr);
     EXPECT_EQ(capture_stdout([] { EXPECT_EQ(epd_next(), -1); }), "");
+}
+
+// A file that opened but whose first record is refused is not a file that failed to open; a
+// byte-order mark before the first record is no part of it.
+TEST(ConsoleSession, EpdLoadTellsARefusedRecordFromAFailedOpen)
+{
+    const ScratchDir dir;
+    std::ofstream(dir / "bad.epd") << "not a position\n";
+    std::ofstream(dir / "empty.epd") << "";
+    std::ofstream(dir / "bom.epd") << "\xEF\xBB\xBFk7/8/2K5/8/8/8/8/7R w - - bm Rh8;\n";
+    const CommandRun s =
+        run_console(dir.dir, "epd_load bad.epd\nepd_load empty.epd\nepd_load bom.epd\n");
+    const std::vector<std::string> got = answers(s.out);
+    ASSERT_GE(got.size(), 3u) << s.out;
+    EXPECT_EQ(got[0].find("Impossible d'ouvrir"), std::string::npos) << got[0];
+    EXPECT_NE(got[0].find("Impossible de charger une position\n"), std::string::npos) << got[0];
+    EXPECT_EQ(got[1], "Impossible de charger une position\n");
+    EXPECT_EQ(got[2].rfind("Position EPD no 1\n", 0), 0u) << got[2];
+    EXPECT_NE(got[2].find("8█-K . . . . . . . █\n"), std::string::npos) << got[2];
 }
 
 // The argument reader: numbers as a decimal scan reads them, words cut to their buffer, and a

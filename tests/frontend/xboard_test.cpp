@@ -93,6 +93,17 @@ TEST(XboardSession, HandshakeMovesTakeBacksAndEndOfInput)
     EXPECT_EQ(count(out, "\nmove "), 3) << out;
 }
 
+// Lines ending in CR LF are the same commands: nothing is unknown, the engine moves and quits.
+TEST(XboardSession, CarriageReturnsBeforeTheLineEndsAreDropped)
+{
+    Engine e;
+    e.send("new\r\nsd 2\r\ne2e4\r\nforce\r\ngo\r\nquit\r\n");
+    e.expect("\n Quarvelin  < \"new\"\n", 10);
+    e.expect(MOVE, 10);
+    EXPECT_EQ(e.finish(), 0);
+    EXPECT_EQ(count(e.out, "<\\?>|Illegal"), 0) << e.out;
+}
+
 TEST(XboardSession, GameEndsAreAnnouncedAndTheEngineStaysSilent)
 {
     const std::string cases[][2] = {
@@ -184,6 +195,34 @@ TEST(XboardSession, EngineResignsAtItsFourthLostScoreAndSearchesToTheFixedDepth)
         {"\n 2 +-[0-9]+ +[0-9]+ +[0-9]+  ", MOVE, MOVE, MOVE, "\n1-0 \\{Black resigns\\}\n"});
     EXPECT_EQ(count(out, "\nmove "), 3) << out;
     EXPECT_EQ(count(out, "\n *[3-9] +-?[0-9]+ +[0-9]+ +[0-9]+  "), 0) << out;
+}
+
+// "time" is the engine's clock and "otim" its opponent's, whatever colours were set when they
+// came: the search that starts next gives them to the colours it finds (in the first case both
+// came in force mode, where nothing was printed, and "go" makes the engine White; in the second
+// they were announced for Black).
+TEST(XboardSession, TimeAndOtimGoToTheColoursTheEngineAndItsOpponentPlay)
+{
+    const std::pair<std::string, int> cases[] = {
+        {"new\nlevel 40 5 0\nforce\ne2e4\ne7e5\ntime 100\notim 30000\ngo\n", 1000},
+        {"new\nlevel 0 5 0\ntime 120\notim 30000\ngo\n", 1200}};
+    for (const auto& [script, clock] : cases) {
+        const std::string out =
+            session(script, {"\nTemps: [ :0-9]+\\(" + std::to_string(clock) + " ms\\)\n", MOVE});
+        const size_t at = out.find("Temps de reflexion : ");
+        ASSERT_NE(at, std::string::npos) << out;
+        EXPECT_LE(std::stoi(out.substr(at + 21)), clock / 2) << out;
+    }
+    // Each report serves one search: the next one goes by the clock as charged.
+    engine_init_for_tests();
+    engine_colours = ENGINE_NONE;
+    EXPECT_EQ(capture_stdout([] { settings_command("time 100"), settings_command("otim 200"); }),
+              "");
+    apply_reported_clocks(-1);
+    EXPECT_EQ(std::pair(pendule[BLACK].remaining, pendule[WHITE].remaining), std::pair(1000, 2000));
+    pendule[BLACK].remaining = 5;
+    apply_reported_clocks(-1);
+    EXPECT_EQ(pendule[BLACK].remaining, 5);
 }
 
 // "time" and "otim" give centiseconds: a count too large for a clock saturates before it is

@@ -20,7 +20,7 @@ for f in games/quarvelin games/quarvelin-book share/games/quarvelin/bibli.bok \
 done
 [ "$(cat "$root/share/games/plugins/xboard/quarvelin.eng")" = \
   "$(printf 'plugin spec 0.0\n/usr/local/games/quarvelin\nchess')" ] || fail "the engine list entry"
-cmp -s "$build_dir/bibli.bok" "$root/share/games/quarvelin/bibli.bok" || fail "the book differs"
+cmp -s "$build_dir/default-book/bibli.bok" "$root/share/games/quarvelin/bibli.bok" || fail "the book differs"
 
 # From a directory with no book, the installed engine reads the installed one.
 positions=$(cd "$elsewhere" && echo quit | "$root/games/quarvelin" text H1 \

@@ -105,6 +105,18 @@ TEST_F(ClockTest, AllocationsOnBothSidesOfTheirThresholds)
     EXPECT_EQ(budget(210000, 1, -1), 20000);
 }
 
+// The largest control "level" accepts, and the largest count a protocol may give: the moves
+// left plus four must not overflow (the sanitizer build stops on it), and a fortieth is taken.
+TEST_F(ClockTest, HugeMoveCountsTakeAFortieth)
+{
+    set_level_ms(INT32_MAX, 300000, 0);
+    EXPECT_EQ(budget(300000, 0), 7500);
+    EXPECT_EQ(budget(300000, 200), 7500);
+    set_level(40, 300, 0);
+    moves_to_go = INT32_MAX;
+    EXPECT_EQ(budget(300000, 0), 7500);
+}
+
 TEST_F(ClockTest, ExpectedRecaptureHalvesTheAllocation)
 {
     const Move capture = make_move_word(square_named("e4"), square_named("d5"), PAWN, PAWN);

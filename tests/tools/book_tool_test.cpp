@@ -3,6 +3,7 @@
 // its weights, its errors and warnings, and the default book the build makes with it.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <array>
 #include <cstdlib>
@@ -157,6 +158,48 @@ TEST(BookBuilder, GamesGiveCountsOrPointsAndBadGamesAreSkipped)
     EXPECT_EQ(records_of(t.dir / "book.bok"), expected(": 1, e4: 3, e4 e5: 2"));
 }
 
+// Files from other editors and systems read as the same lists and games: a byte-order mark
+// first, lines ended by a lone CR or by CR LF. A header-only game is a game of its own, and a
+// null move ends a game's moves without costing the game.
+TEST(BookBuilder, MarksLineEndsAndNullMovesLoseNoGame)
+{
+    ToolDir t;
+    t.write("lines.txt",
+            "\xEF\xBB\xBF"
+            "5 e2e4 e7e5 # first\r3 d2d4\r\n7 e2e4 c7c5\r");
+    t.write("games.pgn",
+            "\xEF\xBB\xBF[White \"A\"]\r\r1. e4 ; note\r e5 *\r"
+            "[White \"No moves\"]\r[FEN \"8/8/8/8/8/8/8/K1k5 w - - 0 1\"]\r\r"
+            "[White \"C\"]\r\r1. d4 d5 2. -- Nf6 *\r");
+    auto [status, printed] = t.run("-o book.bok lines.txt");
+    EXPECT_EQ(status, 0) << printed;
+    EXPECT_EQ(records_of(t.dir / "book.bok"), expected(": 1, e4: 7, e4 e5: 5, e4 c5: 7, d4: 3"));
+    std::tie(status, printed) = t.run("-o book.bok games.pgn");
+    EXPECT_EQ(status, 0) << printed;
+    EXPECT_EQ(printed,
+              "quarvelin-book: warning: games.pgn:5: game 2 (No moves - ?): starts from a set-up "
+              "position; game skipped\n"
+              "quarvelin-book: 5 positions written to book.bok (0 lines, 2 games, 1 skipped)\n");
+    EXPECT_EQ(records_of(t.dir / "book.bok"), expected(": 1, e4: 1, e4 e5: 1, d4: 1, d4 d5: 1"));
+}
+
+// Outputs that could never be written whole: a pipe nobody reads is refused at once, and a name
+// as long as a directory entry allows is written like any other.
+TEST(BookBuilder, PipeOutputsAndLongestNames)
+{
+    ToolDir t;
+    t.write("lines.txt", "5 e2e4\n");
+    ASSERT_EQ(mkfifo((t.dir / "fifo").c_str(), 0600), 0);
+    auto [status, printed] = t.run("-o fifo lines.txt");
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(printed, "quarvelin-book: fifo: cannot write: No such device or address\n");
+    const std::string name(254, 'n');
+    std::tie(status, printed) = t.run("-o " + name + " lines.txt");
+    EXPECT_EQ(status, 0) << printed;
+    EXPECT_EQ(records_of(t.dir / name), expected(": 1, e4: 5"));
+    EXPECT_EQ(entries_in(t.dir), 3u);
+}
+
 TEST(BookBuilder, WeightsScaleDownToAThousand)
 {
     ToolDir t;
@@ -198,6 +241,17 @@ TEST(BookBuilder, ErrorsNameFileLineAndTokenAndWriteNothing)
     };
     for (const auto& [input, message] : inputs)
         EXPECT_EQ(t.run("-o book.bok " + input), std::pair(1, "quarvelin-book: " + message + "\n"));
+    // An output that is one of the inputs, under its own name or another, is never written.
+    fs::create_symlink("l.txt", t.dir / "link.txt");
+    for (const char* args : {"-o l.txt l.txt", "-o ./l.txt empty.pgn l.txt", "-o link.txt l.txt"}) {
+        const auto [status, printed] = t.run(args);
+        EXPECT_EQ(status, 2) << args;
+        EXPECT_NE(printed.find("is also an input: it would be replaced by the book\n"),
+                  std::string::npos)
+            << printed;
+        EXPECT_EQ(file_text(t.dir / "l.txt"), lists[std::size(lists) - 1].first);
+    }
+    fs::remove(t.dir / "link.txt");
     for (const char* args : {"l.txt", "-o book.bok", "-o book.bok -x l.txt",
                              "-o book.bok --plies 0 l.txt", "-o book.bok -w wins l.txt", "-o"}) {
         const auto [status, printed] = t.run(args);

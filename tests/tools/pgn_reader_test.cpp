@@ -52,7 +52,6 @@ TEST(PgnReader, MalformedGamesCarryTheirProblem)
     const std::pair<const char*, const char*> cases[] = {
         {"[Event \"open\n1. e4 *", "malformed tag"},
         {"1. e4 ) e5 *", "')' without '('"},
-        {"1. e4 -- 2. d4 *", "null move"},
         {"1. e4 (1. d4 d5 *", "variation not closed"},
         {"1. e4 { never closed\n*", "comment not closed"},
     };
@@ -73,6 +72,44 @@ TEST(PgnReader, MalformedGamesCarryTheirProblem)
     ASSERT_EQ(nul[0].moves.size(), 3u);
     EXPECT_EQ(nul[0].moves[1].text, std::string("e\0", 2));
     EXPECT_EQ(nul[0].result, "*");
+}
+
+// What editors and other systems write around the games: a byte-order mark, lines ended by a
+// lone CR (a ";" comment ends with its line), games with tags and no moves (each its own game,
+// ending where the next tag section begins), and a null move, which ends the moves kept.
+TEST(PgnReader, MarksLineEndsHeaderOnlyGamesAndNullMoves)
+{
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"\xEF\xBB\xBF[White \"A\"]\n\n1. e4 *\n", {"1@1 A- [] e4@3 *"}},
+        {"\xEF\xBB\xBF"
+         "1. d4 *",
+         {"1@1 - [] d4@1 *"}},
+        {"1. e4 ; a note\r1... e5 *\r\r[White \"B\"]\r1. d4 *\r",
+         {"1@1 - [] e4@1 e5@2 *", "2@4 B- [] d4@5 *"}},
+        {"1. e4 {two\r\nlines} e5\r\n2. Nf3 *", {"1@1 - [] e4@1 e5@2 Nf3@3 *"}},
+        {"[White \"Empty\"]\n[Result \"*\"]\n\n\n[White \"Next\"]\n[FEN \"x\"]\n\n1. e4 *\n"
+         "[White \"Last\"]\n\n",
+         {"1@1 Empty- [] *", "2@5 Next- [] e4@8 *", "3@9 Last- [] "}},
+        {"1. e4 e5 2. -- Nc6 3. d4 *\n1. c4 Z0 2. d4 0000 *",
+         {"1@1 - [] e4@1 e5@1 *", "2@2 - [] c4@2 *"}},
+    };
+    for (const auto& [text, want] : cases) {
+        const auto games = games_of(text);
+        ASSERT_EQ(games.size(), want.size()) << text;
+        for (size_t i = 0; i < want.size(); ++i) EXPECT_EQ(summary(games[i]), want[i]) << text;
+    }
+}
+
+// The input is read as it comes: a game longer than the reader's chunks, and many games, read
+// the same as from a text, with the lines counted across the chunks.
+TEST(PgnReader, StreamedInputReadsLikeAText)
+{
+    std::string text = "[White \"Long\"]\n{" + std::string(200000, 'c') + "}\n1. e4 *\n";
+    for (int i = 0; i < 3000; ++i) text += "1. d4 d5 *\n";
+    const auto games = games_of(text);
+    ASSERT_EQ(games.size(), 3001u);
+    EXPECT_EQ(summary(games[0]), "1@1 Long- [] e4@3 *");
+    EXPECT_EQ(summary(games[3000]), "3001@3003 - [] d4@3003 d5@3003 *");
 }
 
 }  // namespace
