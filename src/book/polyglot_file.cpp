@@ -19,6 +19,8 @@ constexpr int64_t FULL_CHECK_ENTRIES = 65536;
 constexpr int64_t SAMPLE_ENTRIES = 4096;
 // No position has this many moves; a longer run of one key is a damaged book.
 constexpr int MAX_ENTRIES_PER_KEY = 4096;
+// The whole read takes the file in blocks of this many entries (64 KB).
+constexpr int64_t READ_ALL_BLOCK_ENTRIES = 4096;
 
 uint64_t get_be(const unsigned char* b, int n)
 {
@@ -100,6 +102,9 @@ PolyglotStatus polyglot_open(PolyglotBook* book, const char* path)
     if (size % POLYGLOT_ENTRY_BYTES != 0) return book->status = PolyglotStatus::ODD_LENGTH;
     book->file = std::fopen(path, "rb");
     if (book->file == nullptr) return book->status = PolyglotStatus::NOT_OPENED;
+    // A lookup reads a few scattered entries: no buffer to fill (the system caches the pages),
+    // and every read sees the file as it is now.
+    std::setvbuf(book->file, nullptr, _IONBF, 0);
     book->entries = book->bytes / POLYGLOT_ENTRY_BYTES;
     book->status = PolyglotStatus::OK;
     check_order(book);
