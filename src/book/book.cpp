@@ -65,7 +65,7 @@ static int open_polyglot(const char* path)
         return -1;
     }
     if (text_mode())
-        std::printf("livre Polyglot, %lld coups (%lld Ko)\n",
+        std::printf("livre Polyglot, %lld entrees (%lld Ko)\n",
                     static_cast<long long>(polyglot_book_entries()),
                     static_cast<long long>(polyglot_book_entries() * 16 / 1024));
     return 0;

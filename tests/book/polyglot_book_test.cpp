@@ -58,7 +58,7 @@ TEST(PolyglotBook, LoadsAndDrawsInProportionToWeights)
 {
     const ScratchDir dir;
     EXPECT_EQ(load_polyglot(dir, {{"", "e2e4", 3}, {"", "d2d4", 1}, {"e2e4", "c7c5", 5}}),
-              "Bibliotheque ... livre Polyglot, 3 coups (0 Ko)\n");
+              "Bibliotheque ... livre Polyglot, 3 entrees (0 Ko)\n");
     EXPECT_TRUE(book_in_use());
     setup_and_play("");
     EXPECT_EQ(capture_stdout([] { book_move_for_think(); }), "0 0 0 0 ( e4 {75} d4 {25} )\n");

@@ -32,7 +32,7 @@ echo "installed engine: $positions"
 # Given the installed Polyglot book, the engine opens it.
 entries=$(cd "$elsewhere" && echo quit \
     | "$root/games/quarvelin" text H1 "B$root/share/games/quarvelin/quarvelin.bin" \
-    | grep -oE 'livre Polyglot, [0-9]+ coups')
+    | grep -oE 'livre Polyglot, [0-9]+ entrees')
 [ -n "$entries" ] || fail "the installed engine did not open the installed Polyglot book"
 echo "installed engine with B: $entries"
 
