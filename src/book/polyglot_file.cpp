@@ -16,11 +16,13 @@ namespace {
 
 // Books up to this many entries (1 MB) are checked whole at opening; larger ones by a sample.
 constexpr int64_t FULL_CHECK_ENTRIES = 65536;
-constexpr int64_t SAMPLE_ENTRIES = 4096;
+constexpr int64_t SAMPLE_ENTRIES = 256;
+// A lookup reads the last entries of its search, and the run of its key, this many at a time.
+constexpr int64_t SCAN_ENTRIES = 32;
+// Whole reads take the file in blocks of this many entries (64 KB).
+constexpr int64_t READ_ALL_BLOCK_ENTRIES = 4096;
 // No position has this many moves; a longer run of one key is a damaged book.
 constexpr int MAX_ENTRIES_PER_KEY = 4096;
-// The whole read takes the file in blocks of this many entries (64 KB).
-constexpr int64_t READ_ALL_BLOCK_ENTRIES = 4096;
 
 uint64_t get_be(const unsigned char* b, int n)
 {
@@ -48,29 +50,57 @@ bool fail(PolyglotBook* book, PolyglotStatus status)
     return false;
 }
 
-bool read_entry(PolyglotBook* book, int64_t index, PolyglotEntry* e)
+// Entries first .. first + count - 1 (all below the entry count) in one read, appended to out.
+bool read_block(PolyglotBook* book, int64_t first, int64_t count, std::vector<PolyglotEntry>* out)
 {
-    unsigned char b[POLYGLOT_ENTRY_BYTES];
-    if (index < 0 || index >= book->entries || book->file == nullptr) return false;
-    if (std::fseek(book->file, static_cast<long>(index * POLYGLOT_ENTRY_BYTES), SEEK_SET) != 0 ||
-        std::fread(b, 1, sizeof b, book->file) != sizeof b)
+    if (first < 0 || count < 0 || first + count > book->entries || book->file == nullptr)
+        return false;
+    std::vector<unsigned char> bytes(static_cast<size_t>(count * POLYGLOT_ENTRY_BYTES));
+    if (std::fseek(book->file, static_cast<long>(first * POLYGLOT_ENTRY_BYTES), SEEK_SET) != 0 ||
+        std::fread(bytes.data(), 1, bytes.size(), book->file) != bytes.size())
         return fail(book, PolyglotStatus::READ_ERROR);
-    *e = decode(b);
+    for (size_t i = 0; i < bytes.size(); i += POLYGLOT_ENTRY_BYTES)
+        out->push_back(decode(&bytes[i]));
     return true;
 }
 
-// Keys at evenly spaced indices (all of them for a small book), first and last included, must
-// not decrease.
+bool read_entry(PolyglotBook* book, int64_t index, PolyglotEntry* e)
+{
+    std::vector<PolyglotEntry> one;
+    if (!read_block(book, index, 1, &one)) return false;
+    *e = one[0];
+    return true;
+}
+
+// Every entry, block by block, into out (when given), checking that no key decreases.
+bool read_in_order(PolyglotBook* book, std::vector<PolyglotEntry>* out)
+{
+    std::vector<PolyglotEntry> block;
+    uint64_t previous = 0;
+    for (int64_t done = 0; done < book->entries; done += READ_ALL_BLOCK_ENTRIES) {
+        block.clear();
+        if (!read_block(book, done, std::min(READ_ALL_BLOCK_ENTRIES, book->entries - done), &block))
+            return false;
+        for (const PolyglotEntry& e : block) {
+            if (e.key < previous) return fail(book, PolyglotStatus::UNSORTED);
+            previous = e.key;
+        }
+        if (out != nullptr) out->insert(out->end(), block.begin(), block.end());
+    }
+    return true;
+}
+
+// A small book is checked whole; in a large one the keys at evenly spaced indices, first and
+// last included, must not decrease (the rest is checked along each lookup's path).
 bool check_order(PolyglotBook* book)
 {
     const int64_t n = book->entries;
-    const int64_t samples = std::min(n, n <= FULL_CHECK_ENTRIES ? n : SAMPLE_ENTRIES);
+    if (n <= FULL_CHECK_ENTRIES) return read_in_order(book, nullptr);
     uint64_t previous = 0;
-    for (int64_t s = 0; s < samples; ++s) {
-        const int64_t index = samples == 1 ? 0 : s * (n - 1) / (samples - 1);
+    for (int64_t s = 0; s < SAMPLE_ENTRIES; ++s) {
         PolyglotEntry e;
-        if (!read_entry(book, index, &e)) return false;
-        if (s > 0 && e.key < previous) return fail(book, PolyglotStatus::UNSORTED);
+        if (!read_entry(book, s * (n - 1) / (SAMPLE_ENTRIES - 1), &e)) return false;
+        if (e.key < previous) return fail(book, PolyglotStatus::UNSORTED);
         previous = e.key;
     }
     return true;
@@ -121,11 +151,12 @@ bool polyglot_find(PolyglotBook* book, uint64_t key, std::vector<PolyglotEntry>*
 {
     out->clear();
     if (book->status != PolyglotStatus::OK) return false;
-    // First index whose key is not below the target. The keys met on the way must agree with a
-    // sorted file: every probe left of the answer below the target, every probe right of it not.
+    // Narrow down to a few entries holding the first one not below the target. The keys met on
+    // the way must agree with a sorted file: each probe lies between the keys probed on either
+    // side of it before.
     int64_t lo = 0, hi = book->entries;
     uint64_t below = 0, above = UINT64_MAX;
-    while (lo < hi) {
+    while (hi - lo > SCAN_ENTRIES) {
         const int64_t mid = lo + (hi - lo) / 2;
         PolyglotEntry e;
         if (!read_entry(book, mid, &e)) return false;
@@ -138,13 +169,22 @@ bool polyglot_find(PolyglotBook* book, uint64_t key, std::vector<PolyglotEntry>*
             above = e.key;
         }
     }
-    for (int64_t i = lo; i < book->entries; ++i) {
-        PolyglotEntry e;
-        if (!read_entry(book, i, &e)) return false;
-        if (e.key < key) return fail(book, PolyglotStatus::UNSORTED);
-        if (e.key != key) break;
-        if (out->size() == MAX_ENTRIES_PER_KEY) return fail(book, PolyglotStatus::UNSORTED);
-        out->push_back(e);
+    // Then read on, a block at a time, to the end of the key's run. Keys must not decrease
+    // anywhere in what was read, past the run too.
+    std::vector<PolyglotEntry> block;
+    uint64_t previous = below;
+    bool past_run = false;
+    for (int64_t i = lo; i < book->entries && !past_run; i += SCAN_ENTRIES) {
+        block.clear();
+        if (!read_block(book, i, std::min(SCAN_ENTRIES, book->entries - i), &block)) return false;
+        for (const PolyglotEntry& e : block) {
+            if (e.key < previous) return fail(book, PolyglotStatus::UNSORTED);
+            previous = e.key;
+            past_run = past_run || e.key > key;
+            if (e.key != key) continue;
+            if (out->size() == MAX_ENTRIES_PER_KEY) return fail(book, PolyglotStatus::UNSORTED);
+            out->push_back(e);
+        }
     }
     return true;
 }
@@ -154,15 +194,7 @@ bool polyglot_read_all(PolyglotBook* book, std::vector<PolyglotEntry>* out)
     out->clear();
     if (book->status != PolyglotStatus::OK) return false;
     out->reserve(static_cast<size_t>(book->entries));
-    if (std::fseek(book->file, 0, SEEK_SET) != 0) return fail(book, PolyglotStatus::READ_ERROR);
-    unsigned char b[POLYGLOT_ENTRY_BYTES];
-    for (int64_t i = 0; i < book->entries; ++i) {
-        if (std::fread(b, 1, sizeof b, book->file) != sizeof b)
-            return fail(book, PolyglotStatus::READ_ERROR);
-        out->push_back(decode(b));
-        if (i > 0 && (*out)[i].key < (*out)[i - 1].key) return fail(book, PolyglotStatus::UNSORTED);
-    }
-    return true;
+    return read_in_order(book, out);
 }
 
 std::string polyglot_problem(const PolyglotBook& book)
