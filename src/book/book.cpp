@@ -58,10 +58,7 @@ static void book_path(char* path)
 static int open_polyglot(const char* path)
 {
     if (open_polyglot_book(path) < 0) {
-        if (text_mode())
-            std::printf("%s\n", polyglot_book_problem_fr().c_str());
-        else if (!uci_mode())
-            std::printf("# %s\n", polyglot_book_problem().c_str());
+        if (!uci_mode()) print_polyglot_book_problem();
         return -1;
     }
     if (text_mode())

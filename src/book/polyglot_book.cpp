@@ -32,8 +32,7 @@ bool legal_book_moves(std::vector<BookChoice>* choices)
     if (active.status != PolyglotStatus::OK || ply >= MAX_PLY_RECORDS - 1) return true;
     std::vector<PolyglotEntry> entries;
     if (!polyglot_find(&active, polyglot_key(), &entries)) {
-        if (!uci_mode()) std::printf("%s\n", polyglot_problem_fr(active).c_str());
-        if (uci_mode()) std::printf("info string %s\n", polyglot_problem(active).c_str());
+        print_polyglot_book_problem();
         return false;
     }
     for (const PolyglotEntry& e : entries) {
@@ -85,6 +84,16 @@ std::string polyglot_book_problem()
 std::string polyglot_book_problem_fr()
 {
     return active.path.empty() ? "" : polyglot_problem_fr(active);
+}
+
+void print_polyglot_book_problem()
+{
+    if (text_mode())
+        std::printf("%s\n", polyglot_book_problem_fr().c_str());
+    else if (uci_mode())
+        std::printf("info string %s\n", polyglot_book_problem().c_str());
+    else
+        std::printf("# %s\n", polyglot_book_problem().c_str());
 }
 
 Move choose_polyglot_move()

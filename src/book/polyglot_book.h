@@ -22,6 +22,9 @@ int64_t polyglot_book_entries();
 // Why the last opening failed, naming the file ("" after a success), in English or French.
 std::string polyglot_book_problem();
 std::string polyglot_book_problem_fr();
+// Prints that reason as the mode wants it: a French line in text mode, an "info string" line in
+// UCI mode, a "#" comment line for an xboard interface.
+void print_polyglot_book_problem();
 
 // The book's move for the side to move, or 0; prints the book line (outside UCI) when the book
 // knows a legal move here. Book moves that are illegal in the position are skipped. A book that
