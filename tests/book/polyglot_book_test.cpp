@@ -134,7 +134,8 @@ TEST(PolyglotBook, RefusedOrDamagedBooksLeaveNoBook)
     EXPECT_EQ(draws("", 2).at("none"), 2);
 
     // Sound at opening, then rewritten out of order: the lookup finds the disorder on its path
-    // (the start position's key is the smaller one), says so and the book is dropped.
+    // (the start position's key is the smaller one), says so (to xboard as a comment line) and
+    // the book is dropped.
     load_polyglot(dir, {{"", "e2e4", 1}, {"e2e4", "e7e5", 1}});
     std::vector<PolyglotEntry> swapped = {polyglot_entry({"e2e4", "e7e5", 1}),
                                           polyglot_entry({"", "e2e4", 1})};
@@ -142,7 +143,7 @@ TEST(PolyglotBook, RefusedOrDamagedBooksLeaveNoBook)
     write_file(dir / "b.bin", polyglot_image(swapped));
     setup_and_play("");
     EXPECT_EQ(capture_stdout([] { book_move_for_think(); }),
-              "Livre <" + (dir / "b.bin").string() + "> refuse : cles dans le desordre\n");
+              "# " + (dir / "b.bin").string() + ": keys out of order: a damaged Polyglot book\n");
     EXPECT_FALSE(book_in_use());
     restore_default_book();
 }
