@@ -1,7 +1,7 @@
-// Reading and writing Polyglot books. Every read of the file goes through read_entry, which
-// takes an index below the entry count fixed at opening, so a short or shrinking file yields a
-// read error rather than a read past its end. Order is checked in full for small books and by
-// sampling for large ones at opening, then on every lookup along the search path.
+// Reading and writing Polyglot books. Every read of the file goes through read_block, which
+// takes only indices below the entry count fixed at opening, so a short or shrinking file yields
+// a read error rather than a read past its end. Order is checked in full for small books and by
+// sampling for large ones at opening, then on every lookup in all it reads.
 #include "book/polyglot_file.h"
 
 #include <algorithm>
