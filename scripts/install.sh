@@ -3,7 +3,8 @@
 #   install.sh install BUILD_DIR PREFIX [DESTDIR]
 #   install.sh uninstall PREFIX [DESTDIR]
 # Files: PREFIX/games/quarvelin and quarvelin-book, the default book in
-# PREFIX/share/games/quarvelin (where the engine looks when its working directory has none),
+# PREFIX/share/games/quarvelin (where the engine looks when its working directory has none) with
+# the same book in the Polyglot format (quarvelin.bin, for other programs and for B<file>),
 # the manual page quarvelin(6) and xboard's engine list entry
 # PREFIX/share/games/plugins/xboard/quarvelin.eng. Every file written and every directory made
 # is listed in PREFIX/share/games/quarvelin/install.manifest, which uninstall reads back.
@@ -57,12 +58,13 @@ if [ "$action" = install ]; then
         echo "Quarvelin is already installed in $root: make uninstall first" >&2
         exit 1
     fi
-    for f in quarvelin quarvelin-book default-book/bibli.bok; do
+    for f in quarvelin quarvelin-book default-book/bibli.bok default-book/quarvelin.bin; do
         [ -f "$build/$f" ] || { echo "$build/$f is missing: build first" >&2; exit 1; }
     done
     put 755 "$build/quarvelin" "$root/games/quarvelin"
     put 755 "$build/quarvelin-book" "$root/games/quarvelin-book"
     put 644 "$build/default-book/bibli.bok" "$data/bibli.bok"
+    put 644 "$build/default-book/quarvelin.bin" "$data/quarvelin.bin"
     put 644 "$source_dir/man/quarvelin.6" "$root/share/man/man6/quarvelin.6"
     entry=$(mktemp)
     printf 'plugin spec 0.0\n%s\nchess\n' "$prefix/games/quarvelin" >"$entry"

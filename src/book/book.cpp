@@ -8,6 +8,8 @@
 #include <cstring>
 
 #include "book/book_file.h"
+#include "book/polyglot_book.h"
+#include "book/polyglot_file.h"
 #include "core/board.h"
 #include "core/makemove.h"
 #include "core/run_settings.h"
@@ -27,6 +29,7 @@ constexpr int32_t MAX_WEIGHT = 32767;
 
 void release_book()
 {
+    close_polyglot_book();
     std::free(book_table);
     book_table = nullptr;
     book_count = 0;
@@ -50,12 +53,28 @@ static void book_path(char* path)
         std::snprintf(path, BOOK_PATH_SIZE, "%.*s%s", static_cast<int>(room), dir, INSTALLED_BOOK);
 }
 
+// A Polyglot book is opened in place, not loaded. Its refusal is told in every mode but UCI
+// (whose front end asks for the reason itself): the file was named on purpose.
+static int open_polyglot(const char* path)
+{
+    if (open_polyglot_book(path) < 0) {
+        if (!uci_mode()) print_polyglot_book_problem();
+        return -1;
+    }
+    if (text_mode())
+        std::printf("livre Polyglot, %lld entrees (%lld Ko)\n",
+                    static_cast<long long>(polyglot_book_entries()),
+                    static_cast<long long>(polyglot_book_entries() * 16 / 1024));
+    return 0;
+}
+
 int load_book()
 {
     release_book();
     if (text_mode()) std::printf("Bibliotheque ... ");
     char path[BOOK_PATH_SIZE];
     book_path(path);
+    if (is_polyglot_book(path)) return open_polyglot(path);
     const BookFileContents file = read_book_file(path);
     if (file.status != BookFileStatus::OK) {
         if (text_mode()) {
@@ -201,13 +220,20 @@ Move choose_book_move()
     return 0;  // not reached: the leading weights add up to total
 }
 
+bool book_in_use()
+{
+    return book_count > 0 || polyglot_book_in_use();
+}
+
 Move book_move_for_think()
 {
+    if (polyglot_book_in_use()) return use_book ? choose_polyglot_move() : 0;
     return use_book && book_lookup() >= 0 ? choose_book_move() : 0;
 }
 
 void list_book_successors()
 {
+    if (polyglot_book_in_use()) return list_polyglot_moves();
     if (!room_for_a_move()) return;
     genere_all_moves(0);
     for (int i = ply_start[0]; i < ply_start[1]; ++i) {

@@ -33,10 +33,13 @@ extern int32_t book_count;
 extern int32_t use_book;
 extern int32_t show_book;
 
-// Frees the table and leaves the book empty (count 0, no table).
+// Frees the table and leaves the book empty (count 0, no table, no Polyglot book in use).
 void release_book();
 // Replaces the book with the contents of `bibli.bok`; 0 on success, -1 (book empty) on failure.
+// A file that is_polyglot_book recognises is opened as a Polyglot book instead.
 int load_book();
+// True when a `bibli.bok` table or a Polyglot book is there to play from.
+bool book_in_use();
 // The book key of the current position: hash_key with bit 0 of word 0 set for White to move.
 Key96 current_book_key();
 // Binary search for key: its index, or -1 with *insert_at (when given) set to the index of the
@@ -50,7 +53,8 @@ int lookup_after(Move m);
 // Overwrites ply 0's move list.
 Move choose_book_move();
 // The book's answer before a think: a book move when the book is in use and knows the
-// position, else 0.
+// position (for a Polyglot book: has a legal move of weight above 0 for it), else 0.
 Move book_move_for_think();
-// Prints each generated move whose successor is in the book with its attrait and score.
+// Prints each generated move whose successor is in the book with its attrait and score (each
+// legal move of a Polyglot book with its weight).
 void list_book_successors();

@@ -48,6 +48,17 @@ static bool is_hash_budget_word(const char* arg)
     return (arg[0] == 'H' || arg[0] == 'h') && arg[1] >= '0' && arg[1] <= '9';
 }
 
+bool parse_book_argument(const char* arg)
+{
+    if ((arg[0] != 'B' && arg[0] != 'b') || arg[1] == '\0') return false;
+    if (std::strlen(arg + 1) >= sizeof book_file_name) {
+        std::printf("%.40s... ignored: the book's name is too long\n", arg);
+        return true;
+    }
+    std::snprintf(book_file_name, sizeof book_file_name, "%s", arg + 1);
+    return true;
+}
+
 void parse_command_line(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
@@ -57,6 +68,8 @@ void parse_command_line(int argc, char** argv)
             mode_flags = MODE_XBOARD;
         else if (std::strcmp(argv[i], "uci") == 0)
             mode_flags = MODE_UCI;
+        else if (parse_book_argument(argv[i]))
+            continue;
         else if (!parse_hash_argument(argv[i], &hash_budget) && is_hash_budget_word(argv[i]))
             std::printf("%s ignored: the cache budget is at most %u MB\n", argv[i],
                         MAX_HASH_MEGABYTES);

@@ -15,7 +15,11 @@ constexpr uint32_t MAX_HASH_MEGABYTES = 65536;
 // Reads "H<digits>" or "h<digits>" into *megabytes and answers true; answers false and leaves
 // *megabytes alone for any other argument and for a number above MAX_HASH_MEGABYTES.
 bool parse_hash_argument(const char* arg, uint32_t* megabytes);
-// Sets `mode flags` and `hash budget` from the arguments after the program name; last one wins.
+// Reads "B<file>" or "b<file>" into the book file name and answers true (a name too long to
+// keep is ignored with a line saying so); false for any other argument.
+bool parse_book_argument(const char* arg);
+// Sets `mode flags`, `hash budget` and the book file from the arguments after the program name;
+// last one wins.
 // A budget above the largest is ignored with a line saying so.
 void parse_command_line(int argc, char** argv);
 // The budget in bytes, computed in 64 bits (4096 MB is already 2^32 bytes).

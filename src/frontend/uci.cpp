@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "book/book.h"
+#include "book/polyglot_book.h"
 #include "caches/caches.h"
 #include "core/board.h"
 #include "core/makemove.h"
@@ -62,6 +63,7 @@ void print_identity()
     std::printf("option name Ponder type check default false\n");
     std::printf("option name OwnBook type check default true\n");
     std::printf("option name BookFile type string default %s\n", BOOK_FILE_NAME);
+    std::printf("option name BookBestMove type check default false\n");
     std::printf("option name Clear Hash type button\n");
     std::printf("uciok\n");
 }
@@ -78,7 +80,12 @@ void set_book_file(const char* value)
     std::snprintf(book_file_name, sizeof book_file_name, "%s",
                   value[0] != '\0' ? value : BOOK_FILE_NAME);
     run_quietly(reload_book, nullptr);
-    if (book_count == 0) std::printf("info string no opening book in %s\n", book_file_name);
+    if (book_in_use()) return;
+    const std::string problem = polyglot_book_problem();
+    if (!problem.empty())
+        std::printf("info string %s\n", problem.c_str());
+    else
+        std::printf("info string no opening book in %s\n", book_file_name);
 }
 
 void set_option(const char* name, const char* value)
@@ -93,6 +100,8 @@ void set_option(const char* name, const char* value)
         use_book = same_words(value, "true") ? 1 : 0;
     } else if (same_words(name, "BookFile")) {
         set_book_file(value);
+    } else if (same_words(name, "BookBestMove")) {
+        book_heaviest_move = same_words(value, "true") ? 1 : 0;
     } else if (same_words(name, "Clear Hash")) {
         clear_caches();
     }

@@ -1,6 +1,7 @@
 // The tally behind a built book: every position reached by an opening line or by the first
 // plies of a game, keyed by its book key, with the largest line weight that reached it and the
 // games (and points) that passed through it. The records come out sorted like the book table.
+// For a Polyglot book the same counts are kept per position and move instead.
 #pragma once
 
 #include <array>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "book/book.h"
+#include "book/polyglot_file.h"
 
 struct BuildOptions {
     int plies = 16;                     // moves taken from the start of each game
@@ -31,12 +33,24 @@ struct BookKeyHash {
     }
 };
 
+// A move of a Polyglot book: the position's Polyglot key and the move field.
+using PolyglotMoveKey = std::pair<uint64_t, uint16_t>;
+struct PolyglotMoveKeyHash {
+    size_t operator()(const PolyglotMoveKey& k) const
+    {
+        return k.first ^ static_cast<size_t>(k.second) << 48;
+    }
+};
+
 struct BookTally {
     std::unordered_map<std::array<uint32_t, 3>, PositionTally, BookKeyHash> positions;
+    bool collect_moves = false;  // also tally the moves, for a Polyglot book
+    std::unordered_map<PolyglotMoveKey, PositionTally, PolyglotMoveKeyHash> moves;
     uint32_t game_serial = 0;
     int lines = 0;
     int games = 0;
     int games_skipped = 0;
+    int64_t book_entries = 0;  // records and entries merged from books
 };
 
 // Game results as points for White and for Black, in half points.
@@ -59,3 +73,10 @@ void tally_game_position(BookTally* tally, GamePoints points);
 // (game count or points), the latter scaled down when the largest value passes 1000 (never to
 // 0 from a positive value); a position with neither keeps the weight 1 of a new record.
 std::vector<BookRecord> tally_records(const BookTally& tally, const BuildOptions& options);
+// The entries of a Polyglot book: each move a line played or at least min_games games played,
+// weighed as above but scaled to fit 16 bits (POLYGLOT_MAX_WEIGHT). A move that only games
+// played and that earned nothing (weight 0 from results) is left out, as it would never be
+// played; a line's weight 0 is kept. Learn is 0; the writer sorts them.
+constexpr uint32_t POLYGLOT_MAX_WEIGHT = 65535;
+std::vector<PolyglotEntry> tally_polyglot_entries(const BookTally& tally,
+                                                  const BuildOptions& options);

@@ -1,6 +1,6 @@
 // The book builder's driver: options, then every input read in order into one tally, then the
-// records written in one piece. Errors name the file, the line and the token and stop the run
-// before anything is written; warnings (skipped games) do not.
+// records (or the Polyglot entries) written in one piece. Errors name the file, the line and the
+// token and stop the run before anything is written; warnings (skipped games) do not.
 #include "tools/book_tool.h"
 
 #include <cerrno>
@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "book/book_file.h"
+#include "book/polyglot_file.h"
+#include "tools/book_convert.h"
 #include "tools/book_inputs.h"
 
 namespace {
@@ -20,8 +22,11 @@ namespace {
 constexpr const char* USAGE =
     "usage: quarvelin-book -o OUTPUT [options] INPUT...\n"
     "  INPUT             an opening list (a weight 0-1000, then coordinate moves, per line)\n"
-    "                    or, when its name ends in .pgn, a file of games in PGN\n"
-    "  -o, --output FILE the book to write (bibli.bok format)\n"
+    "                    or, when its name ends in .pgn, a file of games in PGN, or a book\n"
+    "                    to merge: Polyglot when its name ends in .bin, bibli.bok in .bok\n"
+    "  -o, --output FILE the book to write (bibli.bok format; Polyglot when FILE ends in .bin)\n"
+    "  -f, --format bok|polyglot\n"
+    "                    the output's format (default: from the output's name)\n"
     "  -p, --plies N     moves taken from the start of each game (default 16)\n"
     "  -m, --min-games N games a position needs to enter from games alone (default 1)\n"
     "  -w, --weights games|results\n"
@@ -32,6 +37,7 @@ constexpr int MAX_PLIES = 1000;
 
 struct ToolArguments {
     std::string output;
+    std::string format;  // "bok", "polyglot", or "" for the output's name to decide
     BuildOptions options;
     std::vector<std::string> inputs;
 };
@@ -78,7 +84,8 @@ std::string parse_arguments(int argc, char** argv, ToolArguments* a)
         const std::string opt = argv[i];
         const bool takes_value = opt == "-o" || opt == "--output" || opt == "-p" ||
                                  opt == "--plies" || opt == "-m" || opt == "--min-games" ||
-                                 opt == "-w" || opt == "--weights";
+                                 opt == "-w" || opt == "--weights" || opt == "-f" ||
+                                 opt == "--format";
         if (!takes_value) {
             if (opt.size() > 1 && opt[0] == '-') return "unknown option " + opt;
             a->inputs.push_back(opt);
@@ -88,6 +95,10 @@ std::string parse_arguments(int argc, char** argv, ToolArguments* a)
         const char* value = argv[++i];
         if (opt == "-o" || opt == "--output") {
             a->output = value;
+        } else if (opt == "-f" || opt == "--format") {
+            if (std::strcmp(value, "bok") != 0 && std::strcmp(value, "polyglot") != 0)
+                return opt + " takes bok or polyglot";
+            a->format = value;
         } else if (opt == "-p" || opt == "--plies") {
             if (!read_count(value, 1, MAX_PLIES, &a->options.plies))
                 return opt + " takes a number from 1 to " + std::to_string(MAX_PLIES);
@@ -111,11 +122,41 @@ std::string parse_arguments(int argc, char** argv, ToolArguments* a)
     return "";
 }
 
-bool is_pgn_name(const std::string& name)
+std::string lower_extension(const std::string& name)
 {
     std::string ext = std::filesystem::path(name).extension().string();
     for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext == ".pgn";
+    return ext;
+}
+
+bool is_pgn_name(const std::string& name)
+{
+    return lower_extension(name) == ".pgn";
+}
+
+// Books given as inputs merge into the tally; false with *error on a refused book.
+bool add_book_input(const std::string& input, BookTally* tally, std::string* error)
+{
+    std::vector<std::string> warnings;
+    const bool ok = lower_extension(input) == ".bin"
+                        ? add_polyglot_book(input, tally, error, &warnings)
+                        : add_bok_book(input, tally, error, &warnings);
+    for (const std::string& w : warnings)
+        std::fprintf(stderr, "quarvelin-book: warning: %s\n", printable(w).c_str());
+    return ok;
+}
+
+int write_polyglot(const ToolArguments& args, const BookTally& tally)
+{
+    const std::vector<PolyglotEntry> entries = tally_polyglot_entries(tally, args.options);
+    if (!write_polyglot_file(args.output.c_str(), entries))
+        return fail(args.output + ": cannot write: " + std::strerror(errno), 1);
+    std::printf(
+        "quarvelin-book: %zu Polyglot entries written to %s (%d lines, %d games, %d skipped, "
+        "%lld book entries merged)\n",
+        entries.size(), args.output.c_str(), tally.lines, tally.games, tally.games_skipped,
+        static_cast<long long>(tally.book_entries));
+    return 0;
 }
 
 // Opens an input for reading, or returns false with *error set. Only regular files are read: a
@@ -167,12 +208,19 @@ int book_tool_main(int argc, char** argv)
     if (!bad.empty()) return fail(bad, 2);
 
     BookTally tally;
+    tally.collect_moves = args.format == "polyglot" ||
+                          (args.format.empty() && lower_extension(args.output) == ".bin");
     for (const std::string& input : args.inputs) {
         std::string error;
+        if (lower_extension(input) == ".bin" || lower_extension(input) == ".bok") {
+            if (!add_book_input(input, &tally, &error)) return fail(error, 1);
+            continue;
+        }
         if (!add_input(input, args.options, &tally, &error)) return fail(error, 1);
     }
-    if (tally.lines == 0 && tally.games == 0)
+    if (tally.lines == 0 && tally.games == 0 && tally.book_entries == 0)
         return fail("nothing to build: no opening line and no readable game", 1);
+    if (tally.collect_moves) return write_polyglot(args, tally);
 
     const std::vector<BookRecord> records = tally_records(tally, args.options);
     if (records.size() > size_t{BOOK_MAX_RECORDS})

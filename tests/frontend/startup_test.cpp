@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <fstream>
 #include <regex>
 #include <string>
 #include <tuple>
@@ -120,4 +122,36 @@ TEST(StartupSpeed, KernelArithmeticAndItsDivisionGuards)
     const std::pair<int32_t, int32_t> kernel[] = {
         {1, 824958976}, {2, -1602287409}, {10, 1358826220}, {1000, 1166091245}};
     for (const auto& [blocks, w13] : kernel) EXPECT_EQ(speed_kernel(blocks), w13) << blocks;
+}
+
+// B<file> names the book: a Polyglot book by its name or its length, a `bibli.bok` otherwise;
+// without it the default book is read as before.
+TEST(StartupCommandLine, BookArgumentNamesTheBook)
+{
+    const ScratchDir dir;
+    std::ofstream(dir / "mine.bin", std::ios::binary)
+        << std::string("\x46\x3b\x96\x18\x16\x91\xfc\x9c\x03\x1c\x00\x01\x00\x00\x00\x00", 16);
+    std::ofstream(dir / "mine.dat", std::ios::binary) << file_text(dir / "mine.bin");
+    std::ofstream(dir / "odd.bin", std::ios::binary) << "odd";
+    const std::pair<std::string, std::string> cases[] = {
+        {"Bmine.bin", "Bibliotheque ... livre Polyglot, 1 entrees (0 Ko)"},
+        {"bmine.dat", "Bibliotheque ... livre Polyglot, 1 entrees (0 Ko)"},
+        {"Bodd.bin", "Bibliotheque ... Livre <odd.bin> refuse : 3 octets, pas un multiple de 16"},
+        {"Bnone.bin", "Bibliotheque ... Livre <none.bin> refuse : fichier introuvable"},
+        {"Bnone.bok", "Bibliotheque ... Non disponible"},
+        {"B", "Bibliotheque ... Non disponible"},  // no name: the default book, absent here
+    };
+    for (const auto& [arg, line] : cases) {
+        const CommandRun run =
+            run_command(dir.dir, "timeout 60 " QUARVELIN_BINARY " text H1 " + arg, "quit\n");
+        EXPECT_EQ(run.status, 0) << arg;
+        const Lines lines = lines_of(run.out);
+        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << arg << run.out;
+    }
+    // An xboard session says why it cannot use the book, as a comment line.
+    const CommandRun run = run_command(dir.dir, "timeout 60 " QUARVELIN_BINARY " Bodd.bin",
+                                       "xboard\nprotover 2\nquit\n");
+    EXPECT_NE(run.out.find("\n# odd.bin: 3 bytes, not a whole number of 16-byte entries"),
+              std::string::npos)
+        << run.out;
 }

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "book/polyglot_test_books.h"
 #include "test_support.h"
 
 namespace {
@@ -56,6 +57,7 @@ TEST(UciSession, HandshakeOptionsAndNoOtherOutput)
                   "option name Ponder type check default false\n"
                   "option name OwnBook type check default true\n"
                   "option name BookFile type string default bibli.bok\n"
+                  "option name BookBestMove type check default false\n"
                   "option name Clear Hash type button\nuciok\nreadyok\n");
     }
 }
@@ -249,5 +251,33 @@ TEST(UciSession, TheBookAnswersAtOnceUnlessSwitchedOff)
     e.expect("info depth 2 ");
     e.send("setoption name BookFile value missing.bok\n");
     e.expect("info string no opening book in missing.bok");
+    EXPECT_EQ(e.quit(), 0);
+}
+
+// A Polyglot book named by BookFile: its moves answer at once (without a search line), the
+// heaviest when asked, and a damaged one is refused with a line naming it.
+TEST(UciSession, APolyglotBookAnswersItsMoves)
+{
+    engine_init_for_tests();
+    const ScratchDir dir;
+    const std::string book = (dir / "games.bin").string();
+    ASSERT_TRUE(write_polyglot_file(
+        book.c_str(), {polyglot_entry({"", "e2e4", 1}), polyglot_entry({"e2e4 e7e5", "b1c3", 1}),
+                       polyglot_entry({"e2e4 e7e5", "g1f3", 50})}));
+    write_file(dir / "odd.bin", "12345");
+    Uci e;
+    e.send("setoption name BookFile value " + book + "\nposition startpos\ngo movetime 30000\n");
+    EXPECT_LT(e.wait_ms("\nbestmove e2e4"), 15000);  // a search would take the whole 30 s
+    e.send("setoption name BookBestMove value true\n");
+    for (int i = 0; i < 5; ++i) {
+        e.send("position startpos moves e2e4 e7e5\ngo wtime 60000 btime 60000\n");
+        e.expect("\nbestmove g1f3");
+    }
+    EXPECT_EQ(e.out.find("info depth"), std::string::npos) << e.out;
+    e.send("setoption name BookFile value " + (dir / "odd.bin").string() + "\n");
+    e.expect("info string " + (dir / "odd.bin").string() +
+             ": 5 bytes, not a whole number of 16-byte entries: no Polyglot book\n");
+    e.send("position startpos\ngo depth 2\n");
+    e.expect("info depth 2 ");
     EXPECT_EQ(e.quit(), 0);
 }

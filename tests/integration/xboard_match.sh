@@ -6,6 +6,8 @@
 #        xboard_match.sh ENGINE_BINARY --pgn-book BUILDER GAMES.pgn: one game with the engine as
 #        White and, in its folder, a book that BUILDER makes from GAMES.pgn; the engine's first
 #        move must then come from that book (its book line and the saved game show it).
+#        xboard_match.sh ENGINE_BINARY --polyglot-book BUILDER GAMES.pgn: the same with a
+#        Polyglot book.bin made by BUILDER and given to the engine as B<file>.
 #        xboard_match.sh ENGINE_BINARY --uci: the two games with the engine in UCI mode, through
 #        the interface's UCI adapter (polyglot).
 # Exit 77 (skipped) when the tools are not installed.
@@ -21,7 +23,9 @@ if [ "$fen" = "--uci" ]; then
     first_engine=(-fUCI -fcp "$engine uci H32")
     command -v polyglot >/dev/null || { echo "SKIPPED: polyglot is missing"; exit 77; }
 fi
-if [ "$fen" = "--pgn-book" ]; then
+book_name=bibli.bok
+if [ "$fen" = "--pgn-book" ] || [ "$fen" = "--polyglot-book" ]; then
+    [ "$fen" = "--polyglot-book" ] && book_name=book.bin
     fen=
     builder=$(realpath "$3")
     games_file=$(realpath "$4")
@@ -48,7 +52,8 @@ games=2
 start=()
 if [ -n "$builder" ]; then
     games=1
-    "$builder" -o "$work/bibli.bok" "$games_file" || { echo "FAILED: no book built"; exit 1; }
+    "$builder" -o "$work/$book_name" "$games_file" || { echo "FAILED: no book built"; exit 1; }
+    [ "$book_name" = book.bin ] && first_engine=(-fcp "$engine H32 B$work/book.bin")
 fi
 if [ -n "$fen" ]; then
     games=1
