@@ -1,13 +1,16 @@
 // A UCI search: the limits of "go" turned into the engine's own clock modes, the think, the wait
 // that ponder and infinite searches owe the interface, "bestmove" with the expected reply, and
 // the "info" lines of the search. "bestmove" always names a legal move, or 0000 when there is
-// none, and the game position is the same after a search as before it.
+// none or no position, and the game position is the same after a search as before it. Every
+// limit "go" gives ends the search: a missing or negative value never turns it into an endless
+// one, and the interface's lag (Move Overhead) is kept back from every budget.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "book/book.h"
 #include "caches/caches.h"
 #include "core/board.h"
 #include "core/makemove.h"
@@ -27,25 +30,48 @@ namespace {
 constexpr int WORD_SIZE = 128;
 constexpr int PV_MOVES = 64;
 constexpr int HASHFULL_SAMPLE = 1000;
+// The budget of a move whose clock "go" leaves out while it names other clock values.
+constexpr int64_t SHORT_BUDGET_MS = 100;
+// A clocked move searches from the first iteration on within its allocation: the fixed minimum
+// depth of the other modes may outlast a short clock.
+constexpr int32_t CLOCK_MIN_DEPTH = 1;
 
-// What "go" asked for; -1 where it said nothing.
+constexpr int64_t NOT_GIVEN = INT64_MIN;
+
+// What "go" asked for; NOT_GIVEN where it said nothing. A keyword without its number counts as
+// given with 0.
 struct GoLimits {
-    int64_t time[2] = {-1, -1};  // [0] Black, [1] White, ms
+    int64_t time[2] = {NOT_GIVEN, NOT_GIVEN};  // [0] Black, [1] White, ms
     int64_t increment[2] = {0, 0};
     int64_t moves_to_go = 0;
-    int64_t move_time = -1;
-    int64_t depth = -1;
-    int64_t nodes = -1;
-    int64_t mate = -1;
+    int64_t move_time = NOT_GIVEN;
+    int64_t depth = NOT_GIVEN;
+    int64_t nodes = NOT_GIVEN;
+    int64_t mate = NOT_GIVEN;
+    bool clock_words = false;  // some clock value was named, the mover's or not
     bool infinite = false;
     bool ponder = false;
 };
 
+bool given(int64_t v)
+{
+    return v != NOT_GIVEN;
+}
+
+// The number after a keyword, or 0 when the next word is not one (it is then left unread, so a
+// missing value never swallows the next keyword).
 int64_t number_after(const char** p)
 {
+    const char* before = *p;
     char word[WORD_SIZE];
     if (!next_word(p, word, sizeof word)) return 0;
-    return std::strtoll(word, nullptr, 10);
+    char* end = nullptr;
+    const long long v = std::strtoll(word, &end, 10);
+    if (end == word || *end != '\0') {
+        *p = before;
+        return 0;
+    }
+    return v;
 }
 
 // "searchmoves" takes every following word that is a move; only the legal ones restrict the
@@ -74,6 +100,10 @@ GoLimits parse_go(const char* args)
     char word[WORD_SIZE];
     root_moves_only_count = 0;
     while (next_word(&p, word, sizeof word)) {
+        const bool clock_word = std::strcmp(word, "wtime") == 0 || std::strcmp(word, "btime") == 0 ||
+                                std::strcmp(word, "winc") == 0 || std::strcmp(word, "binc") == 0 ||
+                                std::strcmp(word, "movestogo") == 0;
+        g.clock_words = g.clock_words || clock_word;
         if (std::strcmp(word, "wtime") == 0) g.time[WHITE] = number_after(&p);
         else if (std::strcmp(word, "btime") == 0) g.time[BLACK] = number_after(&p);
         else if (std::strcmp(word, "winc") == 0) g.increment[WHITE] = number_after(&p);
@@ -100,21 +130,39 @@ int32_t clamp_depth(int64_t plies)
     return static_cast<int32_t>(std::clamp<int64_t>(plies, 1, DEFAULT_MAX_DEPTH));
 }
 
-// The clock as the interface states it: both sides' times and increments, and the moves to
-// the next control when it counts them. The allocation then follows the engine's clock modes.
+// A budget with the interface's lag kept back; a negative one is spent at once.
+int32_t net_ms(int64_t v)
+{
+    return clamp_ms(v - move_overhead_ms);
+}
+
+// The clock as the interface states it, the lag kept back: both sides' times and increments,
+// and the moves to the next control when it counts them. The allocation then follows the
+// engine's clock modes, with neither a floor per move nor a minimum depth, which on a short
+// clock would spend more than is left.
 void set_clock(const GoLimits& g)
 {
     const int c = colour_index(trait);
     const int32_t moves = static_cast<int32_t>(std::clamp<int64_t>(g.moves_to_go, 0, 1000));
-    set_level_ms(moves, clamp_ms(g.time[c]), clamp_ms(g.increment[c]));
+    set_level_ms(moves, net_ms(g.time[c]), clamp_ms(g.increment[c]));
     for (int side = 0; side < 2; ++side) {
-        pendule[side].remaining = clamp_ms(g.time[side] < 0 ? g.time[c] : g.time[side]);
+        pendule[side].remaining = net_ms(given(g.time[side]) ? g.time[side] : g.time[c]);
         pendule[side].increment = clamp_ms(g.increment[side]);
     }
     moves_to_go = moves;
+    min_depth = CLOCK_MIN_DEPTH;
+    min_allocation = 0;
 }
 
-// The engine's limits for one "go"; a bare "go" searches until "stop".
+void set_time_per_move(int64_t ms)
+{
+    time_per_move_ms = net_ms(ms);
+    time_control_mode = TC_TIME_PER_MOVE;
+    clear_clocks();
+}
+
+// The engine's limits for one "go"; a "go" that names no limit searches until "stop". Without
+// the mover's own clock, clock values of the other side alone give a short fixed budget.
 void set_limits(const GoLimits& g)
 {
     analyse_mode = 0;
@@ -123,24 +171,24 @@ void set_limits(const GoLimits& g)
     moves_to_go = 0;
     min_depth = DEFAULT_MIN_DEPTH;
     max_depth = DEFAULT_MAX_DEPTH;
-    const bool clock = g.time[colour_index(trait)] >= 0;
-    if (g.depth >= 0 || g.mate > 0) {
+    if (given(g.depth) || given(g.mate)) {
         // A mate in n moves lies within 2n - 1 plies.
-        min_depth = max_depth = clamp_depth(g.depth >= 0 ? g.depth : 2 * g.mate - 1);
+        min_depth = max_depth = clamp_depth(given(g.depth) ? g.depth : 2 * g.mate - 1);
         time_control_mode = TC_FIXED_DEPTH;
         clear_clocks();
-    } else if (g.nodes >= 0) {
-        max_nodes = static_cast<uint32_t>(std::clamp<int64_t>(g.nodes, 0, UINT32_MAX));
+    } else if (given(g.nodes)) {
+        max_nodes = static_cast<uint64_t>(std::max<int64_t>(g.nodes, 0));
         time_control_mode = TC_FIXED_NODES;
         clear_clocks();
-    } else if (g.move_time >= 0) {
-        time_per_move_ms = clamp_ms(g.move_time);
-        time_control_mode = TC_TIME_PER_MOVE;
-        clear_clocks();
-    } else if (clock) {
+    } else if (given(g.move_time)) {
+        set_time_per_move(g.move_time);
+    } else if (given(g.time[colour_index(trait)])) {
         set_clock(g);
+    } else if (g.clock_words) {
+        set_time_per_move(SHORT_BUDGET_MS);
     }
-    const bool limited = g.depth >= 0 || g.mate > 0 || g.nodes >= 0 || g.move_time >= 0 || clock;
+    const bool limited = given(g.depth) || given(g.mate) || given(g.nodes) ||
+                         given(g.move_time) || g.clock_words;
     if (g.infinite || !limited) analyse_mode = 1;
     if (g.ponder) ponder_search = 1;
 }
@@ -217,6 +265,50 @@ void wait_for_release()
     }
 }
 
+// The book's answer of the current think, noted on its way to the search.
+Move (*book_source)() = nullptr;
+Move book_answer = 0;
+
+Move noting_book_move()
+{
+    book_answer = book_source != nullptr ? book_source() : 0;
+    return book_answer;
+}
+
+// A book move gets its line too, at depth 0 with the book's value of the position it leads to
+// (as the book's choice reads it: for the side that plays it).
+void print_book_line(Move m)
+{
+    char text[8];
+    uci_move_text(m, text);
+    const int side = trait;
+    make_move(m);
+    const int record = book_lookup();
+    unmake_move(m);
+    const int score = record >= 0 ? book_table[record].score * side : 0;
+    std::printf("info depth 0 score cp %d nodes 0 time 0 pv %s\n", score, text);
+}
+
+// The think itself, with the book's answer noted; 0 when there is no move.
+Move uci_think()
+{
+    book_source = search_link.book_move;
+    book_answer = 0;
+    if (book_source != nullptr) search_link.book_move = noting_book_move;
+    // A think starts from its position's stored result, which is only right for the whole move
+    // list: a restricted search must neither take one over nor leave its own behind.
+    const bool restricted = root_moves_only_count > 0;
+    if (restricted) hash_forget_position();
+    const Move m = Reflexion();
+    if (restricted) hash_forget_position();
+    search_link.book_move = book_source;
+    if (m != 0 && m == book_answer) print_book_line(m);
+    // Mated or stalemated at the root: the score is all there is to report.
+    if (m == 0 && first_legal_move() == 0)
+        std::printf("info depth 0 score %s\n", in_check() ? "mate 0" : "cp 0");
+    return m;
+}
+
 }  // namespace
 
 void uci_go(const char* args)
@@ -227,17 +319,19 @@ void uci_go(const char* args)
     const bool must_wait = g.ponder || analyse_mode != 0;
     uci_stop_received = uci_ponderhit_received = uci_quit_received = false;
     allocate_time(trait, ply);
-    // A think starts from its position's stored result, which is only right for the whole move
-    // list: a restricted search must neither take one over nor leave its own behind.
-    const bool restricted = root_moves_only_count > 0;
-    if (restricted) hash_forget_position();
-    const Move m = Reflexion();
-    if (restricted) hash_forget_position();
+    Move m = 0;
+    if (uci_position_set)
+        m = uci_think();
+    else
+        std::printf("info string no position: the last position command was refused\n");
     if (must_wait) wait_for_release();
     analyse_mode = 0;
     ponder_search = 0;
     root_moves_only_count = 0;
-    print_best_move(m);
+    if (uci_position_set)
+        print_best_move(m);
+    else
+        std::printf("bestmove 0000\n");
 }
 
 // ---- info lines -----------------------------------------------------------------------------
@@ -282,15 +376,16 @@ void uci_report(SearchEvent event, int score, Move move)
 {
     if (event == SearchEvent::FIRST_MOVE) return;
     const int64_t ms = think_elapsed();
-    const uint32_t nodes = node_total();
+    const uint64_t nodes = node_total();
     std::printf("info depth %d seldepth %d", iteration_depth,
                 std::max(reached_height(), static_cast<int>(iteration_depth)));
     print_score(score);
     if (event == SearchEvent::FAIL_HIGH) std::printf(" lowerbound");
     if (event == SearchEvent::FAIL_LOW) std::printf(" upperbound");
-    std::printf(" nodes %u nps %llu time %lld hashfull %d pv", nodes,
-                static_cast<unsigned long long>(uint64_t{nodes} * 1000 / uint64_t(std::max<int64_t>(ms, 1))),
-                static_cast<long long>(ms), hash_full());
+    // The rate in floating point: nodes times 1000 would wrap long before the count itself.
+    const double rate = static_cast<double>(nodes) * 1000.0 / static_cast<double>(std::max<int64_t>(ms, 1));
+    std::printf(" nodes %llu nps %llu time %lld hashfull %d pv", static_cast<unsigned long long>(nodes),
+                static_cast<unsigned long long>(rate), static_cast<long long>(ms), hash_full());
     Move pv[PV_MOVES];
     if (event == SearchEvent::NEW_BEST) {
         pv[0] = move;

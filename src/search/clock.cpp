@@ -21,7 +21,7 @@
 int32_t time_control_mode = TC_TIME_PER_MOVE;
 int32_t min_depth = DEFAULT_MIN_DEPTH;
 int32_t max_depth = DEFAULT_MAX_DEPTH;
-uint32_t max_nodes;
+uint64_t max_nodes;
 int32_t time_per_move_ms = DEFAULT_TIME_PER_MOVE;
 int32_t moves_to_go = 0;
 
@@ -32,6 +32,7 @@ int32_t base_allocation;
 int32_t current_limit;
 int32_t move_allocation;
 int64_t clock_start;
+int32_t min_allocation = DEFAULT_MIN_ALLOCATION;
 
 int32_t ponder_search;
 int32_t ponder_hit;
@@ -49,8 +50,6 @@ void clear_clocks()
 // ---- clock modes ----------------------------------------------------------------------------
 
 namespace {
-
-constexpr int32_t MIN_ALLOCATION = 10;
 
 int32_t remaining_of(int side)
 {
@@ -70,7 +69,7 @@ Move expected_reply(int game_ply)
 // opponent has just captured: that move needs little thought.
 int32_t finish_allocation(int64_t a, int game_ply)
 {
-    a = std::clamp<int64_t>(a, MIN_ALLOCATION, INT32_MAX);
+    a = std::clamp<int64_t>(a, min_allocation, INT32_MAX);
     if (game_ply >= 1 && game_ply <= ply) {
         const Move last = etats[game_ply - 1].coup;
         const Move expected = expected_reply(game_ply);

@@ -18,7 +18,7 @@
 #include "search/search.h"
 #include "search/statictests.h"
 
-uint32_t quiescence_nodes, superq_nodes;
+uint64_t quiescence_nodes, superq_nodes;
 uint32_t quiescence_nodes_by_height[SEARCH_HEIGHTS];
 uint32_t superq_nodes_by_height[SEARCH_HEIGHTS];
 

@@ -6,7 +6,7 @@
 
 #include "search/search.h"
 
-extern uint32_t quiescence_nodes, superq_nodes;
+extern uint64_t quiescence_nodes, superq_nodes;
 extern uint32_t quiescence_nodes_by_height[SEARCH_HEIGHTS];
 extern uint32_t superq_nodes_by_height[SEARCH_HEIGHTS];
 

@@ -39,4 +39,4 @@ void print_root_line(Move m, int score, int researched);
 void print_pv();
 void print_statistics();
 // Full-width, super-quiescence and quiescence nodes of the current think.
-uint32_t node_total();
+uint64_t node_total();

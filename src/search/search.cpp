@@ -26,7 +26,7 @@
 int32_t search_stopped;
 uint32_t poll_nodes;
 int32_t iteration_depth;
-uint32_t search_nodes;
+uint64_t search_nodes;
 uint32_t search_nodes_by_height[SEARCH_HEIGHTS];
 uint32_t null_move_tries, null_move_cutoffs, threat_extensions;
 uint32_t search_cutoffs, first_move_cutoffs;

@@ -56,7 +56,7 @@ extern uint32_t poll_nodes;
 extern int32_t iteration_depth;
 
 // Counters of the full-width search, reset at the start of every think.
-extern uint32_t search_nodes;
+extern uint64_t search_nodes;
 extern uint32_t search_nodes_by_height[SEARCH_HEIGHTS];
 extern uint32_t null_move_tries, null_move_cutoffs, threat_extensions;
 extern uint32_t search_cutoffs, first_move_cutoffs;
