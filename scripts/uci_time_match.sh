@@ -2,10 +2,12 @@
 # Games on a short clock with the engine in UCI mode, refereed by a real interface: xboard in
 # match mode without a display checks every move, flags a fallen clock itself (autoCallFlag) and
 # writes the games; the engine speaks to it through the polyglot UCI adapter, so the adapter's
-# lag is part of what its clock must survive. The opponent is Fairy-Max.
-# Usage: uci_time_match.sh ENGINE_BINARY [GAMES] [MINUTES:SECONDS] [INCREMENT_SECONDS]
-#        (defaults: 100 games at 0:01, no increment). Prints one line per ending and a summary;
-#        exits 1 when the engine lost a game on time or by forfeit, 77 when a tool is missing.
+# lag is part of what its clock must survive. The opponent is Stockfish at a low Skill Level
+# (through the same adapter), which keeps its own clock and so plays the games out to the end.
+# Usage: uci_time_match.sh ENGINE_BINARY [GAMES] [MINUTES:SECONDS] [INCREMENT_SECONDS] [SKILL]
+#        (defaults: 100 games at 0:01, no increment, Skill Level 1). Prints one line per game and
+#        a summary; exits 1 when the engine lost a game on time or by forfeit, 77 when a tool is
+#        missing.
 # Example: scripts/uci_time_match.sh build/quarvelin 100 0:02 0.02
 set -u
 export PATH="$PATH:/usr/games"
@@ -13,10 +15,11 @@ engine=$(realpath "$1")
 games=${2:-100}
 control=${3:-0:01}
 increment=${4:-0}
+skill=${5:-1}
 xboard=$(command -v xboard || true)
-for tool in "$xboard" /usr/games/fairymax "$(command -v polyglot)" "$(command -v xvfb-run)"; do
+for tool in "$xboard" /usr/games/stockfish "$(command -v polyglot)" "$(command -v xvfb-run)"; do
     if [ -z "$tool" ] || [ ! -x "$tool" ]; then
-        echo "SKIPPED: xboard, polyglot, fairymax or xvfb-run is missing"
+        echo "SKIPPED: xboard, polyglot, stockfish or xvfb-run is missing"
         exit 77
     fi
 done
@@ -24,19 +27,20 @@ done
 work=$(mktemp -d /tmp/quarvelin_clock.XXXXXX)
 export HOME=$work
 cd "$work" || exit 1
-# The packaged opponent sometimes crashes on "computer", which it does not know.
-cat >"$work/opponent.sh" <<'SCRIPT'
+# The opponent takes its Skill Level before anything the adapter says.
+cat >"$work/opponent.sh" <<SCRIPT
 #!/bin/sh
-trap '' INT
-grep --line-buffered -v '^computer$' | /usr/games/fairymax
+{ echo "setoption name Skill Level value $skill"; cat; } | /usr/games/stockfish
 SCRIPT
 chmod +x "$work/opponent.sh"
 
 # Generous: a game on this clock lasts seconds, but starting engines and a loaded machine add up.
 limit=$((games * 30 + 60))
-timeout "$limit" xvfb-run -a "$xboard" -noGUI -xexit -mg "$games" -tc "$control" -inc "$increment" \
-    -fUCI -fcp "$engine uci H32" -fd "$work" -scp "$work/opponent.sh" -sd "$work" \
+timeout "$limit" xvfb-run -a "$xboard" -noGUI -xexit -mg "$games" -matchPause 500 \
+    -tc "$control" -inc "$increment" \
+    -fUCI -fcp "$engine uci H32" -fd "$work" -sUCI -scp "$work/opponent.sh" -sd "$work" \
     -autoCallFlag true -testClaims true -saveGameFile "$work/games.pgn" \
+    -debug -nameOfDebugFile "$work/debug.txt" \
     >"$work/xboard.out" 2>&1
 status=$?
 

@@ -35,6 +35,12 @@ constexpr int64_t SHORT_BUDGET_MS = 100;
 // A clocked move searches from the first iteration on within its allocation: the fixed minimum
 // depth of the other modes may outlast a short clock.
 constexpr int32_t CLOCK_MIN_DEPTH = 1;
+// The lag is paid again on every move: the clock keeps it back for this many moves to come,
+// less what their increments bring back.
+constexpr int64_t LAG_MOVES = 10;
+// Below this much time a failing move gets no extension: doubling its budget a few times would
+// take a large share of a short clock.
+constexpr int64_t EXTENSION_FLOOR_MS = 4000;
 
 constexpr int64_t NOT_GIVEN = INT64_MIN;
 
@@ -136,6 +142,13 @@ int32_t net_ms(int64_t v)
     return clamp_ms(v - move_overhead_ms);
 }
 
+// What a clock holds once the lag of this move and of the next ones is kept back.
+int32_t net_clock_ms(int64_t time, int64_t increment)
+{
+    const int64_t later = std::max<int64_t>(move_overhead_ms - increment, 0) * LAG_MOVES;
+    return net_ms(time - later);
+}
+
 // The clock as the interface states it, the lag kept back: both sides' times and increments,
 // and the moves to the next control when it counts them. The allocation then follows the
 // engine's clock modes, with neither a floor per move nor a minimum depth, which on a short
@@ -144,14 +157,17 @@ void set_clock(const GoLimits& g)
 {
     const int c = colour_index(trait);
     const int32_t moves = static_cast<int32_t>(std::clamp<int64_t>(g.moves_to_go, 0, 1000));
-    set_level_ms(moves, net_ms(g.time[c]), clamp_ms(g.increment[c]));
+    const int32_t own = net_clock_ms(g.time[c], g.increment[c]);
+    set_level_ms(moves, own, clamp_ms(g.increment[c]));
     for (int side = 0; side < 2; ++side) {
-        pendule[side].remaining = net_ms(given(g.time[side]) ? g.time[side] : g.time[c]);
+        const int64_t time = given(g.time[side]) ? g.time[side] : g.time[c];
+        pendule[side].remaining = net_clock_ms(time, g.increment[side]);
         pendule[side].increment = clamp_ms(g.increment[side]);
     }
     moves_to_go = moves;
     min_depth = CLOCK_MIN_DEPTH;
     min_allocation = 0;
+    if (own < EXTENSION_FLOOR_MS) time_operations.extend = nullptr;
 }
 
 void set_time_per_move(int64_t ms)
