@@ -386,12 +386,14 @@ void apply_pending_options()
     capture_output(reallocate_caches, &result, message, sizeof message);
     // A table is only replaced once its new block is obtained: the old ones stay usable.
     if (result < 0)
-        std::printf("info string not enough memory for a Hash of %u MB: the tables keep their size\n",
-                    hash_megabytes);
+        std::printf(
+            "info string not enough memory for a Hash of %u MB: the tables keep their size\n",
+            hash_megabytes);
 }
 
 InputVerdict uci_search_input()
 {
+    report_current_move();
     for (;;) {
         if (!input.complete) {
             // The end of the input ends the program once the kept lines are performed; a search

@@ -54,6 +54,7 @@ struct GoLimits {
     int64_t depth = NOT_GIVEN;
     int64_t nodes = NOT_GIVEN;
     int64_t mate = NOT_GIVEN;
+    int64_t perft = NOT_GIVEN;
     bool clock_words = false;  // some clock value was named, the mover's or not
     bool infinite = false;
     bool ponder = false;
@@ -106,8 +107,9 @@ GoLimits parse_go(const char* args)
     char word[WORD_SIZE];
     root_moves_only_count = 0;
     while (next_word(&p, word, sizeof word)) {
-        const bool clock_word = std::strcmp(word, "wtime") == 0 || std::strcmp(word, "btime") == 0 ||
-                                std::strcmp(word, "winc") == 0 || std::strcmp(word, "binc") == 0 ||
+        const bool clock_word = std::strcmp(word, "wtime") == 0 ||
+                                std::strcmp(word, "btime") == 0 || std::strcmp(word, "winc") == 0 ||
+                                std::strcmp(word, "binc") == 0 ||
                                 std::strcmp(word, "movestogo") == 0;
         g.clock_words = g.clock_words || clock_word;
         if (std::strcmp(word, "wtime") == 0) g.time[WHITE] = number_after(&p);
@@ -119,6 +121,8 @@ GoLimits parse_go(const char* args)
         else if (std::strcmp(word, "depth") == 0) g.depth = number_after(&p);
         else if (std::strcmp(word, "nodes") == 0) g.nodes = number_after(&p);
         else if (std::strcmp(word, "mate") == 0) g.mate = number_after(&p);
+        else if (std::strcmp(word, "perft") == 0)
+            g.perft = number_after(&p);
         else if (std::strcmp(word, "infinite") == 0) g.infinite = true;
         else if (std::strcmp(word, "ponder") == 0) g.ponder = true;
         else if (std::strcmp(word, "searchmoves") == 0) read_search_moves(&p);
@@ -203,8 +207,8 @@ void set_limits(const GoLimits& g)
     } else if (g.clock_words) {
         set_time_per_move(SHORT_BUDGET_MS);
     }
-    const bool limited = given(g.depth) || given(g.mate) || given(g.nodes) ||
-                         given(g.move_time) || g.clock_words;
+    const bool limited =
+        given(g.depth) || given(g.mate) || given(g.nodes) || given(g.move_time) || g.clock_words;
     if (g.infinite || !limited) analyse_mode = 1;
     if (g.ponder) ponder_search = 1;
 }
@@ -227,12 +231,16 @@ Move first_legal_move()
     return 0;
 }
 
+}  // namespace
+
 void uci_move_text(Move m, char* out)
 {
     coordinate_text(m, out);
     for (char* c = out; *c != '\0'; ++c)
         if (*c >= 'A' && *c <= 'Z') *c = static_cast<char>(*c - 'A' + 'a');
 }
+
+namespace {
 
 // "bestmove" with the reply the table expects, when it has a legal one.
 void print_best_move(Move m)
@@ -331,6 +339,14 @@ void uci_go(const char* args)
 {
     apply_pending_options();
     const GoLimits g = parse_go(args);
+    if (given(g.perft)) {
+        root_moves_only_count = 0;
+        if (uci_position_set)
+            uci_perft(g.perft);
+        else
+            std::printf("info string no position: the last position command was refused\n");
+        return;
+    }
     set_limits(g);
     const bool must_wait = g.ponder || analyse_mode != 0;
     uci_stop_received = uci_ponderhit_received = uci_quit_received = false;
@@ -353,6 +369,11 @@ void uci_go(const char* args)
 // ---- info lines -----------------------------------------------------------------------------
 
 namespace {
+
+// Once a search has run this long, the root move it is on is reported as it changes.
+constexpr int64_t CURRMOVE_AFTER_MS = 1000;
+int32_t reported_depth = -1;
+int32_t reported_index = -1;
 
 void print_score(int score)
 {
@@ -388,9 +409,25 @@ void print_pv_moves(const Move* moves, int count)
 
 }  // namespace
 
+void report_current_move()
+{
+    if (root_index < 0 || root_index >= root_count) return;
+    if (think_elapsed() < CURRMOVE_AFTER_MS) return;
+    if (iteration_depth == reported_depth && root_index == reported_index) return;
+    reported_depth = iteration_depth;
+    reported_index = root_index;
+    char text[8];
+    uci_move_text(root_list[root_index].move, text);
+    std::printf("info depth %d currmove %s currmovenumber %d\n", iteration_depth, text,
+                root_index + 1);
+}
+
 void uci_report(SearchEvent event, int score, Move move)
 {
-    if (event == SearchEvent::FIRST_MOVE) return;
+    if (event == SearchEvent::FIRST_MOVE) {
+        reported_depth = reported_index = -1;
+        return;
+    }
     const int64_t ms = think_elapsed();
     const uint64_t nodes = node_total();
     std::printf("info depth %d seldepth %d", iteration_depth,
@@ -399,9 +436,11 @@ void uci_report(SearchEvent event, int score, Move move)
     if (event == SearchEvent::FAIL_HIGH) std::printf(" lowerbound");
     if (event == SearchEvent::FAIL_LOW) std::printf(" upperbound");
     // The rate in floating point: nodes times 1000 would wrap long before the count itself.
-    const double rate = static_cast<double>(nodes) * 1000.0 / static_cast<double>(std::max<int64_t>(ms, 1));
-    std::printf(" nodes %llu nps %llu time %lld hashfull %d pv", static_cast<unsigned long long>(nodes),
-                static_cast<unsigned long long>(rate), static_cast<long long>(ms), hash_full());
+    const double rate =
+        static_cast<double>(nodes) * 1000.0 / static_cast<double>(std::max<int64_t>(ms, 1));
+    std::printf(" nodes %llu nps %llu time %lld hashfull %d pv",
+                static_cast<unsigned long long>(nodes), static_cast<unsigned long long>(rate),
+                static_cast<long long>(ms), hash_full());
     Move pv[PV_MOVES];
     if (event == SearchEvent::NEW_BEST) {
         pv[0] = move;

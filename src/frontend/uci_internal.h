@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "core/types.h"
+
 // Long enough for "position startpos moves ..." of the longest game the engine can keep.
 constexpr int UCI_LINE_SIZE = 16384;
 
@@ -51,3 +53,12 @@ void apply_pending_options();
 
 // "go" with its arguments; returns after "bestmove" was printed.
 void uci_go(const char* args);
+
+// A move as UCI writes it: coordinates, a promotion in lower case.
+void uci_move_text(Move m, char* out);
+
+// "go perft N": the paths of N plies under each legal root move, then their total.
+void uci_perft(int64_t depth);
+
+// During a search that has run a second: the root move being searched, once per move.
+void report_current_move();

@@ -34,7 +34,8 @@ const char* const RULE =
 void print_xboard_head(int score)
 {
     std::printf("%2d %3d %5d %8llu  ", iteration_depth, score,
-                static_cast<int>(think_elapsed() / 10), static_cast<unsigned long long>(node_total()));
+                static_cast<int>(think_elapsed() / 10),
+                static_cast<unsigned long long>(node_total()));
 }
 
 // Only a move whose piece and victim stand where the word says may be made: a stale or
@@ -194,9 +195,11 @@ void print_statistics()
     print_ratio("Null", null_move_cutoffs, null_move_tries);
     print_ratio("PMAP", queen_mate_found, queen_mate_tries);
     std::printf("noeuds %llu", static_cast<unsigned long long>(nodes));
-    if (elapsed != 0) std::printf(" - noeuds/s %.0lf", static_cast<double>(nodes) / (elapsed * 0.001));
+    if (elapsed != 0)
+        std::printf(" - noeuds/s %.0lf", static_cast<double>(nodes) / (elapsed * 0.001));
     // A think without a node has no evaluations per node to show.
-    std::printf(" - eval/noeud %.2lf %%", nodes != 0 ? 100.0 * eval_probes / static_cast<double>(nodes) : 0.0);
+    std::printf(" - eval/noeud %.2lf %%",
+                nodes != 0 ? 100.0 * eval_probes / static_cast<double>(nodes) : 0.0);
     std::printf(" - 1st cut %.2lf %%\n", 100.0 * first_move_cutoffs / (search_cutoffs + 1.0));
     std::printf("-[ %d ]-\n", reached_height());
     std::printf("( %u ms )\n", elapsed);

@@ -4,6 +4,7 @@
 // program runs as a child with its input a pipe; bounds on time only catch gross delays.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <regex>
@@ -100,8 +101,9 @@ TEST(UciFaults, ABookMoveHasItsInfoLine)
 {
     Uci e(QUARVELIN_BOOK_FILE);
     e.send("position startpos\ngo wtime 60000 btime 60000\n");
-    const std::string line = e.expect("info depth 0 score cp -?\\d+ nodes 0 time 0 pv [a-h][1-8][a-h][1-8]\n"
-                                      "bestmove [a-h][1-8][a-h][1-8]");
+    const std::string line = e.expect(
+        "info depth 0 score cp -?\\d+ nodes 0 time 0 pv [a-h][1-8][a-h][1-8]\n"
+        "bestmove [a-h][1-8][a-h][1-8]");
     // The line names the move played.
     const std::regex shape("pv (\\S+)\nbestmove (\\S+)");
     std::smatch m;
@@ -188,8 +190,9 @@ TEST(UciFaults, AGameLongerThanThePlyRecordsKeepsItsSideToMove)
 TEST(UciFaults, MoveOverheadIsKeptBackFromTheClock)
 {
     Uci e;
-    e.send("setoption name OwnBook value false\nsetoption name Move Overhead value 3000\n"
-           "position startpos moves d2d4 d7d5\ngo wtime 2900 btime 2900\n");
+    e.send(
+        "setoption name OwnBook value false\nsetoption name Move Overhead value 3000\n"
+        "position startpos moves d2d4 d7d5\ngo wtime 2900 btime 2900\n");
     EXPECT_LT(e.wait_ms(BESTMOVE), 1000 * ANSWER_SCALE);
     e.send("go movetime 2500\n");
     EXPECT_LT(e.wait_ms(BESTMOVE), 1000 * ANSWER_SCALE);
@@ -198,3 +201,34 @@ TEST(UciFaults, MoveOverheadIsKeptBackFromTheClock)
 
 // Node counts do not wrap after 2^32 nodes (under an hour of analysis).
 static_assert(std::is_same_v<decltype(node_total()), uint64_t>);
+
+// "go perft N": one line per legal root move and the total, here of a position rich in
+// castling, en passant and promotions; out-of-range depths are refused without a search.
+TEST(UciExtras, GoPerftCountsEachRootMoveAndTheTotal)
+{
+    Uci e;
+    e.send(
+        "position fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1\n"
+        "go perft 3\n");
+    e.expect("\nNodes searched: 97862\n");
+    const std::string out = e.out;
+    EXPECT_EQ(std::count(out.begin(), out.end(), ':'), 48 + 1) << out;
+    EXPECT_NE(out.find("\ne1g1: 2059\n"), std::string::npos) << out;
+    e.send("position startpos\ngo perft 0\ngo perft 33\ngo perft 1\n");
+    e.expect("info string perft depth from 1 to 32\ninfo string perft depth from 1 to 32\n");
+    e.expect("\nNodes searched: 20\n");
+    EXPECT_EQ(e.quit(), 0);
+}
+
+// After a second of search the root move being searched is reported.
+TEST(UciExtras, CurrentMoveOnceASearchHasRunASecond)
+{
+    Uci e;
+    e.send("setoption name OwnBook value false\nposition startpos\ngo infinite\n");
+    e.expect("info depth \\d+ currmove [a-h][1-8][a-h][1-8] currmovenumber \\d+\n", 30);
+    e.send("stop\n");
+    e.expect(BESTMOVE);
+    EXPECT_EQ(e.quit(), 0);
+    // Not before the second: the first line of the search shows none.
+    EXPECT_LT(e.out.find("info depth 1 "), e.out.find("currmove"));
+}

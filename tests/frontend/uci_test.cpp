@@ -50,14 +50,15 @@ TEST(UciSession, HandshakeOptionsAndNoOtherOutput)
     for (const auto& args : {std::vector<std::string>{"uci", "H8"}, {"H8"}}) {
         Uci e(nullptr, args);
         EXPECT_EQ(e.quit(), 0);
-        EXPECT_EQ(e.out,
-                  "id name Quarvelin\nid author Ardoiseaux\n"
-                  "option name Hash type spin default 128 min 0 max 65536\n"
-                  "option name Ponder type check default false\n"
-                  "option name OwnBook type check default true\n"
-                  "option name BookFile type string default bibli.bok\n"
-                  "option name Clear Hash type button\n"
-                  "option name Move Overhead type spin default 30 min 0 max 5000\nuciok\nreadyok\n");
+        EXPECT_EQ(
+            e.out,
+            "id name Quarvelin\nid author Ardoiseaux\n"
+            "option name Hash type spin default 128 min 0 max 65536\n"
+            "option name Ponder type check default false\n"
+            "option name OwnBook type check default true\n"
+            "option name BookFile type string default bibli.bok\n"
+            "option name Clear Hash type button\n"
+            "option name Move Overhead type spin default 30 min 0 max 5000\nuciok\nreadyok\n");
     }
 }
 
