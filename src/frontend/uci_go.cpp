@@ -146,11 +146,44 @@ int32_t net_ms(int64_t v)
     return clamp_ms(v - move_overhead_ms);
 }
 
+// The lag the interface adds to each move, as the clock shows it: from one move of the engine
+// to its next, the clock loses what the engine spent by its own count plus that lag. The
+// estimate takes the largest lag at once and forgets it slowly; Move Overhead is its floor.
+struct ClockedMove {
+    bool valid = false;
+    int32_t ply = 0;
+    int32_t side = 0;
+    int64_t time = 0;  // the clock "go" gave, ms
+    int64_t increment = 0;
+    int64_t spent = 0;  // from "go" to "bestmove" by the engine's own clock
+};
+ClockedMove last_clocked;
+int64_t lag_estimate = 0;
+constexpr int64_t MAX_LAG_ESTIMATE = 1000;
+constexpr int64_t LAG_FORGETTING = 8;  // each move forgets an eighth of the excess
+
+int64_t lag_ms()
+{
+    return std::max<int64_t>(move_overhead_ms, lag_estimate);
+}
+
+void learn_lag(const GoLimits& g)
+{
+    const int c = colour_index(trait);
+    if (!last_clocked.valid || last_clocked.side != trait || ply != last_clocked.ply + 2) return;
+    const int64_t observed = std::clamp<int64_t>(
+        last_clocked.time + last_clocked.increment - g.time[c] - last_clocked.spent, 0,
+        MAX_LAG_ESTIMATE);
+    lag_estimate = observed >= lag_estimate
+                       ? observed
+                       : lag_estimate - (lag_estimate - observed) / LAG_FORGETTING;
+}
+
 // What a clock holds once the lag of this move and of the next ones is kept back.
 int32_t net_clock_ms(int64_t time, int64_t increment)
 {
-    const int64_t later = std::max<int64_t>(move_overhead_ms - increment, 0) * LAG_MOVES;
-    return net_ms(time - later);
+    const int64_t lag = lag_ms();
+    return clamp_ms(time - lag - std::max<int64_t>(lag - increment, 0) * LAG_MOVES);
 }
 
 // The clock as the interface states it, the lag kept back: both sides' times and increments,
@@ -347,6 +380,11 @@ void uci_go(const char* args)
             std::printf("info string no position: the last position command was refused\n");
         return;
     }
+    const int64_t go_start = clock_now();
+    const bool clocked = given(g.time[colour_index(trait)]) && !given(g.depth) &&
+                         !given(g.mate) && !given(g.nodes) && !given(g.move_time) && !g.ponder &&
+                         !g.infinite;
+    if (clocked) learn_lag(g);
     set_limits(g);
     const bool must_wait = g.ponder || analyse_mode != 0;
     uci_stop_received = uci_ponderhit_received = uci_quit_received = false;
@@ -364,6 +402,9 @@ void uci_go(const char* args)
         print_best_move(m);
     else
         std::printf("bestmove 0000\n");
+    last_clocked = ClockedMove{clocked && uci_position_set, ply, trait,
+                               g.time[colour_index(trait)], g.increment[colour_index(trait)],
+                               clock_now() - go_start};
 }
 
 // ---- info lines -----------------------------------------------------------------------------
