@@ -119,7 +119,7 @@ def play(engine, opponent, judge, engine_white, base, inc, rng):
         name = "engine" if mover is engine else "opponent"
         clock[white] -= spent
         if clock[white] < 0:
-            return loser, f"{name} lost on time ({-clock[white]} ms over)"
+            return loser, f"{name} lost on time ({-clock[white]} ms over, ply {len(moves) + 1})"
         move = reply[1] if len(reply) > 1 else "(none)"
         if move not in legal:
             return loser, f"{name} played an illegal move {move}"

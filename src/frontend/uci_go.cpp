@@ -37,7 +37,7 @@ constexpr int64_t SHORT_BUDGET_MS = 100;
 constexpr int32_t CLOCK_MIN_DEPTH = 1;
 // The lag is paid again on every move: the clock keeps it back for this many moves to come,
 // less what their increments bring back.
-constexpr int64_t LAG_MOVES = 10;
+constexpr int64_t LAG_MOVES = 30;
 // Below this much time a failing move gets no extension: doubling its budget a few times would
 // take a large share of a short clock.
 constexpr int64_t EXTENSION_FLOOR_MS = 4000;
