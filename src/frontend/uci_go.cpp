@@ -179,11 +179,13 @@ void learn_lag(const GoLimits& g)
                        : lag_estimate - (lag_estimate - observed) / LAG_FORGETTING;
 }
 
-// What a clock holds once the lag of this move and of the next ones is kept back.
-int32_t net_clock_ms(int64_t time, int64_t increment)
+// What a clock holds once the lag of this move and of the next ones before the control (when
+// the interface counts them) is kept back.
+int32_t net_clock_ms(int64_t time, int64_t increment, int32_t moves)
 {
     const int64_t lag = lag_ms();
-    return clamp_ms(time - lag - std::max<int64_t>(lag - increment, 0) * LAG_MOVES);
+    const int64_t later = moves > 0 ? std::min<int64_t>(moves - 1, LAG_MOVES) : LAG_MOVES;
+    return clamp_ms(time - lag - std::max<int64_t>(lag - increment, 0) * later);
 }
 
 // The clock as the interface states it, the lag kept back: both sides' times and increments,
@@ -194,11 +196,11 @@ void set_clock(const GoLimits& g)
 {
     const int c = colour_index(trait);
     const int32_t moves = static_cast<int32_t>(std::clamp<int64_t>(g.moves_to_go, 0, 1000));
-    const int32_t own = net_clock_ms(g.time[c], g.increment[c]);
+    const int32_t own = net_clock_ms(g.time[c], g.increment[c], moves);
     set_level_ms(moves, own, clamp_ms(g.increment[c]));
     for (int side = 0; side < 2; ++side) {
         const int64_t time = given(g.time[side]) ? g.time[side] : g.time[c];
-        pendule[side].remaining = net_clock_ms(time, g.increment[side]);
+        pendule[side].remaining = net_clock_ms(time, g.increment[side], moves);
         pendule[side].increment = clamp_ms(g.increment[side]);
     }
     moves_to_go = moves;
