@@ -7,7 +7,7 @@ set -u
 src=${1:-$(dirname "$0")/../src}
 names='time_control_mode|min_depth|max_depth|max_nodes|time_per_move_ms|moves_to_go|pendule'
 names+='|time_operations|base_allocation|current_limit|move_allocation|clock_start'
-names+='|allocation_side|allocation_moves_left|analyse_mode|ponder_search|ponder_hit'
+names+="|allocation_side|allocation_moves_left|analyse_mode|ponder_search|ponder_hit|min_allocation|extension_allowed"
 names+='|predicted_move|root_moves_only|root_moves_only_count|root_list|root_count|root_index'
 names+='|root_alpha|root_beta|root_fail_flags|search_start|last_score|root_side|tag_counter'
 names+='|search_stopped|poll_nodes|iteration_depth|search_nodes|ply_info|killers'

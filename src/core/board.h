@@ -15,7 +15,8 @@ struct Ficha {
 
 // One ply record: seventeen 32-bit words, in this order.
 struct Etat {
-    int32_t irreversible;    // ply of the last capture, pawn move or null move
+    int32_t irreversible;    // ply of the last capture, pawn move or null move (below 0: set-up's
+                             // half-move clock)
     uint32_t case_ep;        // en-passant target square, 0 for none
     int32_t materiel[2];     // sum of piece values per colour, kings included
     int32_t score_materiel;  // material score from the side to move's view

@@ -2,6 +2,8 @@
 // capture, pawn move or null move. Reads the position record only.
 #include "core/repetition.h"
 
+#include <algorithm>
+
 #include "core/board.h"
 
 thread_local constinit int32_t root_ply;
@@ -9,7 +11,8 @@ thread_local constinit int32_t root_ply;
 int repetition_count()
 {
     const int n = ply;
-    const int oldest = etats[n].irreversible;
+    // Below ply 0 lie only the reversible plies a set-up's half-move clock counts: no record.
+    const int oldest = std::max(etats[n].irreversible, 0);
     if (n - 4 < oldest) return 1;
     const Key96 key = etats[n].hash_key;
     int count = 1;

@@ -3,6 +3,7 @@
 // `echiquier` in every table, or fails with game state 9 and the record exactly as it was before.
 #include "core/setup.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -293,6 +294,23 @@ int init_echiquier(const int32_t* board, int side, uint32_t castling, uint32_t e
     init_position(castling, ep_square);
     init_pions();
     verifie_position("Apres initialisation de l'echiquier\n");
+    return 0;
+}
+
+void set_halfmove_clock(int32_t plies)
+{
+    // Beyond a hundred plies the rule has already spoken; the bound keeps the sum in range.
+    etats[ply].irreversible = ply - std::clamp(plies, 0, 100);
+}
+
+int restart_game_here()
+{
+    int32_t board[64];
+    for (int i = 0; i < 64; ++i) board[i] = echiquier[case120[i]];
+    const Etat here = *pos();
+    const int32_t halfmove = ply - here.irreversible;
+    if (init_echiquier(board, trait, here.roque, here.case_ep) < 0) return -1;
+    set_halfmove_clock(halfmove);
     return 0;
 }
 

@@ -32,6 +32,12 @@ int lit_fen(const char* text);
 void nouvelle_partie();
 // board: 64 entries in sq64 order, or nullptr to keep `echiquier` (then castling 15, no ep).
 int init_echiquier(const int32_t* board, int side, uint32_t castling, uint32_t ep_square);
+// The reversible plies already played before the set-up position (a FEN's half-move clock):
+// the fifty-move rule counts them. Set right after a set-up, at ply 0.
+void set_halfmove_clock(int32_t plies);
+// Sets the current position up again as a new game at ply 0, with its side to move, castling
+// rights, en-passant square and half-move clock; the moves that led to it are forgotten.
+int restart_game_here();
 int init_ficha();
 void calcule_attaques(uint32_t dest[2][BOARD_SIZE]);
 int32_t init_position(uint32_t castling, uint32_t ep_square);

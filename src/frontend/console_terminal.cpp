@@ -105,8 +105,8 @@ InputVerdict ponder_key()
 InputVerdict status_key()
 {
     const int64_t elapsed = clock_now() - search_start;
-    std::printf("\n<%2d %6u %8u > %d/%d", iteration_depth, static_cast<unsigned>(elapsed),
-                node_total(), root_index + 1, root_count);
+    std::printf("\n<%2d %6u %8llu > %d/%d", iteration_depth, static_cast<unsigned>(elapsed),
+                static_cast<unsigned long long>(node_total()), root_index + 1, root_count);
     if (elapsed > 100)
         std::printf(" (%.0lfK/s)",
                     static_cast<double>(node_total()) / static_cast<double>(elapsed));

@@ -36,8 +36,9 @@ const char* const RULE =
 // The common head of the xboard lines: depth, score, centiseconds, nodes.
 void print_xboard_head(int score)
 {
-    std::printf("%2d %3d %5d %8u  ", iteration_depth, score, static_cast<int>(think_elapsed() / 10),
-                node_total());
+    std::printf("%2d %3d %5d %8llu  ", iteration_depth, score,
+                static_cast<int>(think_elapsed() / 10),
+                static_cast<unsigned long long>(node_total()));
 }
 
 void print_ratio(const char* name, uint32_t a, uint32_t b)
@@ -64,8 +65,9 @@ void print_search_line(SearchEvent kind, int score)
         const char mark = kind == SearchEvent::ITERATION   ? '='
                           : kind == SearchEvent::FAIL_HIGH ? '^'
                                                            : 'V';
-        std::printf("%c%2d %6u %8u %c %4d %c ", open, iteration_depth,
-                    static_cast<uint32_t>(think_elapsed()), node_total(), close, score, mark);
+        std::printf("%c%2d %6u %8llu %c %4d %c ", open, iteration_depth,
+                    static_cast<uint32_t>(think_elapsed()),
+                    static_cast<unsigned long long>(node_total()), close, score, mark);
     } else {
         print_xboard_head(score);
         if (kind == SearchEvent::FAIL_HIGH) std::printf("++ ");
@@ -79,8 +81,8 @@ void print_root_line(Move m, int score, bool researched)
 {
     const int64_t elapsed = think_elapsed();
     if (text_mode()) {
-        std::printf("|%2d %6u %8u | ", iteration_depth, static_cast<uint32_t>(elapsed),
-                    node_total());
+        std::printf("|%2d %6u %8llu | ", iteration_depth, static_cast<uint32_t>(elapsed),
+                    static_cast<unsigned long long>(node_total()));
         const char mark = score <= root_alpha ? 'v' : researched ? '+' : '=';
         std::printf("%4d %c ", score, mark);
     } else {
@@ -138,12 +140,14 @@ void print_pv()
 
 void print_statistics()
 {
-    const uint32_t nodes = node_total();
+    const uint64_t nodes = node_total();
     const uint32_t elapsed = static_cast<uint32_t>(search_start);
     std::printf("%s", RULE);
     std::printf("make_move %u\n", static_cast<uint32_t>(make_move_calls));
-    std::printf("search %u / super %u / quiescence %u\n", search_nodes, superq_nodes,
-                quiescence_nodes);
+    std::printf("search %llu / super %llu / quiescence %llu\n",
+                static_cast<unsigned long long>(search_nodes),
+                static_cast<unsigned long long>(superq_nodes),
+                static_cast<unsigned long long>(quiescence_nodes));
     std::printf("Gen> coup %u / capt %u / promo %u / escp %u / + %u\n", genere_calls,
                 captures_calls, promotions_calls, evasions_calls, echecs_calls);
     std::printf("Ext> in_check %u / reprise %u / promo %u / null_move %u\n", ext_in_check,
@@ -156,10 +160,12 @@ void print_statistics()
     print_ratio("Hcol", hash_collisions, hash_stores);
     print_ratio("Null", null_move_cutoffs, null_move_tries);
     print_ratio("PMAP", queen_mate_found, queen_mate_tries);
-    std::printf("noeuds %u", nodes);
-    if (elapsed != 0) std::printf(" - noeuds/s %.0lf", nodes / (elapsed * 0.001));
+    std::printf("noeuds %llu", static_cast<unsigned long long>(nodes));
+    if (elapsed != 0)
+        std::printf(" - noeuds/s %.0lf", static_cast<double>(nodes) / (elapsed * 0.001));
     // A think without a node has no evaluations per node to show.
-    std::printf(" - eval/noeud %.2lf %%", nodes != 0 ? 100.0 * eval_probes / nodes : 0.0);
+    std::printf(" - eval/noeud %.2lf %%",
+                nodes != 0 ? 100.0 * eval_probes / static_cast<double>(nodes) : 0.0);
     std::printf(" - 1st cut %.2lf %%\n", 100.0 * first_move_cutoffs / (search_cutoffs + 1.0));
     std::printf("-[ %d ]-\n", reached_height());
     std::printf("( %u ms )\n", elapsed);

@@ -1,6 +1,7 @@
 // The UCI loop, its options and its positions. The game position is always a legal one: a bad
-// FEN or an illegal move in a "position" command is reported and the position stays the last
-// legal one reached. Lines that arrive while a search runs are answered at once ("isready"),
+// FEN or an illegal move in a "position" command is reported, and until the next accepted
+// "position" no search answers for the position kept. Lines end at LF with any CR or blanks
+// before it dropped. Lines that arrive while a search runs are answered at once ("isready"),
 // act on the search ("stop", "ponderhit", "quit"), or are kept and performed after it.
 #include "frontend/uci.h"
 
@@ -22,11 +23,14 @@
 #include "movegen/notation.h"
 #include "platform/platform.h"
 #include "search/clock.h"
+#include "search/hash.h"
 #include "search/options.h"
 
 bool uci_stop_received = false;
 bool uci_ponderhit_received = false;
 bool uci_quit_received = false;
+bool uci_position_set = true;
+int32_t move_overhead_ms = DEFAULT_MOVE_OVERHEAD_MS;
 
 namespace {
 
@@ -38,6 +42,8 @@ char deferred[UCI_DEFERRED_BYTES];
 int deferred_used = 0;
 
 constexpr int MESSAGE_SIZE = 4096;
+// Plies of a too long game kept when it starts again: as far as the fifty-move rule looks back.
+constexpr int KEPT_PLIES = 100;
 constexpr int WORD_SIZE = 128;
 
 // The options and what is still to be applied.
@@ -65,6 +71,8 @@ void print_identity()
     std::printf("option name BookFile type string default %s\n", BOOK_FILE_NAME);
     std::printf("option name BookBestMove type check default false\n");
     std::printf("option name Clear Hash type button\n");
+    std::printf("option name Move Overhead type spin default %d min 0 max %d\n",
+                DEFAULT_MOVE_OVERHEAD_MS, MAX_MOVE_OVERHEAD_MS);
     std::printf("uciok\n");
 }
 
@@ -104,6 +112,9 @@ void set_option(const char* name, const char* value)
         book_heaviest_move = same_words(value, "true") ? 1 : 0;
     } else if (same_words(name, "Clear Hash")) {
         clear_caches();
+    } else if (same_words(name, "Move Overhead")) {
+        move_overhead_ms =
+            static_cast<int32_t>(std::clamp<long long>(std::atoll(value), 0, MAX_MOVE_OVERHEAD_MS));
     }
 }
 
@@ -142,6 +153,30 @@ void set_up(void* context)
                                                    s->fen->ep_square);
 }
 
+// Why set-up refused a board, from the message it printed in the engine's own words.
+const char* refusal_reason(const char* message)
+{
+    if (std::strstr(message, "rois") != nullptr) return "each side needs exactly one king";
+    if (std::strstr(message, "pieces") != nullptr) return "more than 16 pieces of one colour";
+    if (std::strstr(message, "Pion") != nullptr) return "a pawn on the first or last rank";
+    if (std::strstr(message, "roi adverse") != nullptr) return "the side not to move is in check";
+    return "the board is not a legal position";
+}
+
+// The counters after the en-passant field, the record's fifth and sixth fields: the half-move
+// clock is kept, the move number only read past (the game's plies are counted from the set-up).
+void read_counters(const char* record)
+{
+    const char* p = record;
+    char word[WORD_SIZE];
+    for (int field = 0; field < 4; ++field) next_word(&p, word, sizeof word);
+    if (!next_word(&p, word, sizeof word)) return;
+    char* end = nullptr;
+    const long halfmove = std::strtol(word, &end, 10);
+    if (end != word && *end == '\0')
+        set_halfmove_clock(static_cast<int32_t>(std::clamp(halfmove, 0L, 100L)));
+}
+
 // The position's first part; false when it was refused (the position is then a legal one kept
 // from before, as set-up leaves it).
 bool set_up_start(const char** p)
@@ -150,9 +185,9 @@ bool set_up_start(const char** p)
     next_word(p, word, sizeof word);
     SetUp s{nullptr, 0};
     FenRecord fen;
+    char text[UCI_LINE_SIZE];
     if (same_words(word, "fen")) {
         // The record runs up to "moves" or the end of the line.
-        char text[UCI_LINE_SIZE];
         while (**p == ' ' || **p == '\t') ++*p;
         const char* end = std::strstr(*p, " moves");
         const size_t n = end != nullptr ? size_t(end - *p) : std::strlen(*p);
@@ -160,6 +195,7 @@ bool set_up_start(const char** p)
         *p += n;
         if (parse_fen(text, &fen) < 0) {
             std::printf("info string invalid FEN (bad placement): %s\n", text);
+            std::printf("info string no position until a legal one is set\n");
             return false;
         }
         s.fen = &fen;
@@ -170,41 +206,75 @@ bool set_up_start(const char** p)
     char message[MESSAGE_SIZE];
     capture_output(set_up, &s, message, sizeof message);
     if (s.result < 0) {
-        std::printf("info string position refused, the previous one is kept\n");
-        print_info_strings(message);
+        std::printf("info string position refused (%s): no position until a legal one is set\n",
+                    refusal_reason(message));
         return false;
+    }
+    if (s.fen != nullptr) {
+        read_counters(text);
+        // The stored result of this board may come from another half-move clock, when a draw
+        // by the fifty-move rule was or was not yet in reach.
+        hash_forget_position();
+    }
+    return true;
+}
+
+// A game longer than the ply records hold starts again from a recent position: the last
+// irreversible move or the last hundred plies, whichever is nearer, which is all that the
+// fifty-move rule and repetitions look at. The moves from there on are played again on top.
+bool make_room_for_move()
+{
+    const int keep_from = std::max({ply - KEPT_PLIES, pos()->irreversible, 0});
+    Move kept[KEPT_PLIES];
+    const int count = ply - keep_from;
+    for (int i = 0; i < count; ++i) kept[i] = etats[keep_from + i].coup;
+    for (int i = count - 1; i >= 0; --i) unmake_move(kept[i]);
+    char message[MESSAGE_SIZE];
+    int result = 0;
+    capture_output([](void* r) { *static_cast<int*>(r) = restart_game_here(); }, &result, message,
+                   sizeof message);
+    for (int i = 0; i < count; ++i) make_move(kept[i]);
+    return result == 0 && ply < MAX_GAME_PLY;
+}
+
+// True when the whole command was taken; the position is then the one the interface means.
+bool set_position(const char* args)
+{
+    const char* p = args;
+    if (!set_up_start(&p)) return false;
+    char word[WORD_SIZE];
+    if (!next_word(&p, word, sizeof word)) return true;
+    if (!same_words(word, "moves")) {
+        std::printf("info string position: unexpected %s\n", word);
+        return false;
+    }
+    while (next_word(&p, word, sizeof word)) {
+        const Move m = text_to_move(word);
+        if (m == 0 || is_legal_move(m) == 0) {
+            std::printf("info string illegal move %s: no position until a legal one is set\n",
+                        word);
+            return false;
+        }
+        if (ply >= MAX_GAME_PLY && !make_room_for_move()) {
+            std::printf("info string game too long at %s: no position until a legal one is set\n",
+                        word);
+            return false;
+        }
+        make_move(m);
     }
     return true;
 }
 
 void position_command(const char* args)
 {
-    const char* p = args;
-    if (!set_up_start(&p)) return;
-    char word[WORD_SIZE];
-    if (!next_word(&p, word, sizeof word)) return;
-    if (!same_words(word, "moves")) {
-        std::printf("info string position: unexpected %s\n", word);
-        return;
-    }
-    while (next_word(&p, word, sizeof word)) {
-        const Move m = text_to_move(word);
-        if (m == 0 || is_legal_move(m) == 0) {
-            std::printf("info string illegal move %s: the position before it is kept\n", word);
-            return;
-        }
-        if (ply >= MAX_GAME_PLY) {
-            std::printf("info string game too long: the moves from %s on are ignored\n", word);
-            return;
-        }
-        make_move(m);
-    }
+    uci_position_set = set_position(args);
 }
 
 void new_game(void*)
 {
     clear_caches();
     init_echiquier(initial_board.data(), 1, 15, 0);
+    uci_position_set = true;
 }
 
 // One command outside a search; false when it ends the loop.
@@ -294,16 +364,24 @@ bool read_input_line(char* out)
 {
     gather_line(input, true);
     if (!input.complete) return false;
+    trim_line_end(input_text);
     std::snprintf(out, UCI_LINE_SIZE, "%s", input_text);
     clear_line(input);
     return true;
 }
 
+void trim_line_end(char* line)
+{
+    size_t n = std::strlen(line);
+    while (n > 0 && (line[n - 1] == '\r' || line[n - 1] == ' ' || line[n - 1] == '\t')) --n;
+    line[n] = '\0';
+}
+
 namespace {
 
-void reallocate_caches(void*)
+void reallocate_caches(void* result)
 {
-    open_caches(hash_budget_bytes(hash_megabytes));
+    *static_cast<int*>(result) = open_caches(hash_budget_bytes(hash_megabytes));
 }
 
 }  // namespace
@@ -312,11 +390,19 @@ void apply_pending_options()
 {
     if (!hash_changed) return;
     hash_changed = false;
-    run_quietly(reallocate_caches, nullptr);
+    char message[MESSAGE_SIZE];
+    int result = 0;
+    capture_output(reallocate_caches, &result, message, sizeof message);
+    // A table is only replaced once its new block is obtained: the old ones stay usable.
+    if (result < 0)
+        std::printf(
+            "info string not enough memory for a Hash of %u MB: the tables keep their size\n",
+            hash_megabytes);
 }
 
 InputVerdict uci_search_input()
 {
+    report_current_move();
     for (;;) {
         if (!input.complete) {
             // The end of the input ends the program once the kept lines are performed; a search
@@ -330,6 +416,7 @@ InputVerdict uci_search_input()
             if (!input_waiting()) return InputVerdict::GO_ON;
             gather_line(input, false);
             if (!input.complete) return InputVerdict::GO_ON;
+            trim_line_end(input_text);
         }
         char word[WORD_SIZE];
         const char* p = input_text;

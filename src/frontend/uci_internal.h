@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "core/types.h"
+
 // Long enough for "position startpos moves ..." of the longest game the engine can keep.
 constexpr int UCI_LINE_SIZE = 16384;
 
@@ -16,6 +18,9 @@ bool defer_line(const char* line);
 // empty, when no word is left.
 bool next_word(const char** p, char* out, int size);
 
+// Drops the CR and blanks at the end of a line.
+void trim_line_end(char* line);
+
 // Prints each non-empty line of text as "info string <line>".
 void print_info_strings(const char* text);
 
@@ -26,6 +31,15 @@ void run_quietly(void (*fn)(void*), void* context);
 extern bool uci_stop_received;
 extern bool uci_ponderhit_received;
 extern bool uci_quit_received;
+
+// False after a refused "position" and until one is accepted: no search answers for the
+// position kept, since it is not the one the interface means.
+extern bool uci_position_set;
+
+// Milliseconds kept back from every budget for the interface's lag.
+constexpr int32_t DEFAULT_MOVE_OVERHEAD_MS = 30;
+constexpr int32_t MAX_MOVE_OVERHEAD_MS = 5000;
+extern int32_t move_overhead_ms;
 
 // Blocks for the next line (a kept one first) and copies it into out; false at the end of input.
 bool read_uci_line(char* out);
@@ -39,3 +53,12 @@ void apply_pending_options();
 
 // "go" with its arguments; returns after "bestmove" was printed.
 void uci_go(const char* args);
+
+// A move as UCI writes it: coordinates, a promotion in lower case.
+void uci_move_text(Move m, char* out);
+
+// "go perft N": the paths of N plies under each legal root move, then their total.
+void uci_perft(int64_t depth);
+
+// During a search that has run a second: the root move being searched, once per move.
+void report_current_move();

@@ -92,8 +92,10 @@ void print_analysis_status()
 {
     char move[8] = "";
     if (root_index < root_count) coordinate_text(root_list[root_index].move, move);
-    std::printf("stat01: %d %u %d %d %d %s\n", static_cast<int>((clock_now() - search_start) / 10),
-                node_total(), iteration_depth, root_count - root_index - 1, root_count, move);
+    std::printf("stat01: %d %llu %d %d %d %s\n",
+                static_cast<int>((clock_now() - search_start) / 10),
+                static_cast<unsigned long long>(node_total()), iteration_depth,
+                root_count - root_index - 1, root_count, move);
 }
 
 // A complete line read during the search. A move ends an analysis, and a ponder search unless

@@ -21,7 +21,7 @@
 int32_t time_control_mode = TC_TIME_PER_MOVE;
 int32_t min_depth = DEFAULT_MIN_DEPTH;
 int32_t max_depth = DEFAULT_MAX_DEPTH;
-uint32_t max_nodes;
+uint64_t max_nodes;
 int32_t time_per_move_ms = DEFAULT_TIME_PER_MOVE;
 int32_t moves_to_go = 0;
 
@@ -34,6 +34,8 @@ int32_t move_allocation;
 int64_t clock_start;
 int32_t allocation_side;
 int32_t allocation_moves_left;
+int32_t min_allocation = DEFAULT_MIN_ALLOCATION;
+bool extension_allowed = true;
 
 int32_t analyse_mode;
 int32_t ponder_search;
@@ -68,8 +70,6 @@ void restart_move_clock()
 
 namespace {
 
-constexpr int32_t MIN_ALLOCATION = 10;
-
 int32_t remaining_of(int side)
 {
     return pendule[colour_index(side)].remaining;
@@ -88,7 +88,7 @@ Move expected_reply(int game_ply)
 // opponent has just captured: that move needs little thought.
 int32_t finish_allocation(int64_t a, int game_ply)
 {
-    a = std::clamp<int64_t>(a, MIN_ALLOCATION, INT32_MAX);
+    a = std::clamp<int64_t>(a, min_allocation, INT32_MAX);
     if (game_ply >= 1 && game_ply <= ply) {
         const Move last = etats[game_ply - 1].coup;
         const Move expected = expected_reply(game_ply);
@@ -145,6 +145,8 @@ void install_limits(const SearchLimits& limits)
     min_depth = limits.min_depth;
     max_depth = limits.max_depth;
     max_nodes = limits.max_nodes;
+    min_allocation = limits.min_allocation;
+    extension_allowed = limits.may_extend;
     time_per_move_ms = limits.time_per_move_ms;
     moves_to_go = limits.moves_to_go;
     analyse_mode = limits.analysis ? 1 : 0;
@@ -248,7 +250,7 @@ int clock_mode_limit()
     const int64_t elapsed = clock_now() - clock_start;
     if (iteration_depth <= min_depth) return elapsed >= remaining_of(root_side) / 2 ? 1 : 0;
     if (elapsed < move_allocation) return 0;
-    if ((root_fail_flags & 3) != 0 && time_operations.extend != nullptr)
+    if ((root_fail_flags & 3) != 0 && extension_allowed && time_operations.extend != nullptr)
         move_allocation = time_operations.extend(root_side);
     return elapsed >= move_allocation ? 1 : 0;
 }

@@ -46,7 +46,7 @@ struct TimeOperations {
 extern int32_t time_control_mode;
 extern int32_t min_depth;         // plies: iterations up to here are never refused
 extern int32_t max_depth;         // plies: no iteration beyond this one
-extern uint32_t max_nodes;        // the fixed-nodes mode's limit
+extern uint64_t max_nodes;        // the fixed-nodes mode's limit
 extern int32_t time_per_move_ms;  // the time-per-move mode's budget
 // Moves left to the next control as a protocol counts them itself; 0 when the clock mode derives
 // them from the control's size and the game ply.
@@ -63,6 +63,11 @@ extern int64_t clock_start;      // clock reading when the allocation was made
 extern int32_t allocation_side;  // the side (+1/-1) whose clock the last allocation read
 // The moves to the next control that the last allocation counted with, 0 outside that mode.
 extern int32_t allocation_moves_left;
+// The least a clock mode allocates to a move. A front end whose clock runs on for the interface's
+// lag lowers it: a fixed floor spent on every move would empty a short clock.
+constexpr int32_t DEFAULT_MIN_ALLOCATION = 10;
+extern int32_t min_allocation;
+extern bool extension_allowed;  // a failing root may extend the allocation
 
 // The running think's analysis flag: a search with no limit that never plays.
 extern int32_t analyse_mode;

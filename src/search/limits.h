@@ -13,11 +13,15 @@ struct SearchLimits {
     int32_t mode = TC_TIME_PER_MOVE;  // one of the TC_ modes of clock.h
     int32_t min_depth = DEFAULT_MIN_DEPTH;
     int32_t max_depth = DEFAULT_MAX_DEPTH;
-    uint32_t max_nodes = 0;                            // TC_FIXED_NODES
+    uint64_t max_nodes = 0;                            // TC_FIXED_NODES
     int32_t time_per_move_ms = DEFAULT_TIME_PER_MOVE;  // TC_TIME_PER_MOVE
     // Moves left to the next control as a protocol counts them itself; 0 when the clock mode
     // derives them from the control's size and the game ply.
     int32_t moves_to_go = 0;
+    // The least a clock mode allocates to a move, and whether a move whose root fails low may
+    // take more than its allocation: a short clock can afford neither.
+    int32_t min_allocation = DEFAULT_MIN_ALLOCATION;
+    bool may_extend = true;
     bool analysis = false;    // no limit at all, and the think never plays from the book
     bool ponder = false;      // on the opponent's time, `predicted_move` assumed played
     Move predicted_move = 0;  // compared by from, to and promotion

@@ -18,7 +18,7 @@
 #include "search/search.h"
 #include "search/statictests.h"
 
-thread_local constinit uint32_t quiescence_nodes, superq_nodes;
+thread_local constinit uint64_t quiescence_nodes, superq_nodes;
 thread_local constinit uint32_t quiescence_nodes_by_height[SEARCH_HEIGHTS];
 thread_local constinit uint32_t superq_nodes_by_height[SEARCH_HEIGHTS];
 

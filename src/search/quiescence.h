@@ -6,7 +6,7 @@
 
 #include "search/search.h"
 
-extern thread_local constinit uint32_t quiescence_nodes, superq_nodes;
+extern thread_local constinit uint64_t quiescence_nodes, superq_nodes;
 extern thread_local constinit uint32_t quiescence_nodes_by_height[SEARCH_HEIGHTS];
 extern thread_local constinit uint32_t superq_nodes_by_height[SEARCH_HEIGHTS];
 

@@ -68,11 +68,14 @@ void apply_tag_rule(int i)
 int search_root_move(int i, int alpha, int beta, int depth, int off_pv)
 {
     const Move m = root_list[i].move;
-    const uint32_t before = node_total();
+    const uint64_t before = node_total();
     make_move_prefetching(m);
     const int r = -Search(-beta, -alpha, 1, depth - ONE_PLY, off_pv);
     unmake_move(m);
-    root_list[i].weight += node_total() - before;
+    // The count saturates below the tag bits: a long analysis must not overwrite the best tag.
+    const uint64_t nodes = (root_list[i].weight & NODE_BITS) + (node_total() - before);
+    root_list[i].weight = (root_list[i].weight & ~NODE_BITS) |
+                          static_cast<uint32_t>(std::min<uint64_t>(nodes, NODE_BITS));
     return r;
 }
 

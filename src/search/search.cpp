@@ -27,7 +27,7 @@
 thread_local constinit int32_t search_stopped;
 thread_local constinit uint32_t poll_nodes;
 thread_local constinit int32_t iteration_depth;
-thread_local constinit uint32_t search_nodes;
+thread_local constinit uint64_t search_nodes;
 thread_local constinit uint32_t search_nodes_by_height[SEARCH_HEIGHTS];
 thread_local constinit uint32_t null_move_tries, null_move_cutoffs, threat_extensions;
 thread_local constinit uint32_t search_cutoffs, first_move_cutoffs;

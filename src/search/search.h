@@ -56,7 +56,7 @@ extern thread_local constinit uint32_t poll_nodes;
 extern thread_local constinit int32_t iteration_depth;
 
 // Counters of the full-width search, reset at the start of every think.
-extern thread_local constinit uint32_t search_nodes;
+extern thread_local constinit uint64_t search_nodes;
 extern thread_local constinit uint32_t search_nodes_by_height[SEARCH_HEIGHTS];
 extern thread_local constinit uint32_t null_move_tries, null_move_cutoffs, threat_extensions;
 extern thread_local constinit uint32_t search_cutoffs, first_move_cutoffs;

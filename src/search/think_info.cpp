@@ -16,7 +16,7 @@
 #include "search/search.h"
 #include "search/statictests.h"
 
-uint32_t node_total()
+uint64_t node_total()
 {
     return search_nodes + superq_nodes + quiescence_nodes;
 }

@@ -51,14 +51,16 @@ TEST(UciSession, HandshakeOptionsAndNoOtherOutput)
     for (const auto& args : {std::vector<std::string>{"uci", "H8"}, {"H8"}}) {
         Uci e(nullptr, args);
         EXPECT_EQ(e.quit(), 0);
-        EXPECT_EQ(e.out,
-                  "id name Quarvelin\nid author Ardoiseaux\n"
-                  "option name Hash type spin default 128 min 0 max 65536\n"
-                  "option name Ponder type check default false\n"
-                  "option name OwnBook type check default true\n"
-                  "option name BookFile type string default bibli.bok\n"
-                  "option name BookBestMove type check default false\n"
-                  "option name Clear Hash type button\nuciok\nreadyok\n");
+        EXPECT_EQ(
+            e.out,
+            "id name Quarvelin\nid author Ardoiseaux\n"
+            "option name Hash type spin default 128 min 0 max 65536\n"
+            "option name Ponder type check default false\n"
+            "option name OwnBook type check default true\n"
+            "option name BookFile type string default bibli.bok\n"
+            "option name BookBestMove type check default false\n"
+            "option name Clear Hash type button\n"
+            "option name Move Overhead type spin default 30 min 0 max 5000\nuciok\nreadyok\n");
     }
 }
 
@@ -180,9 +182,8 @@ TEST(UciSession, BadInputIsReportedAndThePositionStaysLegal)
     e.expect("info string illegal move e1e3");
     e.expect("info string position: startpos or fen expected, not sideways");
     e.expect("info string unknown command frobnicate");
-    // The search runs on the position before the illegal move: Black to move after e2e4 e7e5
-    // would be wrong, White's move after 1. e4 e5 is right.
-    e.expect("bestmove [a-h][1-8][a-h][1-8]");
+    // The last "position" was refused: no move of a position the interface does not mean.
+    e.expect("bestmove 0000\n");
     e.send("position startpos moves e2e4 e7e5\ngo depth 2\n");
     e.expect(BESTMOVE);
     e.send("position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1\ngo depth 2\n");  // stalemate
@@ -241,9 +242,9 @@ TEST(UciSession, TheBookAnswersAtOnceUnlessSwitchedOff)
 {
     Uci e(QUARVELIN_BOOK_FILE);
     e.send("position startpos\ngo wtime 60000 btime 60000\n");
-    // Any first move of the default book's lines; no search line shows it came from the book.
+    // Any first move of the default book's lines, with the book's line alone (depth 0).
     e.expect("\nbestmove (e2e4|d2d4|c2c4|g1f3|f2f4|g2g3|b2b3)");
-    EXPECT_EQ(e.out.find("info depth"), std::string::npos) << e.out;
+    EXPECT_EQ(e.out.find("info depth 1"), std::string::npos) << e.out;
     // A book move outside searchmoves is not played: the listed move is searched instead.
     e.send("go depth 2 searchmoves a2a3\n");
     e.expect("info depth 2 .*\nbestmove a2a3");
@@ -254,8 +255,8 @@ TEST(UciSession, TheBookAnswersAtOnceUnlessSwitchedOff)
     EXPECT_EQ(e.quit(), 0);
 }
 
-// A Polyglot book named by BookFile: its moves answer at once (without a search line), the
-// heaviest when asked, and a damaged one is refused with a line naming it.
+// A Polyglot book named by BookFile: its moves answer at once (with a depth-0 line and no search
+// line), the heaviest when asked, and a damaged one is refused with a line naming it.
 TEST(UciSession, APolyglotBookAnswersItsMoves)
 {
     engine_init_for_tests();
@@ -273,7 +274,8 @@ TEST(UciSession, APolyglotBookAnswersItsMoves)
         e.send("position startpos moves e2e4 e7e5\ngo wtime 60000 btime 60000\n");
         e.expect("\nbestmove g1f3");
     }
-    EXPECT_EQ(e.out.find("info depth"), std::string::npos) << e.out;
+    EXPECT_EQ(e.out.find("info depth 1"), std::string::npos) << e.out;
+    EXPECT_NE(e.out.find("info depth 0 score cp 0 nodes 0 time 0 pv g1f3\n"), std::string::npos);
     e.send("setoption name BookFile value " + (dir / "odd.bin").string() + "\n");
     e.expect("info string " + (dir / "odd.bin").string() +
              ": 5 bytes, not a whole number of 16-byte entries: no Polyglot book\n");
