@@ -14,30 +14,10 @@
 
 #include "search/think_info.h"
 #include "test_support.h"
+#include "uci_child.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-struct Uci : ChildEngine {
-    explicit Uci(const char* book = nullptr) : ChildEngine({"uci", "H8"}, book)
-    {
-        send("uci\nisready\n");
-        expect("uciok");
-        expect("readyok");
-    }
-    long long wait_ms(const std::string& pattern, int seconds = 20)
-    {
-        const auto start = Clock::now();
-        expect(pattern, seconds);
-        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-    }
-    int quit()
-    {
-        send("quit\n");
-        return finish();
-    }
-};
 
 const std::string BESTMOVE =
     "\nbestmove [a-h][1-8][a-h][1-8][qrbn]?( ponder [a-h][1-8][a-h][1-8][qrbn]?)?\n";

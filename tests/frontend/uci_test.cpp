@@ -11,34 +11,11 @@
 
 #include "book/polyglot_test_books.h"
 #include "test_support.h"
+#include "uci_child.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Started with or without the "uci" argument; the handshake is sent and its end awaited.
-struct Uci : ChildEngine {
-    explicit Uci(const char* book = nullptr, std::vector<std::string> args = {"uci", "H8"})
-        : ChildEngine(args, book)
-    {
-        send("uci\nisready\n");
-        expect("uciok");
-        expect("readyok");
-    }
-    // Milliseconds until `pattern` appears.
-    long long wait_ms(const std::string& pattern, int seconds = 20)
-    {
-        const auto start = Clock::now();
-        expect(pattern, seconds);
-        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-    }
-    // Ends the program by "quit": its exit status.
-    int quit()
-    {
-        send("quit\n");
-        return finish();
-    }
-};
 
 const std::string BESTMOVE =
     "bestmove [a-h][1-8][a-h][1-8][qrbn]?( ponder [a-h][1-8][a-h][1-8][qrbn]?)?\n";
