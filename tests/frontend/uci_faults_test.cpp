@@ -18,7 +18,6 @@
 
 namespace {
 
-
 const std::string BESTMOVE =
     "\nbestmove [a-h][1-8][a-h][1-8][qrbn]?( ponder [a-h][1-8][a-h][1-8][qrbn]?)?\n";
 
