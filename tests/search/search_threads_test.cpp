@@ -23,12 +23,14 @@ struct Outcome {
     bool operator==(const Outcome&) const = default;
 };
 
-// A fixed-depth think of fen on the calling thread, with caches of its own.
-Outcome think_alone(const std::string& fen)
+// A fixed-depth think of a position handed over by the main thread, on the calling thread with
+// caches of its own (set-up itself writes the game's state, which only the main thread owns).
+Outcome think_alone(const PositionCopy& position)
 {
     if (allocate_caches(uint64_t{4} << 20) != 0) return {};
+    load_position(position);
     Outcome out;
-    if (lit_fen(fen.c_str()) == 0) out.move = Reflexion();
+    out.move = Reflexion();
     out.nodes = node_total();
     free_caches();
     return out;
@@ -40,10 +42,16 @@ TEST(SearchThreads, TwoThinksSideBySideCountAsEachAlone)
     show_thinking = 0;
     ThinkSettings::fixed_depth(6);
     const std::string fens[2] = {SIGNATURE_POSITIONS[0], SIGNATURE_POSITIONS[3]};
+    std::vector<PositionCopy> positions(2);
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(setup_fen(fens[i]), 0);
+        save_position(&positions[i]);
+    }
     Outcome alone[2], together[2];
-    for (int i = 0; i < 2; ++i) std::thread([&, i] { alone[i] = think_alone(fens[i]); }).join();
-    std::thread first([&] { together[0] = think_alone(fens[0]); });
-    std::thread second([&] { together[1] = think_alone(fens[1]); });
+    for (int i = 0; i < 2; ++i)
+        std::thread([&, i] { alone[i] = think_alone(positions[i]); }).join();
+    std::thread first([&] { together[0] = think_alone(positions[0]); });
+    std::thread second([&] { together[1] = think_alone(positions[1]); });
     first.join();
     second.join();
     for (int i = 0; i < 2; ++i) {
