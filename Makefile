@@ -61,7 +61,8 @@ test-integration: build
 	$(call quiet_ctest,$(BUILD_DIR),-L integration)
 
 asan: deps
-	@cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DQUARVELIN_SANITIZE=ON > /dev/null
+	@cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DQUARVELIN_SANITIZE=ON \
+		-DQUARVELIN_THREAD_STATE=ON > /dev/null
 	$(call quiet_build,$(ASAN_DIR))
 	$(call quiet_ctest,$(ASAN_DIR),-LE "slow|integration")
 

@@ -10,19 +10,20 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "platform/thread_state.h"
 
-thread_local constinit HashCell* Hash_table;
-thread_local constinit EvalCell* Eval_hash_table;
-thread_local constinit PawnCell* Pawn_hash_table;
-thread_local constinit KingCell* King_hash_table;
-thread_local constinit MaterialCell* Materiel_hash_table;
+QV_THREAD_STATE HashCell* Hash_table;
+QV_THREAD_STATE EvalCell* Eval_hash_table;
+QV_THREAD_STATE PawnCell* Pawn_hash_table;
+QV_THREAD_STATE KingCell* King_hash_table;
+QV_THREAD_STATE MaterialCell* Materiel_hash_table;
 
-thread_local constinit uint32_t hash_mask, eval_hash_mask, pawn_hash_mask, materiel_hash_mask,
+QV_THREAD_STATE uint32_t hash_mask, eval_hash_mask, pawn_hash_mask, materiel_hash_mask,
     king_hash_mask;
-thread_local constinit size_t hash_bytes, eval_hash_bytes, pawn_hash_bytes, materiel_hash_bytes,
+QV_THREAD_STATE size_t hash_bytes, eval_hash_bytes, pawn_hash_bytes, materiel_hash_bytes,
     king_hash_bytes;
 
-thread_local constinit uint32_t hash_age;
+QV_THREAD_STATE uint32_t hash_age;
 
 const char* const cache_names[CACHE_COUNT] = {"Hash_table", "Eval_hash_table", "Pawn_hash_table",
                                               "Materiel_hash_table", "King_hash_table"};

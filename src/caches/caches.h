@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/thread_state.h"
+
 // Transposition cell, shared by every search thread: two 64-bit words, each written and read
 // whole as a relaxed atomic. `data` holds the move (bits 0-22), the bound (bits 23-24) and the
 // generation (bits 25-27), the score (bits 32-47) and the depth (bits 48-63, bit 63 marking
@@ -81,23 +83,23 @@ static_assert(sizeof(MaterialCell) == 12);
 // shared one could hand a thread half of another's entry. Every pointer, mask and size below is
 // the calling thread's own view; a helper thread takes the main table from the thread that
 // allocated it (use_main_table) and allocates its own other four (allocate_own_caches).
-extern thread_local constinit HashCell* Hash_table;
-extern thread_local constinit EvalCell* Eval_hash_table;
-extern thread_local constinit PawnCell* Pawn_hash_table;
-extern thread_local constinit KingCell* King_hash_table;
-extern thread_local constinit MaterialCell* Materiel_hash_table;
+extern QV_THREAD_STATE HashCell* Hash_table;
+extern QV_THREAD_STATE EvalCell* Eval_hash_table;
+extern QV_THREAD_STATE PawnCell* Pawn_hash_table;
+extern QV_THREAD_STATE KingCell* King_hash_table;
+extern QV_THREAD_STATE MaterialCell* Materiel_hash_table;
 
 // Index masks and sizes in bytes, as the allocation set them.
-extern thread_local constinit uint32_t hash_mask, eval_hash_mask, pawn_hash_mask,
-    materiel_hash_mask, king_hash_mask;
-extern thread_local constinit size_t hash_bytes, eval_hash_bytes, pawn_hash_bytes,
-    materiel_hash_bytes, king_hash_bytes;
+extern QV_THREAD_STATE uint32_t hash_mask, eval_hash_mask, pawn_hash_mask, materiel_hash_mask,
+    king_hash_mask;
+extern QV_THREAD_STATE size_t hash_bytes, eval_hash_bytes, pawn_hash_bytes, materiel_hash_bytes,
+    king_hash_bytes;
 
 // The main table's generation (bits 25-27), written into every store: eight generations, then
 // round again. Cleared with the tables.
 constexpr uint32_t AGE_BITS = 0xe000000;
 constexpr uint32_t AGE_STEP = 0x2000000;
-extern thread_local constinit uint32_t hash_age;
+extern QV_THREAD_STATE uint32_t hash_age;
 void advance_hash_age();
 
 // The five caches in the order the budget is cut among them.

@@ -11,6 +11,7 @@
 #include "core/board.h"
 #include "core/rays.h"
 #include "core/tables.h"
+#include "platform/thread_state.h"
 
 // One XOR: the word's index in `attaques` seen as one array ([c][sq] is c * BOARD_SIZE + sq) in
 // bits 0-15 and the slot mask XORed into it (slot masks are 16-bit) in bits 16-31.
@@ -25,8 +26,8 @@ constexpr int ATTACK_UNDO_PER_MOVE = 400;
 
 // The entries of the move made from ply p are undo_log[undo_start[p] .. undo_start[p + 1]).
 // undo_start[0] is 0; make_move and make_null_move write undo_start[ply + 1].
-extern thread_local constinit AttackUndo attack_undo_log[MAX_PLY_RECORDS * ATTACK_UNDO_PER_MOVE];
-extern thread_local constinit uint32_t attack_undo_start[MAX_PLY_RECORDS + 1];
+extern QV_THREAD_STATE AttackUndo attack_undo_log[MAX_PLY_RECORDS * ATTACK_UNDO_PER_MOVE];
+extern QV_THREAD_STATE uint32_t attack_undo_start[MAX_PLY_RECORDS + 1];
 
 // The logged walks of make_move, each the plain walk of rays.h that also logs its XORs.
 namespace attack_log {

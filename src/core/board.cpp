@@ -7,7 +7,7 @@ constexpr uint8_t B = BORDER;
 }  // namespace
 
 // Mailbox rows of ten squares per file: border, ranks 1..8, border.
-thread_local constinit uint8_t echiquier[BOARD_SIZE] = {
+QV_THREAD_STATE uint8_t echiquier[BOARD_SIZE] = {
     B, B,  B,  B, B, B, B, B, B,  B, B, B,  B,  B, B, B, B, B, B,  B,  // 0-19
     B, 22, 17, 0, 0, 0, 0, 9, 14, B, B, 19, 17, 0, 0, 0, 0, 9, 11, B,  // a, b
     B, 21, 17, 0, 0, 0, 0, 9, 13, B, B, 23, 17, 0, 0, 0, 0, 9, 15, B,  // c, d
@@ -22,21 +22,21 @@ thread_local constinit uint8_t echiquier[BOARD_SIZE] = {
      {1u << 6, 0},  {1u << 7, 0},  {1u << 8, 0},  {1u << 9, 0},  {1u << 10, 0}, {1u << 11, 0},   \
      {1u << 12, 0}, {1u << 13, 0}, {1u << 14, 0}, {1u << 15, 0}}
 // clang-format on
-thread_local constinit Ficha ficha[2][16] = {QV_SLOTS, QV_SLOTS};
+QV_THREAD_STATE Ficha ficha[2][16] = {QV_SLOTS, QV_SLOTS};
 #undef QV_SLOTS
 
-thread_local constinit Ficha* case_ficha[BOARD_SIZE];
-thread_local constinit uint32_t piece_type[2][8];
-thread_local constinit uint32_t pieces_glissantes_mask[2];
-thread_local constinit uint32_t attaques[2][BOARD_SIZE];
-thread_local constinit int32_t nombre_pions[2];
-thread_local constinit int32_t nombre_pieces[2];
-thread_local constinit uint32_t mk[2];
-thread_local constinit uint32_t mk3;
-thread_local constinit int32_t cf[2][2];
-thread_local constinit int32_t pions_colonne[2][10];
-thread_local constinit int32_t pion_plus_avance[2][10];
-thread_local constinit int32_t pion_moins_avance[2][10];
-thread_local constinit int32_t trait = 1;
-thread_local constinit int32_t ply;
-thread_local constinit Etat etats[MAX_PLY_RECORDS];
+QV_THREAD_STATE Ficha* case_ficha[BOARD_SIZE];
+QV_THREAD_STATE uint32_t piece_type[2][8];
+QV_THREAD_STATE uint32_t pieces_glissantes_mask[2];
+QV_THREAD_STATE uint32_t attaques[2][BOARD_SIZE];
+QV_THREAD_STATE int32_t nombre_pions[2];
+QV_THREAD_STATE int32_t nombre_pieces[2];
+QV_THREAD_STATE uint32_t mk[2];
+QV_THREAD_STATE uint32_t mk3;
+QV_THREAD_STATE int32_t cf[2][2];
+QV_THREAD_STATE int32_t pions_colonne[2][10];
+QV_THREAD_STATE int32_t pion_plus_avance[2][10];
+QV_THREAD_STATE int32_t pion_moins_avance[2][10];
+QV_THREAD_STATE int32_t trait = 1;
+QV_THREAD_STATE int32_t ply;
+QV_THREAD_STATE Etat etats[MAX_PLY_RECORDS];

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/types.h"
+#include "platform/thread_state.h"
 
 // A piece-list slot: a fixed mask (1 << k) and the mailbox square of the piece it holds.
 struct Ficha {
@@ -47,23 +48,23 @@ static_assert(sizeof(Etat) == 17 * 4, "a ply record is seventeen 32-bit words");
 //                  and the ranks of the highest and lowest pawn
 //   trait          the side to move: +1 White, -1 Black
 //   ply, etats     the current ply and the ply records (`Etat`) of the game and the search
-extern thread_local constinit uint8_t echiquier[BOARD_SIZE];
-extern thread_local constinit Ficha ficha[2][16];
-extern thread_local constinit Ficha* case_ficha[BOARD_SIZE];
-extern thread_local constinit uint32_t piece_type[2][8];
-extern thread_local constinit uint32_t pieces_glissantes_mask[2];
-extern thread_local constinit uint32_t attaques[2][BOARD_SIZE];
-extern thread_local constinit int32_t nombre_pions[2];
-extern thread_local constinit int32_t nombre_pieces[2];
-extern thread_local constinit uint32_t mk[2];
-extern thread_local constinit uint32_t mk3;
-extern thread_local constinit int32_t cf[2][2];
-extern thread_local constinit int32_t pions_colonne[2][10];
-extern thread_local constinit int32_t pion_plus_avance[2][10];
-extern thread_local constinit int32_t pion_moins_avance[2][10];
-extern thread_local constinit int32_t trait;
-extern thread_local constinit int32_t ply;
-extern thread_local constinit Etat etats[MAX_PLY_RECORDS];
+extern QV_THREAD_STATE uint8_t echiquier[BOARD_SIZE];
+extern QV_THREAD_STATE Ficha ficha[2][16];
+extern QV_THREAD_STATE Ficha* case_ficha[BOARD_SIZE];
+extern QV_THREAD_STATE uint32_t piece_type[2][8];
+extern QV_THREAD_STATE uint32_t pieces_glissantes_mask[2];
+extern QV_THREAD_STATE uint32_t attaques[2][BOARD_SIZE];
+extern QV_THREAD_STATE int32_t nombre_pions[2];
+extern QV_THREAD_STATE int32_t nombre_pieces[2];
+extern QV_THREAD_STATE uint32_t mk[2];
+extern QV_THREAD_STATE uint32_t mk3;
+extern QV_THREAD_STATE int32_t cf[2][2];
+extern QV_THREAD_STATE int32_t pions_colonne[2][10];
+extern QV_THREAD_STATE int32_t pion_plus_avance[2][10];
+extern QV_THREAD_STATE int32_t pion_moins_avance[2][10];
+extern QV_THREAD_STATE int32_t trait;
+extern QV_THREAD_STATE int32_t ply;
+extern QV_THREAD_STATE Etat etats[MAX_PLY_RECORDS];
 
 // The record of the current position.
 inline Etat* pos()

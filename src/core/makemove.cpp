@@ -17,10 +17,11 @@
 #include "core/rays.h"
 #include "core/tables.h"
 #include "core/verify.h"
+#include "platform/thread_state.h"
 
-thread_local constinit uint64_t make_move_calls;
-thread_local constinit AttackUndo attack_undo_log[MAX_PLY_RECORDS * ATTACK_UNDO_PER_MOVE];
-thread_local constinit uint32_t attack_undo_start[MAX_PLY_RECORDS + 1];
+QV_THREAD_STATE uint64_t make_move_calls;
+QV_THREAD_STATE AttackUndo attack_undo_log[MAX_PLY_RECORDS * ATTACK_UNDO_PER_MOVE];
+QV_THREAD_STATE uint32_t attack_undo_start[MAX_PLY_RECORDS + 1];
 
 // ---- captures -----------------------------------------------------------------------------------
 

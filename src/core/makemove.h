@@ -7,8 +7,9 @@
 #include <cstdint>
 
 #include "core/types.h"
+#include "platform/thread_state.h"
 
-extern thread_local constinit uint64_t make_move_calls;  // statistics: every call of make_move
+extern QV_THREAD_STATE uint64_t make_move_calls;  // statistics: every call of make_move
 
 // Plays a pseudo-legal move into etats[ply + 1]; ply must be below 1023.
 void make_move(Move m);

@@ -7,9 +7,10 @@
 #include "core/board.h"
 #include "core/keys.h"
 #include "core/tables.h"
+#include "platform/thread_state.h"
 
-thread_local constinit int32_t fous_cases[2];
-thread_local constinit uint32_t materiel_calls, materiel_hits;
+QV_THREAD_STATE int32_t fous_cases[2];
+QV_THREAD_STATE uint32_t materiel_calls, materiel_hits;
 
 namespace {
 

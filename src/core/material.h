@@ -6,13 +6,14 @@
 
 #include "core/board.h"
 #include "core/tables.h"
+#include "platform/thread_state.h"
 
 // Bishop colour sets of the current position ([0] Black, [1] White; bit 0 dark, bit 1 light),
 // stored by evalue_materiel for calcule_materiel.
-extern thread_local constinit int32_t fous_cases[2];
+extern QV_THREAD_STATE int32_t fous_cases[2];
 
 // Calls and cache hits of evalue_materiel, for the statistics.
-extern thread_local constinit uint32_t materiel_calls, materiel_hits;
+extern QV_THREAD_STATE uint32_t materiel_calls, materiel_hits;
 
 // The material score from the side to move's view, through the cache.
 int evalue_materiel();

@@ -5,8 +5,9 @@
 #include <algorithm>
 
 #include "core/board.h"
+#include "platform/thread_state.h"
 
-thread_local constinit int32_t root_ply;
+QV_THREAD_STATE int32_t root_ply;
 
 int repetition_count()
 {

@@ -6,9 +6,11 @@
 
 #include <cstdint>
 
+#include "platform/thread_state.h"
+
 // The ply at or above which one earlier occurrence of a position already counts as a
 // repetition.
-extern thread_local constinit int32_t root_ply;
+extern QV_THREAD_STATE int32_t root_ply;
 
 // 1 when the position has not occurred before (same side to move, since the last irreversible
 // move), 2 after one earlier occurrence, 3 for a repetition draw (a third occurrence, or a

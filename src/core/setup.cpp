@@ -15,6 +15,7 @@
 #include "core/position_copy.h"
 #include "core/tables.h"
 #include "core/verify.h"
+#include "platform/thread_state.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ constexpr int ROOK_STEPS[4] = {1, -1, 10, -10};
 
 // Everything a set-up writes, copied before the attempt so that a rejection can put it back;
 // only save_record and restore_record touch it.
-thread_local constinit PositionCopy saved;
+QV_THREAD_STATE PositionCopy saved;
 
 void save_record()
 {

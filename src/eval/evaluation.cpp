@@ -11,8 +11,9 @@
 #include "eval/kingsafety.h"
 #include "eval/pawns.h"
 #include "eval/pieces.h"
+#include "platform/thread_state.h"
 
-thread_local constinit uint32_t eval_probes, eval_hits;
+QV_THREAD_STATE uint32_t eval_probes, eval_hits;
 
 namespace {
 

@@ -9,8 +9,9 @@
 #include "core/board.h"
 #include "core/tables.h"
 #include "eval/special.h"
+#include "platform/thread_state.h"
 
-extern thread_local constinit uint32_t eval_probes, eval_hits;
+extern QV_THREAD_STATE uint32_t eval_probes, eval_hits;
 
 // Margin beyond the window before the lazy bound is tried, and the bound's own floor.
 constexpr int LAZY_MARGIN = 100;

@@ -8,8 +8,9 @@
 
 #include "core/board.h"
 #include "core/tables.h"
+#include "platform/thread_state.h"
 
-thread_local constinit int32_t swap_list[SWAP_LIST_SIZE];
+QV_THREAD_STATE int32_t swap_list[SWAP_LIST_SIZE];
 
 namespace {
 

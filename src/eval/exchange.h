@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/types.h"
+#include "platform/thread_state.h"
 
 // One entry per capture of a sequence plus the opening entry: every capture after the first
 // removes a distinct slot (at most 16 per colour) from the attacker sets, so 34 entries can
@@ -16,7 +17,7 @@ constexpr int EXCHANGE_KING_LOST = -30000;
 // The least an exchange must win for a target of the threat test to count.
 constexpr int THREAT_MIN_GAIN = 50;
 
-extern thread_local constinit int32_t swap_list[SWAP_LIST_SIZE];
+extern QV_THREAD_STATE int32_t swap_list[SWAP_LIST_SIZE];
 
 // Gain for the first mover (colour index c) of the exchange on `to` started from `from`;
 // value_on_to may be 0 (a move to an empty square).

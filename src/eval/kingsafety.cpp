@@ -13,10 +13,11 @@
 #include "core/keys.h"
 #include "core/tables.h"
 #include "eval/shelter.h"
+#include "platform/thread_state.h"
 
-thread_local constinit int32_t shelter_h, shelter_o, shelter_g, shelter_t;
-thread_local constinit uint32_t king_probes, king_hits;
-thread_local constinit uint32_t extra_attackers[BOARD_SIZE];
+QV_THREAD_STATE int32_t shelter_h, shelter_o, shelter_g, shelter_t;
+QV_THREAD_STATE uint32_t king_probes, king_hits;
+QV_THREAD_STATE uint32_t extra_attackers[BOARD_SIZE];
 
 namespace {
 

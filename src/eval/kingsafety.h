@@ -10,17 +10,18 @@
 #include "core/keys.h"
 #include "core/tables.h"
 #include "core/types.h"
+#include "platform/thread_state.h"
 
 // Shelter results of the last shelter routine or cache hit: H shelter value (66 is full),
 // O open files, G shelter available by castling, T pawn-storm count.
-extern thread_local constinit int32_t shelter_h, shelter_o, shelter_g, shelter_t;
-extern thread_local constinit uint32_t king_probes, king_hits;
+extern QV_THREAD_STATE int32_t shelter_h, shelter_o, shelter_g, shelter_t;
+extern QV_THREAD_STATE uint32_t king_probes, king_hits;
 
 // Per square, the enemy slots lined up behind its attackers (rooks and queens stacked towards
 // the king, a bishop behind the queen). Only the eight squares around the king examined last
 // are meaningful, and only when the enemy attacked one of them: such an examination clears them
 // before adding, the others leave them alone.
-extern thread_local constinit uint32_t extra_attackers[BOARD_SIZE];
+extern QV_THREAD_STATE uint32_t extra_attackers[BOARD_SIZE];
 
 // The two castling-right bits of colour index c in the record's `roque` (2 queen side, 1 king
 // side): White's are bits 2-3, Black's bits 0-1.

@@ -10,13 +10,14 @@
 #include "core/board.h"
 #include "core/material.h"
 #include "core/tables.h"
+#include "platform/thread_state.h"
 
 namespace {
 uint8_t no_flags[2][8];  // what the references show before the first evaluation
 }
 
-thread_local constinit const uint8_t* pawn_flags[2] = {no_flags[BLACK], no_flags[WHITE]};
-thread_local constinit uint32_t pawn_probes, pawn_hits;
+QV_THREAD_STATE const uint8_t* pawn_flags[2] = {no_flags[BLACK], no_flags[WHITE]};
+QV_THREAD_STATE uint32_t pawn_probes, pawn_hits;
 
 namespace {
 

@@ -9,6 +9,7 @@
 
 #include "caches/caches.h"
 #include "core/types.h"
+#include "platform/thread_state.h"
 
 // Flags per file and colour, set by the most advanced pawn of the file (0 for a file without
 // pawns of that colour).
@@ -23,7 +24,7 @@ constexpr int16_t PLACEMENT_UNKNOWN = -30000;
 
 // [colour index][file - 1] for files 1..8, of the position evaluation_pions saw last. Both point
 // into the pawn cache cell of that position, so they stay valid until the next call.
-extern thread_local constinit const uint8_t* pawn_flags[2];
+extern QV_THREAD_STATE const uint8_t* pawn_flags[2];
 
 // The flags byte of colour index c on file 1..8 of the position evaluation_pions saw last.
 inline uint8_t pawn_file_flags(int c, int file)
@@ -55,7 +56,7 @@ inline int lowest_passed_file(uint64_t bits)
     return std::countr_zero(bits) / 8 + 1;
 }
 
-extern thread_local constinit uint32_t pawn_probes, pawn_hits;
+extern QV_THREAD_STATE uint32_t pawn_probes, pawn_hits;
 
 // The pawn cache cell of the pawn structure with key `pawn_key`: the probe and every early
 // fetch name it here, so a fetch always loads the cell probed.

@@ -12,9 +12,10 @@
 #include "eval/exchange.h"
 #include "eval/pawns.h"
 #include "eval/slider_lines.h"
+#include "platform/thread_state.h"
 
-thread_local constinit int32_t mobility_total;
-thread_local constinit int32_t penalty[2];
+QV_THREAD_STATE int32_t mobility_total;
+QV_THREAD_STATE int32_t penalty[2];
 
 namespace {
 

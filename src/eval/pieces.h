@@ -7,9 +7,12 @@
 #include <cstdint>
 
 #include "core/board.h"
+#include "platform/thread_state.h"
 
-extern thread_local constinit int32_t mobility_total;  // tenths of a point; cleared before each colour's piece terms
-extern thread_local constinit int32_t penalty[2];      // [colour index], cleared at the start of the piece terms
+// Tenths of a point; cleared before each colour's piece terms.
+extern QV_THREAD_STATE int32_t mobility_total;
+// [colour index], cleared at the start of the piece terms.
+extern QV_THREAD_STATE int32_t penalty[2];
 
 // Mobility weights of the sliders, in tenths of a point per empty square they see.
 constexpr int BISHOP_MOBILITY_WEIGHT = 20;

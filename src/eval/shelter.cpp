@@ -8,8 +8,9 @@
 #include "core/board.h"
 #include "core/tables.h"
 #include "eval/kingsafety.h"
+#include "platform/thread_state.h"
 
-thread_local constinit int32_t shelter_king_rank, shelter_king_file;
+QV_THREAD_STATE int32_t shelter_king_rank, shelter_king_file;
 
 namespace {
 

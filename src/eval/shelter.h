@@ -5,8 +5,10 @@
 
 #include <cstdint>
 
+#include "platform/thread_state.h"
+
 // The king square the shelter routines look at, set on a king-cache miss before they are called.
-extern thread_local constinit int32_t shelter_king_rank, shelter_king_file;
+extern QV_THREAD_STATE int32_t shelter_king_rank, shelter_king_file;
 
 // White: files f, g, h; files c, b, a; files c to f.
 void shelter_white_king_side();

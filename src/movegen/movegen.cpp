@@ -6,15 +6,16 @@
 #include <utility>
 
 #include "movegen/movegen_internal.h"
+#include "platform/thread_state.h"
 
-thread_local constinit MoveEntry move_stack[MOVE_STACK_SIZE];
-thread_local constinit int32_t ply_start[MAX_HEIGHT + 2];
+QV_THREAD_STATE MoveEntry move_stack[MOVE_STACK_SIZE];
+QV_THREAD_STATE int32_t ply_start[MAX_HEIGHT + 2];
 
-thread_local constinit uint32_t genere_calls;
-thread_local constinit uint32_t captures_calls;
-thread_local constinit uint32_t promotions_calls;
-thread_local constinit uint32_t evasions_calls;
-thread_local constinit uint32_t echecs_calls;
+QV_THREAD_STATE uint32_t genere_calls;
+QV_THREAD_STATE uint32_t captures_calls;
+QV_THREAD_STATE uint32_t promotions_calls;
+QV_THREAD_STATE uint32_t evasions_calls;
+QV_THREAD_STATE uint32_t echecs_calls;
 
 static_assert(MOVE_STACK_SIZE >= (MAX_HEIGHT + 1) * MAX_LIST_MOVES,
               "every list the ply start table can describe must fit");

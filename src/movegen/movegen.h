@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/types.h"
+#include "platform/thread_state.h"
 
 struct MoveEntry {
     Move move;
@@ -25,16 +26,16 @@ constexpr int MAX_HEIGHT = 64;  // plies the search may open above its root (hei
 constexpr int MAX_LIST_MOVES = 1024;
 constexpr int MOVE_STACK_SIZE = (MAX_HEIGHT + 1) * MAX_LIST_MOVES;
 
-extern thread_local constinit MoveEntry move_stack[MOVE_STACK_SIZE];
+extern QV_THREAD_STATE MoveEntry move_stack[MOVE_STACK_SIZE];
 // The list of ply p runs from move_stack[ply_start[p]] to move_stack[ply_start[p + 1]].
-extern thread_local constinit int32_t ply_start[MAX_HEIGHT + 2];
+extern QV_THREAD_STATE int32_t ply_start[MAX_HEIGHT + 2];
 
 // Statistics: calls of each generator (the two promotion generators share one counter).
-extern thread_local constinit uint32_t genere_calls;      // genere_all_moves
-extern thread_local constinit uint32_t captures_calls;    // genere_captures
-extern thread_local constinit uint32_t promotions_calls;  // genere_promotions and genere_promotions_dame
-extern thread_local constinit uint32_t evasions_calls;    // genere_evasions
-extern thread_local constinit uint32_t echecs_calls;      // genere_echecs
+extern QV_THREAD_STATE uint32_t genere_calls;      // genere_all_moves
+extern QV_THREAD_STATE uint32_t captures_calls;    // genere_captures
+extern QV_THREAD_STATE uint32_t promotions_calls;  // genere_promotions and genere_promotions_dame
+extern QV_THREAD_STATE uint32_t evasions_calls;    // genere_evasions
+extern QV_THREAD_STATE uint32_t echecs_calls;      // genere_echecs
 
 // Fills the list of ply p (the side to move must not be in check) and sets ply_start[p + 1].
 void genere_all_moves(int p);

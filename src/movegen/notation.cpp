@@ -10,11 +10,12 @@
 #include "core/repetition.h"
 #include "core/tables.h"
 #include "movegen/movegen.h"
+#include "platform/thread_state.h"
 
 namespace {
 
 // The longest text is "e5xd6/ep" (8 characters); the rest is headroom.
-thread_local constinit char text_buffer[16];
+QV_THREAD_STATE char text_buffer[16];
 
 struct TextWriter {
     char* out;

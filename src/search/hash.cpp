@@ -11,9 +11,10 @@
 #include "eval/kingsafety.h"
 #include "eval/pawns.h"
 #include "platform/platform.h"
+#include "platform/thread_state.h"
 #include "search/search.h"
 
-thread_local constinit uint32_t hash_probes, hash_hits, hash_stores, hash_collisions;
+QV_THREAD_STATE uint32_t hash_probes, hash_hits, hash_stores, hash_collisions;
 
 namespace {
 

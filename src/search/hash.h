@@ -9,6 +9,7 @@
 #include "caches/caches.h"
 #include "core/makemove.h"
 #include "core/types.h"
+#include "platform/thread_state.h"
 #include "search/search.h"
 
 constexpr uint32_t BOUND_UPPER = 0x800000;
@@ -27,7 +28,7 @@ inline uint32_t main_bucket_index(const Key96& hash_key, int side)
 }
 
 // Counters for the search statistics (cleared by the think driver).
-extern thread_local constinit uint32_t hash_probes, hash_hits, hash_stores, hash_collisions;
+extern QV_THREAD_STATE uint32_t hash_probes, hash_hits, hash_stores, hash_collisions;
 
 void hash_store(Move move, int score, int height, uint32_t depth_field, uint32_t bound);
 

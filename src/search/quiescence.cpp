@@ -13,14 +13,15 @@
 #include "eval/evaluation.h"
 #include "movegen/movegen.h"
 #include "movegen/notation.h"
+#include "platform/thread_state.h"
 #include "search/hash.h"
 #include "search/ordering.h"
 #include "search/search.h"
 #include "search/statictests.h"
 
-thread_local constinit uint64_t quiescence_nodes, superq_nodes;
-thread_local constinit uint32_t quiescence_nodes_by_height[SEARCH_HEIGHTS];
-thread_local constinit uint32_t superq_nodes_by_height[SEARCH_HEIGHTS];
+QV_THREAD_STATE uint64_t quiescence_nodes, superq_nodes;
+QV_THREAD_STATE uint32_t quiescence_nodes_by_height[SEARCH_HEIGHTS];
+QV_THREAD_STATE uint32_t superq_nodes_by_height[SEARCH_HEIGHTS];
 
 namespace {
 

@@ -4,11 +4,12 @@
 
 #include <cstdint>
 
+#include "platform/thread_state.h"
 #include "search/search.h"
 
-extern thread_local constinit uint64_t quiescence_nodes, superq_nodes;
-extern thread_local constinit uint32_t quiescence_nodes_by_height[SEARCH_HEIGHTS];
-extern thread_local constinit uint32_t superq_nodes_by_height[SEARCH_HEIGHTS];
+extern QV_THREAD_STATE uint64_t quiescence_nodes, superq_nodes;
+extern QV_THREAD_STATE uint32_t quiescence_nodes_by_height[SEARCH_HEIGHTS];
+extern QV_THREAD_STATE uint32_t superq_nodes_by_height[SEARCH_HEIGHTS];
 
 int SuperQuiescence(int alpha, int beta, int height, int depth);
 // SuperQuiescence(alpha, beta, height, TWO_PLIES) for Search at its horizon, which has already

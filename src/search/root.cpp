@@ -10,25 +10,26 @@
 #include "core/makemove.h"
 #include "core/repetition.h"
 #include "movegen/movegen.h"
+#include "platform/thread_state.h"
 #include "search/clock.h"
 #include "search/hash.h"
 #include "search/limits.h"
 #include "search/ordering.h"
-#include "search/think_info.h"
 #include "search/search.h"
 #include "search/search_link.h"
+#include "search/think_info.h"
 
-thread_local constinit RootEntry root_list[ROOT_LIST_SIZE];
-thread_local constinit int32_t root_count;
-thread_local constinit int32_t root_index;
-thread_local constinit int32_t root_alpha, root_beta;
-thread_local constinit uint32_t root_fail_flags;
-thread_local constinit int64_t search_start;
-thread_local constinit int32_t last_score = -MAX_SCORE;
-thread_local constinit int32_t root_side;
-thread_local constinit int32_t tag_counter;
-thread_local constinit Move root_moves_only[ROOT_LIST_SIZE];
-thread_local constinit int32_t root_moves_only_count;
+QV_THREAD_STATE RootEntry root_list[ROOT_LIST_SIZE];
+QV_THREAD_STATE int32_t root_count;
+QV_THREAD_STATE int32_t root_index;
+QV_THREAD_STATE int32_t root_alpha, root_beta;
+QV_THREAD_STATE uint32_t root_fail_flags;
+QV_THREAD_STATE int64_t search_start;
+QV_THREAD_STATE int32_t last_score = -MAX_SCORE;
+QV_THREAD_STATE int32_t root_side;
+QV_THREAD_STATE int32_t tag_counter;
+QV_THREAD_STATE Move root_moves_only[ROOT_LIST_SIZE];
+QV_THREAD_STATE int32_t root_moves_only_count;
 
 namespace {
 

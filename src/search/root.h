@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/types.h"
+#include "platform/thread_state.h"
 
 struct RootEntry {
     Move move;
@@ -16,23 +17,24 @@ constexpr int ROOT_LIST_SIZE = 256;
 constexpr uint32_t TAG_SHIFT = 29;
 constexpr int MAX_TAG = 5;
 
-extern thread_local constinit RootEntry root_list[ROOT_LIST_SIZE];
-extern thread_local constinit int32_t root_count;
-extern thread_local constinit int32_t root_index;
-extern thread_local constinit int32_t root_alpha, root_beta;
-extern thread_local constinit uint32_t root_fail_flags;  // bit 0 re-search after a fail-low, bit 1 best <= root alpha
-extern thread_local constinit int64_t search_start;      // clock at the start; elapsed ms once the think has ended
-extern thread_local constinit int32_t last_score;
-extern thread_local constinit int32_t root_side;    // `trait` when the think began
-extern thread_local constinit int32_t tag_counter;  // best tags handed out in this think (0..5)
+extern QV_THREAD_STATE RootEntry root_list[ROOT_LIST_SIZE];
+extern QV_THREAD_STATE int32_t root_count;
+extern QV_THREAD_STATE int32_t root_index;
+extern QV_THREAD_STATE int32_t root_alpha, root_beta;
+// Bit 0: a re-search after a fail-low; bit 1: the best score is at or below root alpha.
+extern QV_THREAD_STATE uint32_t root_fail_flags;
+// The clock at the start of the think; once it has ended, the milliseconds it took.
+extern QV_THREAD_STATE int64_t search_start;
+extern QV_THREAD_STATE int32_t last_score;
+extern QV_THREAD_STATE int32_t root_side;    // `trait` when the think began
+extern QV_THREAD_STATE int32_t tag_counter;  // best tags handed out in this think (0..5)
 // The root moves a front end restricts the next thinks to (compared by squares and promotion);
 // none means every move. Moves not legal at the root are simply never matched.
-extern thread_local constinit Move root_moves_only[ROOT_LIST_SIZE];
-extern thread_local constinit int32_t root_moves_only_count;
+extern QV_THREAD_STATE Move root_moves_only[ROOT_LIST_SIZE];
+extern QV_THREAD_STATE int32_t root_moves_only_count;
 
 // The move to play (0 for none) with the limits last installed (limits.h has the think of a
 // limits value); the game position is unchanged on return.
 Move Reflexion();
 int RootSearch(Move* best, int alpha, int beta, int depth);
 void sort_root_list();
-

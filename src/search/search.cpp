@@ -17,25 +17,26 @@
 #include "eval/pawns.h"
 #include "movegen/movegen.h"
 #include "movegen/notation.h"
+#include "platform/thread_state.h"
 #include "search/clock.h"
 #include "search/hash.h"
-#include "search/search_link.h"
 #include "search/ordering.h"
 #include "search/quiescence.h"
+#include "search/search_link.h"
 #include "search/statictests.h"
 
-thread_local constinit int32_t search_stopped;
-thread_local constinit uint32_t poll_nodes;
-thread_local constinit int32_t iteration_depth;
-thread_local constinit uint64_t search_nodes;
-thread_local constinit uint32_t search_nodes_by_height[SEARCH_HEIGHTS];
-thread_local constinit uint32_t null_move_tries, null_move_cutoffs, threat_extensions;
-thread_local constinit uint32_t search_cutoffs, first_move_cutoffs;
-thread_local constinit uint32_t ext_in_check, ext_recapture, ext_promotion, ext_mate_threat;
-thread_local constinit PlyInfo ply_info[SEARCH_HEIGHTS];
-thread_local constinit MovePair killers[SEARCH_HEIGHTS];
-thread_local constinit MovePair countermoves[2][2048];
-thread_local constinit HistoryEntry history[2][2048];
+QV_THREAD_STATE int32_t search_stopped;
+QV_THREAD_STATE uint32_t poll_nodes;
+QV_THREAD_STATE int32_t iteration_depth;
+QV_THREAD_STATE uint64_t search_nodes;
+QV_THREAD_STATE uint32_t search_nodes_by_height[SEARCH_HEIGHTS];
+QV_THREAD_STATE uint32_t null_move_tries, null_move_cutoffs, threat_extensions;
+QV_THREAD_STATE uint32_t search_cutoffs, first_move_cutoffs;
+QV_THREAD_STATE uint32_t ext_in_check, ext_recapture, ext_promotion, ext_mate_threat;
+QV_THREAD_STATE PlyInfo ply_info[SEARCH_HEIGHTS];
+QV_THREAD_STATE MovePair killers[SEARCH_HEIGHTS];
+QV_THREAD_STATE MovePair countermoves[2][2048];
+QV_THREAD_STATE HistoryEntry history[2][2048];
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "core/board.h"
 #include "core/tables.h"
 #include "core/types.h"
+#include "platform/thread_state.h"
 #include "search/clock.h"
 #include "search/options.h"
 
@@ -51,21 +52,21 @@ inline void count_try(HistoryEntry& h, bool cut)
     h.bonus = static_cast<int32_t>(64 * uint64_t{h.cutoffs} / (uint64_t{h.tries} + 1));
 }
 
-extern thread_local constinit int32_t search_stopped;
-extern thread_local constinit uint32_t poll_nodes;
-extern thread_local constinit int32_t iteration_depth;
+extern QV_THREAD_STATE int32_t search_stopped;
+extern QV_THREAD_STATE uint32_t poll_nodes;
+extern QV_THREAD_STATE int32_t iteration_depth;
 
 // Counters of the full-width search, reset at the start of every think.
-extern thread_local constinit uint64_t search_nodes;
-extern thread_local constinit uint32_t search_nodes_by_height[SEARCH_HEIGHTS];
-extern thread_local constinit uint32_t null_move_tries, null_move_cutoffs, threat_extensions;
-extern thread_local constinit uint32_t search_cutoffs, first_move_cutoffs;
-extern thread_local constinit uint32_t ext_in_check, ext_recapture, ext_promotion, ext_mate_threat;
+extern QV_THREAD_STATE uint64_t search_nodes;
+extern QV_THREAD_STATE uint32_t search_nodes_by_height[SEARCH_HEIGHTS];
+extern QV_THREAD_STATE uint32_t null_move_tries, null_move_cutoffs, threat_extensions;
+extern QV_THREAD_STATE uint32_t search_cutoffs, first_move_cutoffs;
+extern QV_THREAD_STATE uint32_t ext_in_check, ext_recapture, ext_promotion, ext_mate_threat;
 
-extern thread_local constinit PlyInfo ply_info[SEARCH_HEIGHTS];
-extern thread_local constinit MovePair killers[SEARCH_HEIGHTS];
-extern thread_local constinit MovePair countermoves[2][2048];
-extern thread_local constinit HistoryEntry history[2][2048];
+extern QV_THREAD_STATE PlyInfo ply_info[SEARCH_HEIGHTS];
+extern QV_THREAD_STATE MovePair killers[SEARCH_HEIGHTS];
+extern QV_THREAD_STATE MovePair countermoves[2][2048];
+extern QV_THREAD_STATE HistoryEntry history[2][2048];
 
 // A draw's score for the side to move.
 inline int draw_score()

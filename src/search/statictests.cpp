@@ -6,8 +6,9 @@
 #include "core/board.h"
 #include "core/tables.h"
 #include "movegen/movegen.h"
+#include "platform/thread_state.h"
 
-thread_local constinit uint32_t queen_mate_tries, queen_mate_found;
+QV_THREAD_STATE uint32_t queen_mate_tries, queen_mate_found;
 
 namespace {
 

@@ -7,9 +7,11 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/thread_state.h"
+
 // queen_contact_mate statistics (tries, and tries that found a mate); cleared with the search
 // counters at the start of each think.
-extern thread_local constinit uint32_t queen_mate_tries, queen_mate_found;
+extern QV_THREAD_STATE uint32_t queen_mate_tries, queen_mate_found;
 
 // True when a piece of `side` (+1 White, -1 Black) is attacked badly enough that a null move is
 // unsafe with the given margin (material - beta + 300 in the search).

@@ -38,6 +38,9 @@ Outcome think_alone(const PositionCopy& position)
 
 TEST(SearchThreads, TwoThinksSideBySideCountAsEachAlone)
 {
+#ifndef QUARVELIN_THREAD_STATE
+    GTEST_SKIP() << "built with one search thread (QUARVELIN_THREAD_STATE off)";
+#endif
     ThinkSettings settings;
     show_thinking = 0;
     ThinkSettings::fixed_depth(6);
@@ -76,6 +79,9 @@ std::vector<Move> checked_moves(bool* consistent)
 
 TEST(SearchThreads, APositionSavedOnOneThreadLoadsOnAnother)
 {
+#ifndef QUARVELIN_THREAD_STATE
+    GTEST_SKIP() << "built with one search thread (QUARVELIN_THREAD_STATE off)";
+#endif
     setup_and_play("e2e4 d7d5 e4d5 g8f6 f1b5 c7c6 d5c6 d8a5");
     PositionCopy* copy = new PositionCopy;
     save_position(copy);
