@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "book/book.h"
 #include "book/polyglot_book.h"
@@ -124,7 +125,7 @@ void setoption_command(const char* args)
     char word[WORD_SIZE];
     const char* p = args;
     if (!next_word(&p, word, sizeof word) || !same_words(word, "name")) return;
-    char name[WORD_SIZE] = "";
+    std::string name;
     const char* value = "";
     while (next_word(&p, word, sizeof word)) {
         if (same_words(word, "value")) {
@@ -132,10 +133,10 @@ void setoption_command(const char* args)
             value = p;
             break;
         }
-        const size_t used = std::strlen(name);
-        std::snprintf(name + used, sizeof name - used, "%s%s", used > 0 ? " " : "", word);
+        if (!name.empty()) name += ' ';
+        name += word;
     }
-    set_option(name, value);
+    set_option(name.c_str(), value);
 }
 
 // ---- position -------------------------------------------------------------------------------
