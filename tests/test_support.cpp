@@ -46,16 +46,7 @@ int setup_fen(const std::string& fen)
 
 std::vector<Move> legal_moves()
 {
-    ply_start[40] = 40 * MAX_LIST_MOVES;
-    in_check() ? genere_evasions(40) : genere_all_moves(40);
-    std::vector<Move> out;
-    for (int i = ply_start[40]; i < ply_start[41]; ++i) {
-        const Move m = move_stack[i].move;
-        make_move(m);
-        if (!own_king_attacked_after_move()) out.push_back(m);
-        unmake_move(m);
-    }
-    return out;
+    return legal_moves_at(40);
 }
 
 void setup_and_play(const std::string& moves, const std::string& fen)

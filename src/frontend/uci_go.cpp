@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "book/book.h"
 #include "book/polyglot_book.h"
@@ -246,19 +247,8 @@ void set_limits(const GoLimits& g, SearchLimits* limits)
 // A legal move of the position, or 0.
 Move first_legal_move()
 {
-    if (in_check())
-        genere_evasions(0);
-    else
-        genere_all_moves(0);
-    const int end = ply_start[1];
-    for (int i = ply_start[0]; i < end; ++i) {
-        const Move m = move_stack[i].move;
-        make_move(m);
-        const bool legal = !own_king_attacked_after_move();
-        unmake_move(m);
-        if (legal) return m;
-    }
-    return 0;
+    const std::vector<Move> moves = legal_moves_at(0);
+    return moves.empty() ? 0 : moves.front();
 }
 
 }  // namespace

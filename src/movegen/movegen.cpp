@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include "core/makemove.h"
 #include "movegen/movegen_internal.h"
 #include "platform/thread_state.h"
 
@@ -205,4 +206,18 @@ void sort_list(int p)
             if (move_stack[j].score > move_stack[top].score) top = j;
         std::swap(move_stack[i], move_stack[top]);
     }
+}
+
+std::vector<Move> legal_moves_at(int height)
+{
+    ply_start[height] = height * MAX_LIST_MOVES;
+    in_check() ? genere_evasions(height) : genere_all_moves(height);
+    std::vector<Move> moves;
+    for (int i = ply_start[height]; i < ply_start[height + 1]; ++i) {
+        const Move m = move_stack[i].move;
+        make_move(m);
+        if (!own_king_attacked_after_move()) moves.push_back(m);
+        unmake_move(m);
+    }
+    return moves;
 }

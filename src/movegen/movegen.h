@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "core/types.h"
 #include "platform/thread_state.h"
@@ -57,3 +58,8 @@ int genere_echecs(int write);
 // Orders the list of ply p by score, highest first (a selection sort: equal scores keep no
 // particular order, but the same list always comes out the same).
 void sort_list(int p);
+
+// The legal moves of the current position (evasions in check, all moves otherwise) in the
+// order the generators give them, generated into the list of `height`: a caller below a
+// search's lists picks a height above them.
+std::vector<Move> legal_moves_at(int height);

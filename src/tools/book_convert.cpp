@@ -21,19 +21,6 @@ namespace {
 
 constexpr int MAX_WALK_PLY = MAX_PLY_RECORDS - 2;
 
-std::vector<Move> legal_moves_here()
-{
-    in_check() ? genere_evasions(0) : genere_all_moves(0);
-    std::vector<Move> moves;
-    for (int i = ply_start[0]; i < ply_start[1]; ++i) {
-        const Move m = move_stack[i].move;
-        make_move(m);
-        if (!own_king_attacked_after_move()) moves.push_back(m);
-        unmake_move(m);
-    }
-    return moves;
-}
-
 // ---- Polyglot into bibli.bok ----------------------------------------------------------------
 
 struct PolyglotWalk {
@@ -116,7 +103,7 @@ void walk_bok(BokWalk* walk)
     const Key96 k = current_book_key();
     if (!walk->visited.insert({k.w[0], k.w[1], k.w[2]}).second || ply >= MAX_WALK_PLY) return;
     std::vector<Successor> next;
-    for (const Move m : legal_moves_here()) {
+    for (const Move m : legal_moves_at(0)) {
         make_move(m);
         if (const BookRecord* r = find_record(*walk->book, current_book_key()))
             next.push_back({m, r});
