@@ -17,6 +17,7 @@
 #include "eval/bitbases.h"
 #include "frontend/console.h"
 #include "frontend/display.h"
+#include "frontend/threads_setting.h"
 #include "frontend/uci.h"
 #include "frontend/xboard.h"
 #include "movegen/notation.h"
@@ -68,7 +69,7 @@ void parse_command_line(int argc, char** argv)
             mode_flags = MODE_XBOARD;
         else if (std::strcmp(argv[i], "uci") == 0)
             mode_flags = MODE_UCI;
-        else if (parse_book_argument(argv[i]))
+        else if (parse_book_argument(argv[i]) || parse_threads_argument(argv[i], &requested_threads))
             continue;
         else if (!parse_hash_argument(argv[i], &hash_budget) && is_hash_budget_word(argv[i]))
             std::printf("%s ignored: the cache budget is at most %u MB\n", argv[i],
@@ -353,6 +354,17 @@ void run_front_end()
         console_loop();
 }
 
+// The helpers of a T<n> argument, with a line on their memory in text mode (the caches' own
+// report stays as it is).
+static void start_search_threads()
+{
+    if (requested_threads == 1) return;
+    char message[160];
+    apply_search_threads(requested_threads, hash_budget_bytes(hash_budget), message,
+                         sizeof message);
+    if (text_mode() && message[0] != '\0') std::printf("%s\n", message);
+}
+
 int quarvelin_main(int argc, char** argv)
 {
     parse_command_line(argc, argv);
@@ -367,6 +379,7 @@ int quarvelin_main(int argc, char** argv)
     if (!uci_mode()) std::printf("Estimated CPU speed: %d\n", estimated_cpu_speed);
 
     if (open_caches(hash_budget_bytes(hash_budget)) < 0) return -1;
+    start_search_threads();
     init_static_tables();
     init_bitbases();
     init_echiquier(nullptr, 1, 15, 0);
@@ -378,6 +391,9 @@ int quarvelin_main(int argc, char** argv)
 
     if (mode_flags == MODE_XBOARD) {
         input_init();
+        // On a line of its own, so that the first feature line stays as it always was: the
+        // interface may now send "cores N".
+        std::printf("feature smp=1\n");
         std::printf("feature done=1\n");
     }
     run_front_end();

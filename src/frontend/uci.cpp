@@ -19,6 +19,7 @@
 #include "core/setup.h"
 #include "frontend/line_input.h"
 #include "frontend/startup.h"
+#include "frontend/threads_setting.h"
 #include "frontend/uci_internal.h"
 #include "frontend/xboard.h"
 #include "movegen/notation.h"
@@ -26,6 +27,7 @@
 #include "search/clock.h"
 #include "search/hash.h"
 #include "search/options.h"
+#include "search/threads.h"
 
 bool uci_stop_received = false;
 bool uci_ponderhit_received = false;
@@ -50,6 +52,7 @@ constexpr int WORD_SIZE = 128;
 // The options and what is still to be applied.
 uint32_t hash_megabytes = 128;
 bool hash_changed = false;
+bool threads_changed = false;
 bool ponder_option = false;
 
 bool same_words(const char* a, const char* b)
@@ -74,6 +77,7 @@ void print_identity()
     std::printf("option name Clear Hash type button\n");
     std::printf("option name Move Overhead type spin default %d min 0 max %d\n",
                 DEFAULT_MOVE_OVERHEAD_MS, MAX_MOVE_OVERHEAD_MS);
+    std::printf("option name Threads type spin default 1 min 1 max %d\n", MAX_SEARCH_THREADS);
     std::printf("uciok\n");
 }
 
@@ -113,6 +117,10 @@ void set_option(const char* name, const char* value)
         book_heaviest_move = same_words(value, "true") ? 1 : 0;
     } else if (same_words(name, "Clear Hash")) {
         clear_caches();
+    } else if (same_words(name, "Threads")) {
+        requested_threads = static_cast<int32_t>(
+            std::clamp<long long>(std::atoll(value), 1, MAX_SEARCH_THREADS));
+        threads_changed = true;
     } else if (same_words(name, "Move Overhead")) {
         move_overhead_ms =
             static_cast<int32_t>(std::clamp<long long>(std::atoll(value), 0, MAX_MOVE_OVERHEAD_MS));
@@ -389,16 +397,24 @@ void reallocate_caches(void* result)
 
 void apply_pending_options()
 {
-    if (!hash_changed) return;
-    hash_changed = false;
-    char message[MESSAGE_SIZE];
-    int result = 0;
-    capture_output(reallocate_caches, &result, message, sizeof message);
-    // A table is only replaced once its new block is obtained: the old ones stay usable.
-    if (result < 0)
-        std::printf(
-            "info string not enough memory for a Hash of %u MB: the tables keep their size\n",
-            hash_megabytes);
+    if (hash_changed) {
+        char message[MESSAGE_SIZE];
+        int result = 0;
+        capture_output(reallocate_caches, &result, message, sizeof message);
+        // A table is only replaced once its new block is obtained: the old ones stay usable.
+        if (result < 0)
+            std::printf(
+                "info string not enough memory for a Hash of %u MB: the tables keep their size\n",
+                hash_megabytes);
+    }
+    // Helpers size their caches from the budget: a new one gives them new caches.
+    if (threads_changed || (hash_changed && requested_threads > 1)) {
+        char message[160];
+        apply_search_threads(requested_threads, hash_budget_bytes(hash_megabytes), message,
+                             sizeof message);
+        if (message[0] != '\0') std::printf("info string %s\n", message);
+    }
+    hash_changed = threads_changed = false;
 }
 
 InputVerdict uci_search_input()

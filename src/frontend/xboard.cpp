@@ -3,7 +3,9 @@
 // position as it found it, and a line the poll kept pending is performed before anything else.
 #include "frontend/xboard.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "core/board.h"
@@ -15,11 +17,13 @@
 #include "frontend/gameend.h"
 #include "frontend/settings.h"
 #include "frontend/startup.h"
+#include "frontend/threads_setting.h"
 #include "movegen/notation.h"
 #include "platform/platform.h"
 #include "search/clock.h"
 #include "search/hash.h"
 #include "search/root.h"
+#include "search/threads.h"
 
 namespace {
 
@@ -78,6 +82,18 @@ int loop_command(const char* line)
     return 1;
 }
 
+// "cores N": the search threads the interface allows (it sends the command because of the
+// smp feature). What the helpers take in memory goes to the interface's log as a comment.
+void set_cores(const char* count)
+{
+    const long long n = std::atoll(count);
+    requested_threads = static_cast<int32_t>(std::clamp<long long>(n, 1, MAX_SEARCH_THREADS));
+    char message[160];
+    apply_search_threads(requested_threads, hash_budget_bytes(hash_budget), message,
+                         sizeof message);
+    if (message[0] != '\0') std::printf("# %s\n", message);
+}
+
 void perform_line(const char* line)
 {
     const Move m = text_to_move(line);
@@ -89,6 +105,10 @@ void perform_line(const char* line)
         return;
     }
     if (loop_command(line)) return;
+    if (std::strncmp(line, "cores ", 6) == 0) {
+        set_cores(line + 6);
+        return;
+    }
     if (std::strncmp(line, "setboard", 8) == 0) {
         // The record starts after the word and one separator; a bare word gives an empty one.
         lit_fen(line[8] == '\0' ? "" : line + 9);

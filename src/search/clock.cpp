@@ -17,6 +17,7 @@
 #include "search/search.h"
 #include "search/search_link.h"
 #include "search/think_info.h"
+#include "search/threads.h"
 
 int32_t time_control_mode = TC_TIME_PER_MOVE;
 int32_t min_depth = DEFAULT_MIN_DEPTH;
@@ -310,6 +311,10 @@ int input_says_stop()
 
 void poll()
 {
+    if (helper_number != 0) {
+        if (helper_must_stop(own_node_total())) search_stopped = 1;
+        return;
+    }
     if (limits_reached() || input_says_stop()) search_stopped = 1;
 }
 

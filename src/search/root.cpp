@@ -4,6 +4,7 @@
 #include "search/root.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 
 #include "core/board.h"
@@ -18,6 +19,7 @@
 #include "search/search.h"
 #include "search/search_link.h"
 #include "search/think_info.h"
+#include "search/threads.h"
 
 QV_THREAD_STATE RootEntry root_list[ROOT_LIST_SIZE];
 QV_THREAD_STATE int32_t root_count;
@@ -140,7 +142,7 @@ void build_root_list()
 
 // The starting point of the deepening from the position's cell, if any: the depth to start at,
 // and the score and move of the last think of this position when its result is trustworthy.
-int start_from_cell(Move* best)
+int start_from_cell(Move* best, bool ponder)
 {
     HashEntry cell;
     const bool found = hash_find(&cell) != nullptr;
@@ -148,7 +150,7 @@ int start_from_cell(Move* best)
     last_score = -MAX_SCORE;
     *best = 0;
     if (!found) return 1;
-    if (!ponder_search && (cell.packed & BOUND_BITS) != BOUND_EXACT) return 1;
+    if (!ponder && (cell.packed & BOUND_BITS) != BOUND_EXACT) return 1;
     hash_take_root_entry(&cell);
     last_score = cell.score;
     *best = cell.packed & MOVE_MASK;
@@ -187,6 +189,16 @@ int aspiration_search(Move* best, Move* prev_best, int* prev_score, int depth)
         root_fail_flags &= ~FAIL_LOW_RESEARCH;
     }
     return r;
+}
+
+// Starts the per-think records of the calling thread as the main thread's think starts its own.
+void start_think_records()
+{
+    root_side = trait;
+    clear_statistics();
+    tag_counter = 0;
+    root_fail_flags = 0;
+    root_ply = ply;
 }
 
 // Iterative deepening from depth d until a limit, a stop or a mate within the depth.
@@ -233,14 +245,10 @@ Move think_from_root()
             return m;
         }
     }
-    root_side = trait;
     advance_hash_age();
-    clear_statistics();
-    tag_counter = 0;
-    root_fail_flags = 0;
-    root_ply = ply;
+    start_think_records();
     Move best = 0;
-    const int start_depth = start_from_cell(&best);
+    const int start_depth = start_from_cell(&best, ponder_search != 0);
     iteration_depth = start_depth;
     search_start = clock_now();
     build_root_list();
@@ -255,7 +263,9 @@ Move think_from_root()
         last_score = 0;
         return root_list[0].move;
     }
+    start_helpers(max_depth);
     best = deepen(start_depth, best);
+    stop_helpers();
     // Stopped before any root move was searched: the best-ordered one rather than no move.
     if (best == 0) best = root_list[0].move;
     search_start = clock_now() - search_start;
@@ -263,7 +273,41 @@ Move think_from_root()
     return best;
 }
 
+// Whether helper k searches iteration d. Helpers skip iterations in blocks that grow with their
+// number, each from its own phase, so that at any moment the threads spread over the next few
+// depths instead of all repeating the main thread's: one helper takes the odd depths, two and
+// three alternate by pairs, and so on.
+bool helper_searches_depth(int k, int d)
+{
+    const int block = std::bit_width(static_cast<unsigned>(k));
+    return ((d + k) / block) % 2 == 0;
+}
+
 }  // namespace
+
+void think_as_helper(int depth_limit)
+{
+    start_think_records();
+    Move best = 0;
+    start_from_cell(&best, false);
+    last_score = -MAX_SCORE;
+    build_root_list();
+    for (int d = 1; d <= depth_limit && !helper_must_stop(own_node_total()); ++d) {
+        if (!helper_searches_depth(helper_number, d)) continue;
+        iteration_depth = d;
+        Move prev_best = best;
+        int prev_score = last_score;
+        sort_root_list();
+        last_score = aspiration_search(&best, &prev_best, &prev_score, d * ONE_PLY);
+        if (best == 0) {
+            best = prev_best;
+            last_score = prev_score;
+        }
+        if (search_stopped) break;
+        if (last_score >= MAX_SCORE - d || last_score <= d - MAX_SCORE) break;
+    }
+    helper_must_stop(own_node_total());
+}
 
 Move Reflexion()
 {

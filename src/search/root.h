@@ -36,5 +36,9 @@ extern QV_THREAD_STATE int32_t root_moves_only_count;
 // The move to play (0 for none) with the limits last installed (limits.h has the think of a
 // limits value); the game position is unchanged on return.
 Move Reflexion();
+// A helper thread's think of the position loaded on it, until the main thread stops it or
+// `depth_limit` iterations are done; it reports nothing and only leaves its results in the main
+// table.
+void think_as_helper(int depth_limit);
 int RootSearch(Move* best, int alpha, int beta, int depth);
 void sort_root_list();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/types.h"
+#include "search/threads.h"
 
 // What waiting input means for the running search.
 enum class InputVerdict {
@@ -47,7 +48,9 @@ struct SearchLink {
 
 extern SearchLink search_link;
 
+// Only the thread that runs the think reports: a helper's findings reach the main thread through
+// the main table.
 inline void report_event(const SearchReport& r)
 {
-    if (search_link.report != nullptr) search_link.report(r);
+    if (search_link.report != nullptr && helper_number == 0) search_link.report(r);
 }

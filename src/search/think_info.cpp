@@ -14,11 +14,17 @@
 #include "search/quiescence.h"
 #include "search/root.h"
 #include "search/search.h"
+#include "search/threads.h"
 #include "search/statictests.h"
+
+uint64_t own_node_total()
+{
+    return search_nodes + superq_nodes + quiescence_nodes;
+}
 
 uint64_t node_total()
 {
-    return search_nodes + superq_nodes + quiescence_nodes;
+    return own_node_total() + (helper_number == 0 ? helper_nodes() : 0);
 }
 
 int64_t think_elapsed()

@@ -10,7 +10,9 @@
 
 // Milliseconds since `search_start` (valid while the think runs).
 int64_t think_elapsed();
-// Full-width, super-quiescence and quiescence nodes of the current think.
+// Full-width, super-quiescence and quiescence nodes of the current think: the calling thread's
+// own, and on the main thread the helpers' added.
+uint64_t own_node_total();
 uint64_t node_total();
 // True when m may be made on the current board: its piece and its victim stand where the word
 // says. A stale or colliding table entry must never reach make_move.

@@ -30,7 +30,8 @@ Lines concat(std::initializer_list<Lines> parts)
 const char* const SPEED = "Estimated CPU speed: [0-9]+";  // matched as a pattern
 const Lines BANNER = {"********************", "*    Quarvelin     *", "*  Par Ardoiseaux  *",
                       "********************"};
-const Lines HANDSHAKE = {"feature myname=\"Quarvelin\" setboard=1 done=0", SPEED, "feature done=1"};
+const Lines HANDSHAKE = {"feature myname=\"Quarvelin\" setboard=1 done=0", SPEED, "feature smp=1",
+                         "feature done=1"};
 
 Lines expecting(const std::string& command)
 {

@@ -37,8 +37,34 @@ TEST(UciSession, HandshakeOptionsAndNoOtherOutput)
             "option name BookFile type string default bibli.bok\n"
             "option name BookBestMove type check default false\n"
             "option name Clear Hash type button\n"
-            "option name Move Overhead type spin default 30 min 0 max 5000\nuciok\nreadyok\n");
+            "option name Move Overhead type spin default 30 min 0 max 5000\n"
+            "option name Threads type spin default 1 min 1 max 256\nuciok\nreadyok\n");
     }
+}
+
+// Helpers search beside the main thread and end with it: by its limit, by "stop", by "quit".
+TEST(UciSession, HelperThreadsEndWithTheSearchAndTheProgram)
+{
+    Uci e;
+    e.send("setoption name Threads value 3\nsetoption name OwnBook value false\nisready\n");
+    e.expect("info string 3 search threads; each of the 2 helpers has [0-9]+ MB");
+    e.expect("readyok");
+    e.send("position startpos moves e2e4\ngo depth 6\n");
+    e.expect("info depth 6 .* nodes [0-9]+ ");
+    e.expect(BESTMOVE);
+    e.send("go nodes 30000\n");
+    e.expect(BESTMOVE);
+    // An infinite search starts from the depth the table already holds for its position.
+    e.send("go infinite\n");
+    e.expect("info depth [0-9]+ seldepth");
+    e.send("stop\n");
+    EXPECT_LT(e.wait_ms(BESTMOVE), 1000 * ANSWER_SCALE);
+    e.send("go infinite\n");
+    e.expect("info depth [0-9]+ seldepth");
+    const auto start = Clock::now();
+    EXPECT_EQ(e.quit(), 0);
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count(),
+              1000 * ANSWER_SCALE);
 }
 
 TEST(UciSession, DepthSearchReportsEveryIterationAndAMoveWithItsReply)

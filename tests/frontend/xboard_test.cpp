@@ -93,6 +93,14 @@ TEST(XboardSession, HandshakeMovesTakeBacksAndEndOfInput)
     EXPECT_EQ(count(out, "\nmove "), 3) << out;
 }
 
+// The interface learns of the smp feature before "done=1" and may then set the thread count.
+TEST(XboardSession, CoresSetsTheSearchThreads)
+{
+    session("cores 2\nnew\nsd 4\ngo\n",
+            {"\nfeature smp=1\nfeature done=1\n", "\n# 2 search threads; each of the 1 helpers",
+             MOVE});
+}
+
 // Lines ending in CR LF are the same commands: nothing is unknown, the engine moves and quits.
 TEST(XboardSession, CarriageReturnsBeforeTheLineEndsAreDropped)
 {

@@ -1,8 +1,14 @@
 // Searches on threads of their own: each thread's search state is its own, so two thinks side
 // by side give exactly what each gives alone, and a position record handed from one thread to
-// another is as sound there as where it was saved.
+// another is as sound there as where it was saved. A think with helper threads answers a legal
+// move, counts their nodes, and the helpers live exactly as long as their count is set.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+
+#include <filesystem>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,6 +19,7 @@
 #include "core/position_copy.h"
 #include "core/setup.h"
 #include "core/verify.h"
+#include "search/threads.h"
 #include "think_support.h"
 
 namespace {
@@ -99,6 +106,65 @@ TEST(SearchThreads, APositionSavedOnOneThreadLoadsOnAnother)
     EXPECT_TRUE(there);
     EXPECT_EQ(copied_ply, ply);
     EXPECT_EQ(moves, expected);
+}
+
+// Threads of this process, as the kernel lists them.
+long thread_count()
+{
+    using std::filesystem::directory_iterator;
+    return std::distance(directory_iterator("/proc/self/task"), directory_iterator{});
+}
+
+// Back to one search thread at the end of a test, whatever happened in it.
+struct OneThreadAfter {
+    ~OneThreadAfter() { set_search_threads(1, 0); }
+};
+
+TEST(SearchThreads, HelpersLeaveALegalMoveAScoreAndTheirNodesCounted)
+{
+#ifndef QUARVELIN_THREAD_STATE
+    GTEST_SKIP() << "built with one search thread (QUARVELIN_THREAD_STATE off)";
+#endif
+    ThinkSettings settings;
+    show_thinking = 0;
+    OneThreadAfter one;
+    for (int threads : {2, 4}) {
+        ASSERT_EQ(set_search_threads(threads, uint64_t{4} << 20), threads);
+        // A helper told to stop before it began has nothing to add: count over the positions.
+        uint64_t helpers = 0;
+        for (int d : {1, 5}) {
+            ThinkSettings::fixed_depth(d);
+            for (const char* fen : SIGNATURE_POSITIONS) {
+                const Move m = think(fen);
+                const std::vector<Move> moves = legal_moves();
+                EXPECT_NE(std::find(moves.begin(), moves.end(), m), moves.end()) << fen;
+                EXPECT_LT(std::abs(last_score), MAX_SCORE) << fen;
+                helpers += node_total() - own_node_total();
+            }
+        }
+        EXPECT_GT(helpers, 0u) << threads;
+    }
+}
+
+TEST(SearchThreads, HelpersAreMadeOnceAndEndWithTheirCount)
+{
+#ifndef QUARVELIN_THREAD_STATE
+    GTEST_SKIP() << "built with one search thread (QUARVELIN_THREAD_STATE off)";
+#endif
+    ThinkSettings settings;
+    show_thinking = 0;
+    ThinkSettings::fixed_depth(3);
+    OneThreadAfter one;
+    const long before = thread_count();
+    ASSERT_EQ(set_search_threads(3, uint64_t{4} << 20), 3);
+    EXPECT_EQ(thread_count(), before + 2);
+    for (int i = 0; i < 20; ++i) think(SIGNATURE_POSITIONS[i % 2]);
+    EXPECT_EQ(thread_count(), before + 2);
+    EXPECT_EQ(set_search_threads(2, uint64_t{4} << 20), 2);
+    EXPECT_EQ(thread_count(), before + 1);
+    EXPECT_EQ(set_search_threads(1, 0), 1);
+    EXPECT_EQ(thread_count(), before);
+    EXPECT_EQ(search_threads(), 1);
 }
 
 }  // namespace
