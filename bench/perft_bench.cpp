@@ -62,13 +62,15 @@ void run_case(const BenchCase& c, int shallower)
 
 void run_eval_bench();                        // eval_bench.cpp
 void run_search_bench(int depth);             // search_bench.cpp
+void run_threads_bench(int depth);            // search_bench.cpp
 int run_wac_bench(const char* path, int ms);  // search_bench.cpp
 
 // The depth of the search benchmark: two to four million nodes per position.
 constexpr int SEARCH_BENCH_DEPTH = 10;
 
-// No argument: every speed benchmark. "perft [DEPTH]", "eval" or "search [DEPTH]": one of them
-// alone (perft from the initial position at DEPTH, the second position two plies less).
+// No argument: every speed benchmark. "perft [DEPTH]", "eval", "search [DEPTH]" or
+// "threads [DEPTH]": one of them alone (perft from the initial position at DEPTH, the second
+// position two plies less).
 // "wac FILE [MS]": the tactical run over an EPD file.
 int main(int argc, char** argv)
 {
@@ -88,5 +90,7 @@ int main(int argc, char** argv)
     if (all || std::strcmp(only, "eval") == 0) run_eval_bench();
     if (all || std::strcmp(only, "search") == 0)
         run_search_bench(argc >= 3 ? std::atoi(argv[2]) : SEARCH_BENCH_DEPTH);
+    if (all || std::strcmp(only, "threads") == 0)
+        run_threads_bench(argc >= 3 ? std::atoi(argv[2]) : SEARCH_BENCH_DEPTH);
     return EXIT_SUCCESS;
 }

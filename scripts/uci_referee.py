@@ -84,12 +84,12 @@ def bare(fen):
     return not pieces or (len(pieces) == 1 and pieces[0] in "NBnb")
 
 
-def play(engine, opponent, judge, engine_white, base, inc, rng):
+def play(engine, opponent, judge, engine_white, base, inc, rng, opening_plies=4):
     for e in (engine, opponent):
         e.send("ucinewgame")
         e.ready()
     moves, seen = [], {}
-    while len(moves) < 4:  # the opening, off the clock
+    while len(moves) < opening_plies:  # the opening, off the clock
         legal, _, _ = judge.state(moves)
         moves.append(rng.choice(legal))
     clock = {True: base, False: base}  # by "white"

@@ -61,10 +61,11 @@ TEST(UciSession, HelperThreadsEndWithTheSearchAndTheProgram)
     EXPECT_LT(e.wait_ms(BESTMOVE), 1000 * ANSWER_SCALE);
     e.send("go infinite\n");
     e.expect("info depth [0-9]+ seldepth");
+    // Helpers that did not stop would hold the program for good; its exit takes a moment.
     const auto start = Clock::now();
     EXPECT_EQ(e.quit(), 0);
     EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count(),
-              1000 * ANSWER_SCALE);
+              3000 * ANSWER_SCALE);
 }
 
 TEST(UciSession, DepthSearchReportsEveryIterationAndAMoveWithItsReply)

@@ -10,6 +10,8 @@
 #        Polyglot book.bin made by BUILDER and given to the engine as B<file>.
 #        xboard_match.sh ENGINE_BINARY --uci: the two games with the engine in UCI mode, through
 #        the interface's UCI adapter (polyglot).
+# The interface allows two cores: in xboard mode the engine must receive "cores 2" and search on
+# two threads.
 # Exit 77 (skipped) when the tools are not installed.
 set -u
 export PATH="$PATH:/usr/games"  # where Debian puts the interface, its UCI adapter and engines
@@ -18,8 +20,10 @@ fen=${2:-}
 builder=
 games_file=
 first_engine=(-fcp "$engine H32")
+uci=
 if [ "$fen" = "--uci" ]; then
     fen=
+    uci=1
     first_engine=(-fUCI -fcp "$engine uci H32")
     command -v polyglot >/dev/null || { echo "SKIPPED: polyglot is missing"; exit 77; }
 fi
@@ -63,7 +67,7 @@ if [ -n "$fen" ]; then
 fi
 timeout 115 xvfb-run -a "$xboard" -noGUI -xexit -mg $games "${start[@]}" -tc 0:10 -inc 0.1 \
     "${first_engine[@]}" -fd "$work" -scp "$work/opponent.sh" -sd "$work" \
-    -autoCallFlag true -testClaims true -saveGameFile "$work/games.pgn" \
+    -autoCallFlag true -testClaims true -saveGameFile "$work/games.pgn" -smpCores 2 \
     -debug -nameOfDebugFile "$work/debug.txt" >"$work/xboard.out" 2>&1
 status=$?
 
@@ -74,6 +78,11 @@ echo "$endings"
 bad=$(echo "$endings" | grep -icE 'time|forfeit|false|illegal|error|disconnect|crash|exit|abort')
 if [ "$status" -ne 0 ] || [ "$results" -ne "$games" ] || [ "$bad" -ne 0 ]; then
     echo "FAILED: see $work/debug.txt and $work/games.pgn"
+    exit 1
+fi
+if [ -z "$uci" ] && ! { grep -q '>first : cores 2$' debug.txt &&
+    grep -q '<first : # 2 search threads' debug.txt; }; then
+    echo "FAILED: the engine did not take two threads from \"cores 2\"; see $work/debug.txt"
     exit 1
 fi
 if [ -n "$builder" ]; then
