@@ -4,10 +4,18 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
+#include "frontend/startup.h"
 #include "search/threads.h"
 
 int32_t requested_threads = 1;
+
+namespace {
+
+bool cores_pending = false;
+
+}  // namespace
 
 bool parse_threads_argument(const char* arg, int32_t* count)
 {
@@ -34,4 +42,21 @@ int apply_search_threads(int32_t count, uint64_t budget_bytes, char* message, in
                       in_place, in_place - 1,
                       static_cast<unsigned long long>(helper_cache_bytes() >> 20));
     return in_place;
+}
+
+void note_cores_command(const char* count)
+{
+    requested_threads =
+        static_cast<int32_t>(std::clamp<long long>(std::atoll(count), 1, MAX_SEARCH_THREADS));
+    cores_pending = true;
+}
+
+void apply_pending_cores()
+{
+    if (!cores_pending) return;
+    cores_pending = false;
+    char message[160];
+    apply_search_threads(requested_threads, hash_budget_bytes(hash_budget), message,
+                         sizeof message);
+    if (message[0] != '\0') std::printf("# %s\n", message);
 }

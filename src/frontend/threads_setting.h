@@ -15,3 +15,8 @@ bool parse_threads_argument(const char* arg, int32_t* count);
 // Makes thinks run on `count` threads with helpers' caches sized from `budget_bytes`. Returns
 // the count in place; *message receives a line for the user (empty with one thread).
 int apply_search_threads(int32_t count, uint64_t budget_bytes, char* message, int size);
+
+// xboard's "cores N": noted whenever it comes, during a search too, and applied by
+// apply_pending_cores between searches, with what the helpers take as a comment line.
+void note_cores_command(const char* count);
+void apply_pending_cores();

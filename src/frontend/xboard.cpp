@@ -3,9 +3,7 @@
 // position as it found it, and a line the poll kept pending is performed before anything else.
 #include "frontend/xboard.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "core/board.h"
@@ -23,7 +21,6 @@
 #include "search/clock.h"
 #include "search/hash.h"
 #include "search/root.h"
-#include "search/threads.h"
 
 namespace {
 
@@ -82,18 +79,6 @@ int loop_command(const char* line)
     return 1;
 }
 
-// "cores N": the search threads the interface allows (it sends the command because of the
-// smp feature). What the helpers take in memory goes to the interface's log as a comment.
-void set_cores(const char* count)
-{
-    const long long n = std::atoll(count);
-    requested_threads = static_cast<int32_t>(std::clamp<long long>(n, 1, MAX_SEARCH_THREADS));
-    char message[160];
-    apply_search_threads(requested_threads, hash_budget_bytes(hash_budget), message,
-                         sizeof message);
-    if (message[0] != '\0') std::printf("# %s\n", message);
-}
-
 void perform_line(const char* line)
 {
     const Move m = text_to_move(line);
@@ -106,7 +91,8 @@ void perform_line(const char* line)
     }
     if (loop_command(line)) return;
     if (std::strncmp(line, "cores ", 6) == 0) {
-        set_cores(line + 6);
+        note_cores_command(line + 6);
+        apply_pending_cores();
         return;
     }
     if (std::strncmp(line, "setboard", 8) == 0) {
@@ -154,6 +140,7 @@ void engine_turn()
         // What the interface sent during the last search comes first: a search started now
         // could neither see it nor be stopped by it.
         if (line_complete) return;
+        apply_pending_cores();  // a count that came during the last search
         if (engine_limits.analysis) {
             Reflexion(engine_limits);
             return;

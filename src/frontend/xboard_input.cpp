@@ -2,10 +2,12 @@
 // engine thinks), and what a line read during a search means for it. Nothing is read onto a
 // complete pending line, and the poll never blocks: it reads only what is already waiting.
 #include <cstdio>
+#include <cstring>
 
 #include "frontend/commands.h"
 #include "frontend/line_input.h"
 #include "frontend/settings.h"
+#include "frontend/threads_setting.h"
 #include "frontend/xboard.h"
 #include "movegen/notation.h"
 #include "platform/platform.h"
@@ -79,6 +81,8 @@ InputVerdict ponder_hit_line()
 // A line that is not a move, read while pondering or analysing.
 InputVerdict command_during_search()
 {
+    // The thread count cannot change under a running search: it waits for the next one.
+    if (std::strncmp(line_buffer, "cores ", 6) == 0) note_cores_command(line_buffer + 6);
     if (settings_command(line_buffer)) {
         take_pending_line();
         return InputVerdict::GO_ON;

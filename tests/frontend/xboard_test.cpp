@@ -93,12 +93,13 @@ TEST(XboardSession, HandshakeMovesTakeBacksAndEndOfInput)
     EXPECT_EQ(count(out, "\nmove "), 3) << out;
 }
 
-// The interface learns of the smp feature before "done=1" and may then set the thread count.
+// The interface learns of the smp feature before "done=1" and may then set the thread count;
+// one that comes during an analysis counts from the next search on.
 TEST(XboardSession, CoresSetsTheSearchThreads)
 {
-    session("cores 2\nnew\nsd 4\ngo\n",
-            {"\nfeature smp=1\nfeature done=1\n", "\n# 2 search threads; each of the 1 helpers",
-             MOVE});
+    for (const char* script : {"cores 2\nnew\nsd 4\ngo\n", "new\nanalyze\ncores 2\nexit\nsd 4\ngo\n"})
+        session(script, {"\nfeature smp=1\nfeature done=1\n",
+                         "\n# 2 search threads; each of the 1 helpers", MOVE});
 }
 
 // Lines ending in CR LF are the same commands: nothing is unknown, the engine moves and quits.
