@@ -263,7 +263,9 @@ Move think_from_root()
         last_score = 0;
         return root_list[0].move;
     }
-    start_helpers(max_depth);
+    // Helpers go on deepening until the main thread stops them: at a depth limit of the think,
+    // a helper that stopped there would leave its core idle while the main thread finishes.
+    start_helpers(std::max<int>(max_depth, DEFAULT_MAX_DEPTH));
     best = deepen(start_depth, best);
     stop_helpers();
     // Stopped before any root move was searched: the best-ordered one rather than no move.
