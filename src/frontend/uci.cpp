@@ -125,7 +125,8 @@ void set_option(const char* name, const char* value)
         move_overhead_ms =
             static_cast<int32_t>(std::clamp<long long>(std::atoll(value), 0, MAX_MOVE_OVERHEAD_MS));
     } else if (same_words(name, "MultiPV")) {
-        multipv_option = static_cast<int32_t>(std::clamp<long long>(std::atoll(value), 1, MAX_MULTIPV));
+        multipv_option =
+            static_cast<int32_t>(std::clamp<long long>(std::atoll(value), 1, MAX_MULTIPV));
     } else if (same_words(name, "UCI_LimitStrength")) {
         limit_strength_option = same_words(value, "true");
     } else if (same_words(name, "UCI_Elo")) {
