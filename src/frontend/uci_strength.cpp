@@ -7,15 +7,17 @@
 
 #include "search/clock.h"
 
-// Measured Elo of the strength levels (skill in tenths), against a reference engine's own
-// strength setting at 60 s + 0.6 s per game; between two points the Elo is interpolated.
 namespace {
 
+// Elo of the strength levels (skill in tenths) as measured against a reference engine's own
+// strength setting at 60 s + 0.6 s per game, rounded: level 0 scored 1/8 against its 1350
+// setting, level 10 3.5/8 against 1900, full strength 2/8 against 2300 (each about +/-120 to
+// 190). Between two points the Elo is interpolated, and the range of UCI_Elo is theirs.
 struct EloPoint {
     int32_t elo;
     int32_t skill;
 };
-constexpr EloPoint ELO_POINTS[] = {{1000, 0}, {1500, 100}, {2000, 200}};
+constexpr EloPoint ELO_POINTS[] = {{1000, 0}, {1850, 100}, {2100, 200}};
 constexpr int ELO_POINT_COUNT = sizeof ELO_POINTS / sizeof ELO_POINTS[0];
 
 constexpr int32_t FULL_SKILL = 10 * MAX_SKILL_LEVEL;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/makemove.h"
+#include "frontend/uci_strength.h"
 #include "movegen/notation.h"
 #include "search/search.h"
 #include "test_support.h"
@@ -160,5 +161,18 @@ TEST(UciStrength, WeakerSettingsPlayLegalMovesAndShowTheLinesAskedFor)
             }
         }
         EXPECT_EQ(e.quit(), 0);
+    }
+}
+
+// The Elo range runs from the weakest level to full strength, never backwards.
+TEST(UciStrength, EloMapsOntoTheLevelsInOrder)
+{
+    EXPECT_EQ(skill_for_elo(MIN_UCI_ELO), 0);
+    EXPECT_EQ(skill_for_elo(MIN_UCI_ELO - 500), 0);
+    EXPECT_EQ(skill_for_elo(MAX_UCI_ELO), 10 * MAX_SKILL_LEVEL);
+    EXPECT_EQ(skill_for_elo(MAX_UCI_ELO + 500), 10 * MAX_SKILL_LEVEL);
+    for (int elo = MIN_UCI_ELO; elo < MAX_UCI_ELO; ++elo) {
+        ASSERT_LE(skill_for_elo(elo), skill_for_elo(elo + 1)) << elo;
+        ASSERT_LT(skill_for_elo(elo), 10 * MAX_SKILL_LEVEL) << elo;  // weakened below the top
     }
 }
