@@ -1,6 +1,8 @@
 // Several lines and the strength setting as an interface sees them: "info multipv" lines of
 // different legal moves, best first, the move played the first line's; a weakened engine still
 // answers every "go" with a legal move and shows only the lines asked for.
+#include "frontend/uci_strength.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -11,7 +13,6 @@
 #include <vector>
 
 #include "core/makemove.h"
-#include "frontend/uci_strength.h"
 #include "movegen/notation.h"
 #include "search/search.h"
 #include "test_support.h"
