@@ -12,6 +12,7 @@ names+='|predicted_move|root_moves_only|root_moves_only_count|root_list|root_cou
 names+='|root_alpha|root_beta|root_fail_flags|search_start|last_score|root_side|tag_counter'
 names+='|search_stopped|poll_nodes|iteration_depth|search_nodes|ply_info|killers'
 names+='|countermoves|history|quiescence_nodes|superq_nodes'
+names+='|root_first|multipv_lines|root_lines|root_line_count|skill_margin'
 # An assignment, compound assignment or increment of one of the names, subscripted or not.
 write="(^|[^a-zA-Z0-9_.>])($names)\b(\[[^]]*\])*(\.[a-z_]+)?[[:space:]]*([-+*/|&^]?=[^=]|\+\+|--)"
 write+="|(\+\+|--)[[:space:]]*($names)\b"

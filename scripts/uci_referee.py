@@ -6,12 +6,20 @@ repetition or bare kings as that process's FEN shows them, and each engine's clo
 moment "go" is written until "bestmove" is read, so that a clock that falls is a loss on time.
 
 Usage: uci_referee.py ENGINE [GAMES] [BASE_MS] [INCREMENT_MS] [SKILL]
+                      [--engine-option NAME=VALUE]... [--opponent-option NAME=VALUE]...
+                      [--seed N]
        (defaults: 100 games, 1000 ms, no increment, Skill Level 3). Colours alternate; each game
-       opens with four random legal plies, played off the clock. Prints one line per game and a
-       summary; exits 1 when the engine lost on time, by an illegal move or by no move, 77 when
-       Stockfish is missing.
-Example: scripts/uci_referee.py build/quarvelin 100 2000 20
+       opens with four random legal plies, played off the clock. Options given for the opponent
+       replace its Skill Level (e.g. UCI_LimitStrength=true UCI_Elo=1500). Prints one line per
+       game and a summary with the score, the draws and the Elo difference it implies with its
+       standard error; exits 1 when the engine lost on time, by an illegal move or by no move, 77
+       when Stockfish is missing.
+Examples: scripts/uci_referee.py build/quarvelin 100 2000 20
+          scripts/uci_referee.py build/quarvelin 8 60000 600 --engine-option "Skill Level=10" \
+              --opponent-option UCI_LimitStrength=true --opponent-option UCI_Elo=1500
 """
+import argparse
+import math
 import os
 import random
 import subprocess
@@ -127,28 +135,56 @@ def play(engine, opponent, judge, engine_white, base, inc, rng, opening_plies=4)
         moves.append(move)
 
 
+def option_pair(text):
+    name, sep, value = text.partition("=")
+    if not sep or not name:
+        raise argparse.ArgumentTypeError(f"NAME=VALUE expected, not {text}")
+    return name, value
+
+
+def elo_estimate(points):
+    """The Elo difference a list of game scores (1, 0.5, 0) implies, with its standard error
+    (from the spread of the scores, by the slope of the logistic curve); None when the score is
+    0 or 100 % (no finite estimate)."""
+    n = len(points)
+    p = sum(points) / n
+    if p <= 0 or p >= 1:
+        return None
+    sd = math.sqrt(sum((x - p) ** 2 for x in points) / n)
+    elo = -400 * math.log10(1 / p - 1)
+    slope = 400 / math.log(10) / (p * (1 - p))  # d Elo / d p
+    return elo, slope * sd / math.sqrt(n)
+
+
 def main():
-    if len(sys.argv) < 2:
-        print(__doc__)
-        return 2
+    parser = argparse.ArgumentParser(usage=__doc__)
+    parser.add_argument("engine")
+    parser.add_argument("games", nargs="?", type=int, default=100)
+    parser.add_argument("base", nargs="?", type=int, default=1000)
+    parser.add_argument("inc", nargs="?", type=int, default=0)
+    parser.add_argument("skill", nargs="?", type=int, default=3)
+    parser.add_argument("--engine-option", type=option_pair, action="append", default=[])
+    parser.add_argument("--opponent-option", type=option_pair, action="append", default=[])
+    parser.add_argument("--seed", type=int, default=2026)
+    args = parser.parse_args()
     if not os.access(STOCKFISH, os.X_OK):
         print("SKIPPED: stockfish is missing")
         return 77
-    engine_path = os.path.realpath(sys.argv[1])
-    games = int(sys.argv[2]) if len(sys.argv) > 2 else 100
-    base = int(sys.argv[3]) if len(sys.argv) > 3 else 1000
-    inc = int(sys.argv[4]) if len(sys.argv) > 4 else 0
-    skill = int(sys.argv[5]) if len(sys.argv) > 5 else 3
-    rng = random.Random(2026)
-    engine = Uci([engine_path, "uci", "H32"])
-    opponent = Uci([STOCKFISH], [("Skill Level", skill), ("Hash", 16)])
+    engine_path = os.path.realpath(args.engine)
+    games, base, inc, skill = args.games, args.base, args.inc, args.skill
+    rng = random.Random(args.seed)
+    engine = Uci([engine_path, "uci", "H32"], args.engine_option)
+    opponent_options = args.opponent_option or [("Skill Level", skill)]
+    opponent = Uci([STOCKFISH], opponent_options + [("Hash", 16)])
     judge = Judge()
     score, time_losses, forfeits, opponent_time_losses = 0.0, 0, 0, 0
+    points = []
     for g in range(games):
         engine_white = g % 2 == 0
         result, reason = play(engine, opponent, judge, engine_white, base, inc, rng)
         won = result == ("1-0" if engine_white else "0-1")
-        score += 1 if won else 0.5 if result == "1/2-1/2" else 0
+        points.append(1 if won else 0.5 if result == "1/2-1/2" else 0)
+        score += points[-1]
         if "engine lost on time" in reason:
             time_losses += 1
         elif reason.startswith("engine played"):
@@ -159,7 +195,13 @@ def main():
         print(f"game {g + 1}: engine {colour}, {result}, {reason}", flush=True)
     for e in (engine, opponent, judge.sf):
         e.close()
-    print(f"SUMMARY games {games} at {base} ms + {inc} ms, Skill Level {skill}: score {score:g}, "
+    setting = ", ".join(f"{n} {v}" for n, v in opponent_options)
+    own = ", ".join(f"{n} {v}" for n, v in args.engine_option) or "default options"
+    estimate = elo_estimate(points)
+    elo = (f"Elo difference {estimate[0]:+.0f} +/- {estimate[1]:.0f}" if estimate
+           else "Elo difference not finite")
+    print(f"SUMMARY games {games} at {base} ms + {inc} ms, engine ({own}) against {setting}: "
+          f"score {score:g} ({points.count(0.5)} draws), {elo}, "
           f"engine lost on time {time_losses}, by illegal or no move {forfeits}, "
           f"opponent lost on time {opponent_time_losses}")
     return 0 if time_losses == 0 and forfeits == 0 else 1

@@ -196,5 +196,7 @@ void think_lines_report(const SearchReport& r)
         case SearchEvent::LAST_HEIGHT:
             print_max_height(r.where);
             break;
+        case SearchEvent::ROOT_LINE:
+            break;  // only UCI asks for several lines
     }
 }

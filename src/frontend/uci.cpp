@@ -21,6 +21,7 @@
 #include "frontend/startup.h"
 #include "frontend/threads_setting.h"
 #include "frontend/uci_internal.h"
+#include "frontend/uci_strength.h"
 #include "frontend/xboard.h"
 #include "movegen/notation.h"
 #include "platform/platform.h"
@@ -78,6 +79,13 @@ void print_identity()
     std::printf("option name Move Overhead type spin default %d min 0 max %d\n",
                 DEFAULT_MOVE_OVERHEAD_MS, MAX_MOVE_OVERHEAD_MS);
     std::printf("option name Threads type spin default 1 min 1 max %d\n", MAX_SEARCH_THREADS);
+    std::printf("option name MultiPV type spin default %d min 1 max %d\n", DEFAULT_MULTIPV,
+                MAX_MULTIPV);
+    std::printf("option name UCI_LimitStrength type check default false\n");
+    std::printf("option name UCI_Elo type spin default %d min %d max %d\n", DEFAULT_UCI_ELO,
+                MIN_UCI_ELO, MAX_UCI_ELO);
+    std::printf("option name Skill Level type spin default %d min 0 max %d\n", MAX_SKILL_LEVEL,
+                MAX_SKILL_LEVEL);
     std::printf("uciok\n");
 }
 
@@ -124,6 +132,17 @@ void set_option(const char* name, const char* value)
     } else if (same_words(name, "Move Overhead")) {
         move_overhead_ms =
             static_cast<int32_t>(std::clamp<long long>(std::atoll(value), 0, MAX_MOVE_OVERHEAD_MS));
+    } else if (same_words(name, "MultiPV")) {
+        multipv_option =
+            static_cast<int32_t>(std::clamp<long long>(std::atoll(value), 1, MAX_MULTIPV));
+    } else if (same_words(name, "UCI_LimitStrength")) {
+        limit_strength_option = same_words(value, "true");
+    } else if (same_words(name, "UCI_Elo")) {
+        elo_option = static_cast<int32_t>(
+            std::clamp<long long>(std::atoll(value), MIN_UCI_ELO, MAX_UCI_ELO));
+    } else if (same_words(name, "Skill Level")) {
+        skill_level_option =
+            static_cast<int32_t>(std::clamp<long long>(std::atoll(value), 0, MAX_SKILL_LEVEL));
     }
 }
 

@@ -18,6 +18,7 @@
 #include "core/makemove.h"
 #include "frontend/uci.h"
 #include "frontend/uci_internal.h"
+#include "frontend/uci_strength.h"
 #include "frontend/xboard.h"
 #include "movegen/movegen.h"
 #include "movegen/notation.h"
@@ -372,6 +373,7 @@ void uci_go(const char* args)
                          !g.infinite;
     if (clocked) learn_lag(g);
     set_limits(g, &limits);
+    apply_strength(&limits);
     const bool must_wait = limits.ponder || limits.analysis;
     uci_stop_received = uci_ponderhit_received = uci_quit_received = false;
     allocate_time(limits, trait, ply);
@@ -418,6 +420,33 @@ void print_pv_moves(const Move* moves, int count)
     }
 }
 
+void print_counts(uint64_t nodes, int64_t ms)
+{
+    // The rate in floating point: nodes times 1000 would wrap long before the count itself.
+    const double rate =
+        static_cast<double>(nodes) * 1000.0 / static_cast<double>(std::max<int64_t>(ms, 1));
+    std::printf(" nodes %llu nps %llu time %lld hashfull %d pv",
+                static_cast<unsigned long long>(nodes), static_cast<unsigned long long>(rate),
+                static_cast<long long>(ms), hash_permille_used());
+}
+
+int seldepth()
+{
+    return std::max(reached_height(), static_cast<int>(iteration_depth));
+}
+
+// With several lines asked for, an iteration is shown by its lines alone, once all are known;
+// the lines searched beyond those asked for (a weaker level's) are not shown.
+void print_root_line(const SearchReport& r)
+{
+    if (multipv_option <= 1 || r.line > multipv_option) return;
+    std::printf("info multipv %d depth %d seldepth %d", r.line, iteration_depth, seldepth());
+    print_score(r.score);
+    print_counts(node_total(), think_elapsed());
+    print_pv_moves(r.pv, r.pv_length);
+    std::printf("\n");
+}
+
 }  // namespace
 
 void report_current_move()
@@ -450,19 +479,16 @@ void uci_report(const SearchReport& r)
         reported_depth = reported_index = -1;
         return;
     }
-    const int64_t ms = think_elapsed();
-    const uint64_t nodes = node_total();
-    std::printf("info depth %d seldepth %d", iteration_depth,
-                std::max(reached_height(), static_cast<int>(iteration_depth)));
+    if (event == SearchEvent::ROOT_LINE) {
+        print_root_line(r);
+        return;
+    }
+    if (multipv_option > 1) return;
+    std::printf("info depth %d seldepth %d", iteration_depth, seldepth());
     print_score(score);
     if (event == SearchEvent::FAIL_HIGH) std::printf(" lowerbound");
     if (event == SearchEvent::FAIL_LOW) std::printf(" upperbound");
-    // The rate in floating point: nodes times 1000 would wrap long before the count itself.
-    const double rate =
-        static_cast<double>(nodes) * 1000.0 / static_cast<double>(std::max<int64_t>(ms, 1));
-    std::printf(" nodes %llu nps %llu time %lld hashfull %d pv",
-                static_cast<unsigned long long>(nodes), static_cast<unsigned long long>(rate),
-                static_cast<long long>(ms), hash_permille_used());
+    print_counts(node_total(), think_elapsed());
     Move pv[PV_MOVES];
     if (event == SearchEvent::NEW_BEST) {
         pv[0] = move;

@@ -12,10 +12,12 @@
 #include "platform/platform.h"
 #include "search/hash.h"
 #include "search/limits.h"
+#include "search/multipv.h"
 #include "search/options.h"
 #include "search/root.h"
 #include "search/search.h"
 #include "search/search_link.h"
+#include "search/strength.h"
 #include "search/think_info.h"
 #include "search/threads.h"
 
@@ -156,6 +158,9 @@ void install_limits(const SearchLimits& limits)
     ponder_hit = 0;
     root_moves_only_count = std::clamp(limits.root_move_count, 0, ROOT_LIST_SIZE);
     std::copy_n(limits.root_moves, root_moves_only_count, root_moves_only);
+    multipv_lines = std::clamp(limits.multipv, 1, ROOT_LIST_SIZE);
+    skill_margin = std::max(limits.skill_margin, 0);
+    if (skill_margin > 0) seed_skill(limits.skill_seed);
 }
 
 void set_level(int32_t moves, int32_t base_seconds, int32_t increment_seconds)

@@ -28,6 +28,12 @@ struct SearchLimits {
     // The root moves to search (compared by squares and promotion); none means every move.
     int32_t root_move_count = 0;
     Move root_moves[ROOT_LIST_SIZE] = {};
+    // Root moves searched and reported per iteration, each the best of those left (1..256).
+    int32_t multipv = 1;
+    // Weaker play: the move is drawn among those lines with a random push of up to this many
+    // centipawns on each score (0: the best is played), the draws starting from the seed.
+    int32_t skill_margin = 0;
+    uint64_t skill_seed = 0;
 };
 
 // Makes the limits the running think's: the think driver and the allocation call it.

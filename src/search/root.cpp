@@ -15,9 +15,11 @@
 #include "search/clock.h"
 #include "search/hash.h"
 #include "search/limits.h"
+#include "search/multipv.h"
 #include "search/ordering.h"
 #include "search/search.h"
 #include "search/search_link.h"
+#include "search/strength.h"
 #include "search/think_info.h"
 #include "search/threads.h"
 
@@ -32,6 +34,7 @@ QV_THREAD_STATE int32_t root_side;
 QV_THREAD_STATE int32_t tag_counter;
 QV_THREAD_STATE Move root_moves_only[ROOT_LIST_SIZE];
 QV_THREAD_STATE int32_t root_moves_only_count;
+QV_THREAD_STATE int32_t root_first;
 
 namespace {
 
@@ -84,6 +87,7 @@ int search_root_move(int i, int alpha, int beta, int depth, int off_pv)
 
 void store_root(Move m, int score, int depth, uint32_t bound)
 {
+    if (root_first > 0) return;  // a further line's move is not the position's best
     hash_store(m, score, 0, static_cast<uint32_t>(depth) | DEPTH_FULL_WIDTH, bound);
 }
 
@@ -107,7 +111,7 @@ int fail_high(Move best_move, int r, int depth, Move* out)
 // A new best score r of root move i, not yet taken into the window.
 void note_root_best(int i, int r, bool researched)
 {
-    report_event({SearchEvent::NEW_BEST, r, root_list[i].move, researched});
+    if (root_first == 0) report_event({SearchEvent::NEW_BEST, r, root_list[i].move, researched});
 }
 
 bool root_move_allowed(Move m)
@@ -198,6 +202,8 @@ void start_think_records()
     clear_statistics();
     tag_counter = 0;
     root_fail_flags = 0;
+    root_first = 0;
+    clear_root_lines();
     root_ply = ply;
 }
 
@@ -216,6 +222,7 @@ Move deepen(int d, Move best)
             last_score = prev_score;
         }
         if (search_stopped) break;
+        if (multipv_lines > 1 && !search_other_lines(&best, d * ONE_PLY)) break;
         report_event({SearchEvent::ITERATION, last_score});
         if (last_score >= MAX_SCORE - d || last_score <= d - MAX_SCORE) break;
     }
@@ -268,6 +275,7 @@ Move think_from_root()
     start_helpers(std::max<int>(max_depth, DEFAULT_MAX_DEPTH));
     best = deepen(start_depth, best);
     stop_helpers();
+    if (skill_margin > 0) best = weaker_choice(best);
     // Stopped before any root move was searched: the best-ordered one rather than no move.
     if (best == 0) best = root_list[0].move;
     search_start = clock_now() - search_start;
@@ -333,31 +341,32 @@ int RootSearch(Move* out, int alpha, int beta, int depth)
     iteration_depth = depth / ONE_PLY;
     killers[1].move1 = killers[1].move2 = 0;
     search_stopped = 0;
-    root_index = 0;
+    const int first = root_first;
+    root_index = first;
     root_alpha = alpha;
     root_beta = beta;
     Move best_move = 0;
 
-    int r = search_root_move(0, alpha, beta, depth, 0);
+    int r = search_root_move(first, alpha, beta, depth, 0);
     if (search_stopped) {
         *out = 0;
         return 0;
     }
-    note_root_best(0, r, false);
+    note_root_best(first, r, false);
     if (r <= root_alpha) {
         root_fail_flags |= BEST_AT_OR_BELOW_ALPHA;
     } else {
         root_fail_flags &= ~BEST_AT_OR_BELOW_ALPHA;
-        best_move = root_list[0].move;
-        if (tag_of(0) == 0) {
+        best_move = root_list[first].move;
+        if (tag_of(first) == 0) {
             tag_counter = 1;
-            set_tag(0, 1);
+            set_tag(first, 1);
         }
     }
     int best = r;
     if (raise_alpha(r, alpha, beta)) return fail_high(best_move, r, depth, out);
 
-    for (int i = 1; i < root_count; ++i) {
+    for (int i = first + 1; i < root_count; ++i) {
         root_index = i;
         const Move m = root_list[i].move;
         r = search_root_move(i, alpha, alpha + 1, depth, 1);

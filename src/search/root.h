@@ -32,6 +32,9 @@ extern QV_THREAD_STATE int32_t tag_counter;  // best tags handed out in this thi
 // none means every move. Moves not legal at the root are simply never matched.
 extern QV_THREAD_STATE Move root_moves_only[ROOT_LIST_SIZE];
 extern QV_THREAD_STATE int32_t root_moves_only_count;
+// RootSearch searches the root list from this entry on: the entries before it are the moves
+// already chosen in this iteration's further lines (0 outside those passes).
+extern QV_THREAD_STATE int32_t root_first;
 
 // The move to play (0 for none) with the limits last installed (limits.h has the think of a
 // limits value); the game position is unchanged on return.

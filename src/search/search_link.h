@@ -26,6 +26,7 @@ enum class SearchEvent {
     THINK_END,    // the think has searched and is about to answer (its statistics are final)
     ALLOCATION,   // a clock mode has given the move its time (clock.h's allocation state)
     LAST_HEIGHT,  // a search has reached the last height; `where` names it
+    ROOT_LINE,    // line `line` (1 = best) of a several-line iteration: `move`, `score`, `pv`
 };
 
 struct SearchReport {
@@ -34,6 +35,9 @@ struct SearchReport {
     Move move = 0;
     bool researched = false;      // NEW_BEST: the score comes from a full-window re-search
     const char* where = nullptr;  // LAST_HEIGHT: the search that got there
+    int line = 0;                 // ROOT_LINE: its rank, from 1
+    const Move* pv = nullptr;     // ROOT_LINE: the line from the root move on
+    int pv_length = 0;
 };
 
 struct SearchLink {

@@ -38,7 +38,11 @@ TEST(UciSession, HandshakeOptionsAndNoOtherOutput)
             "option name BookBestMove type check default false\n"
             "option name Clear Hash type button\n"
             "option name Move Overhead type spin default 30 min 0 max 5000\n"
-            "option name Threads type spin default 1 min 1 max 256\nuciok\nreadyok\n");
+            "option name Threads type spin default 1 min 1 max 256\n"
+            "option name MultiPV type spin default 1 min 1 max 256\n"
+            "option name UCI_LimitStrength type check default false\n"
+            "option name UCI_Elo type spin default 2100 min 1000 max 2100\n"
+            "option name Skill Level type spin default 20 min 0 max 20\nuciok\nreadyok\n");
     }
 }
 

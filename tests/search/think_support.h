@@ -12,9 +12,11 @@
 #include "frontend/think_lines.h"
 #include "search/clock.h"
 #include "search/hash.h"
+#include "search/multipv.h"
 #include "search/options.h"
 #include "search/root.h"
 #include "search/search_link.h"
+#include "search/strength.h"
 #include "search/think_info.h"
 #include "signature_positions.h"
 #include "test_support.h"
@@ -32,6 +34,7 @@ struct ThinkSettings {
     int32_t mode = time_control_mode, lo = min_depth, hi = max_depth, ms = time_per_move_ms;
     uint32_t nodes = max_nodes, flags = mode_flags;
     int32_t book = use_book, draw = draw_value;
+    int32_t lines = multipv_lines, margin = skill_margin;
     SearchLink link = search_link;
     ThinkSettings()
     {
@@ -45,6 +48,7 @@ struct ThinkSettings {
         time_control_mode = mode, min_depth = lo, max_depth = hi, time_per_move_ms = ms;
         max_nodes = nodes, mode_flags = flags, use_book = book, draw_value = draw;
         show_thinking = 1, clock_source = now_ms, search_link = link;
+        multipv_lines = lines, skill_margin = margin;
     }
     static void fixed_depth(int d)
     {
