@@ -207,24 +207,37 @@ void start_think_records()
     root_ply = ply;
 }
 
+// The iteration of depth d over the sorted root list; when it ends with no best move, the last
+// iteration's move and score stand. False when the search was stopped.
+bool search_iteration(int d, Move* best)
+{
+    iteration_depth = d;
+    Move prev_best = *best;
+    int prev_score = last_score;
+    sort_root_list();
+    last_score = aspiration_search(best, &prev_best, &prev_score, d * ONE_PLY);
+    if (*best == 0) {
+        *best = prev_best;
+        last_score = prev_score;
+    }
+    return search_stopped == 0;
+}
+
+// A mate found within the depth: deeper iterations cannot change it.
+bool mate_within(int d)
+{
+    return last_score >= MAX_SCORE - d || last_score <= d - MAX_SCORE;
+}
+
 // Iterative deepening from depth d until a limit, a stop or a mate within the depth.
 Move deepen(int d, Move best)
 {
     for (;; ++d) {
         iteration_depth = d;
-        if (!may_start_iteration()) break;
-        Move prev_best = best;
-        int prev_score = last_score;
-        sort_root_list();
-        last_score = aspiration_search(&best, &prev_best, &prev_score, d * ONE_PLY);
-        if (best == 0) {
-            best = prev_best;
-            last_score = prev_score;
-        }
-        if (search_stopped) break;
+        if (!may_start_iteration() || !search_iteration(d, &best)) break;
         if (multipv_lines > 1 && !search_other_lines(&best, d * ONE_PLY)) break;
         report_event({SearchEvent::ITERATION, last_score});
-        if (last_score >= MAX_SCORE - d || last_score <= d - MAX_SCORE) break;
+        if (mate_within(d)) break;
     }
     return best;
 }
@@ -304,17 +317,7 @@ void think_as_helper(int depth_limit)
     build_root_list();
     for (int d = 1; d <= depth_limit && !helper_must_stop(own_node_total()); ++d) {
         if (!helper_searches_depth(helper_number, d)) continue;
-        iteration_depth = d;
-        Move prev_best = best;
-        int prev_score = last_score;
-        sort_root_list();
-        last_score = aspiration_search(&best, &prev_best, &prev_score, d * ONE_PLY);
-        if (best == 0) {
-            best = prev_best;
-            last_score = prev_score;
-        }
-        if (search_stopped) break;
-        if (last_score >= MAX_SCORE - d || last_score <= d - MAX_SCORE) break;
+        if (!search_iteration(d, &best) || mate_within(d)) break;
     }
     helper_must_stop(own_node_total());
 }

@@ -24,6 +24,19 @@
 
 namespace {
 
+// Skipped in a build whose search state is one set of globals; thinks print nothing.
+class SearchThreads : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+#ifndef QUARVELIN_THREAD_STATE
+        GTEST_SKIP() << "built with one search thread (QUARVELIN_THREAD_STATE off)";
+#endif
+        show_thinking = 0;
+    }
+    ThinkSettings settings;
+};
+
 struct Outcome {
     Move move = 0;
     uint32_t nodes = 0;
@@ -43,13 +56,8 @@ Outcome think_alone(const PositionCopy& position)
     return out;
 }
 
-TEST(SearchThreads, TwoThinksSideBySideCountAsEachAlone)
+TEST_F(SearchThreads, TwoThinksSideBySideCountAsEachAlone)
 {
-#ifndef QUARVELIN_THREAD_STATE
-    GTEST_SKIP() << "built with one search thread (QUARVELIN_THREAD_STATE off)";
-#endif
-    ThinkSettings settings;
-    show_thinking = 0;
     ThinkSettings::fixed_depth(6);
     const std::string fens[2] = {SIGNATURE_POSITIONS[0], SIGNATURE_POSITIONS[3]};
     std::vector<PositionCopy> positions(2);
@@ -84,11 +92,8 @@ std::vector<Move> checked_moves(bool* consistent)
     return moves;
 }
 
-TEST(SearchThreads, APositionSavedOnOneThreadLoadsOnAnother)
+TEST_F(SearchThreads, APositionSavedOnOneThreadLoadsOnAnother)
 {
-#ifndef QUARVELIN_THREAD_STATE
-    GTEST_SKIP() << "built with one search thread (QUARVELIN_THREAD_STATE off)";
-#endif
     setup_and_play("e2e4 d7d5 e4d5 g8f6 f1b5 c7c6 d5c6 d8a5");
     PositionCopy* copy = new PositionCopy;
     save_position(copy);
@@ -120,13 +125,8 @@ struct OneThreadAfter {
     ~OneThreadAfter() { set_search_threads(1, 0); }
 };
 
-TEST(SearchThreads, HelpersLeaveALegalMoveAScoreAndTheirNodesCounted)
+TEST_F(SearchThreads, HelpersLeaveALegalMoveAScoreAndTheirNodesCounted)
 {
-#ifndef QUARVELIN_THREAD_STATE
-    GTEST_SKIP() << "built with one search thread (QUARVELIN_THREAD_STATE off)";
-#endif
-    ThinkSettings settings;
-    show_thinking = 0;
     OneThreadAfter one;
     for (int threads : {2, 4}) {
         ASSERT_EQ(set_search_threads(threads, uint64_t{4} << 20), threads);
@@ -146,13 +146,8 @@ TEST(SearchThreads, HelpersLeaveALegalMoveAScoreAndTheirNodesCounted)
     }
 }
 
-TEST(SearchThreads, HelpersAreMadeOnceAndEndWithTheirCount)
+TEST_F(SearchThreads, HelpersAreMadeOnceAndEndWithTheirCount)
 {
-#ifndef QUARVELIN_THREAD_STATE
-    GTEST_SKIP() << "built with one search thread (QUARVELIN_THREAD_STATE off)";
-#endif
-    ThinkSettings settings;
-    show_thinking = 0;
     ThinkSettings::fixed_depth(3);
     OneThreadAfter one;
     // Counted from the first helpers on: a sanitizer's runtime may start a thread of its own.
