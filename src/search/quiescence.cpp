@@ -159,6 +159,17 @@ int search_list(int alpha, int beta, int alpha0, int best, int height, uint32_t 
 
 namespace {
 
+// The stand-pat score of a node not in check, in *best: true when it alone fails high;
+// otherwise alpha is raised to it.
+inline bool stand_pat_cuts(int* alpha, int beta, int* best)
+{
+    const int e = evaluation(*alpha, beta);
+    *best = e;
+    if (e >= beta) return true;
+    if (e > *alpha) *alpha = e;
+    return false;
+}
+
 // SuperQuiescence past its height limit and its mate-distance and draw rules.
 int superquiescence_node(int alpha, int beta, int height, int depth, bool check)
 {
@@ -176,10 +187,8 @@ int superquiescence_node(int alpha, int beta, int height, int depth, bool check)
     if (check) {
         if (!build_evasions(height, &first_pick)) return height - MAX_SCORE;
     } else {
-        const int e = evaluation(alpha, beta);
-        best = e;
-        if (e >= beta) return e;
-        if (e > alpha) alpha = e;
+        if (stand_pat_cuts(&alpha, beta, &best)) return best;
+        const int e = best;
         const int t = alpha - e - 100 > 0 ? alpha - e - 100 : 0;
         int w = ply_start[height];
         if (t <= MAX_QUIESCENCE_CAPTURE) w = genere_captures(w, t);
@@ -241,10 +250,8 @@ int Quiescence(int alpha, int beta, int height)
     if (check) {
         if (!build_evasions(height, &first_pick)) return height - MAX_SCORE;
     } else {
-        const int e = evaluation(alpha, beta);
-        best = e;
-        if (e >= beta) return e;
-        if (e > alpha) alpha = e;
+        if (stand_pat_cuts(&alpha, beta, &best)) return best;
+        const int e = best;
         if (alpha > e + QUIESCENCE_HOPELESS) return alpha;
         const int t = alpha - e - 100;
         ply_start[height + 1] = genere_captures(ply_start[height], t);
