@@ -35,7 +35,9 @@ int apply_search_threads(int32_t count, uint64_t budget_bytes, char* message, in
     message[0] = '\0';
     if (in_place < wanted)
         std::snprintf(message, static_cast<size_t>(size),
-                      "not enough memory for %d search threads: the search runs on one", wanted);
+                      "%d search threads could not be started (memory, or a one-thread build): the "
+                      "search runs on one",
+                      wanted);
     else if (in_place > 1)
         std::snprintf(message, static_cast<size_t>(size),
                       "%d search threads; each of the %d helpers has %llu MB of its own caches",
