@@ -266,6 +266,7 @@ Move think_from_root()
         }
     }
     advance_hash_age();
+    clear_helper_nodes();
     start_think_records();
     Move best = 0;
     const int start_depth = start_from_cell(&best, ponder_search != 0);
@@ -284,8 +285,9 @@ Move think_from_root()
         return root_list[0].move;
     }
     // Helpers go on deepening until the main thread stops them: at a depth limit of the think,
-    // a helper that stopped there would leave its core idle while the main thread finishes.
-    start_helpers(std::max<int>(max_depth, DEFAULT_MAX_DEPTH));
+    // a helper that stopped there would leave its core idle while the main thread finishes. A
+    // weakened think runs alone: deeper results in the shared table would undo its depth limit.
+    if (skill_margin == 0) start_helpers(std::max<int>(max_depth, DEFAULT_MAX_DEPTH));
     best = deepen(start_depth, best);
     stop_helpers();
     if (skill_margin > 0) best = weaker_choice(best);

@@ -184,6 +184,12 @@ uint64_t helper_nodes()
     return sum;
 }
 
+void clear_helper_nodes()
+{
+    if (pool == nullptr) return;
+    for (const auto& h : pool->helpers) h->nodes.store(0, std::memory_order_relaxed);
+}
+
 bool helper_must_stop(uint64_t own_nodes)
 {
     pool->helpers[helper_number - 1]->nodes.store(own_nodes, std::memory_order_relaxed);

@@ -29,7 +29,9 @@ uint64_t helper_cache_bytes();
 void start_helpers(int max_depth);
 // Stops the helpers of the running think and waits until every one is idle.
 void stop_helpers();
-// Nodes the helpers have searched in the current (or last) think, as they last published them.
+// Nodes the helpers have searched in the current (or last) think, as they last published them;
+// cleared by the main thread when a think begins, whether helpers join it or not.
 uint64_t helper_nodes();
+void clear_helper_nodes();
 // On a helper, at each poll: publishes its node count; true when it must stop.
 bool helper_must_stop(uint64_t own_nodes);

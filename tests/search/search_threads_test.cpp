@@ -19,6 +19,7 @@
 #include "core/position_copy.h"
 #include "core/setup.h"
 #include "core/verify.h"
+#include "search/strength.h"
 #include "search/threads.h"
 #include "think_support.h"
 
@@ -144,6 +145,15 @@ TEST_F(SearchThreads, HelpersLeaveALegalMoveAScoreAndTheirNodesCounted)
         }
         EXPECT_GT(helpers, 0u) << threads;
     }
+    // A weakened think searches alone: helpers' deeper results would undo its depth limit. Its
+    // node count is its own, not the last think's helpers' as well.
+    ASSERT_EQ(set_search_threads(2, uint64_t{4} << 20), 2);
+    ThinkSettings::fixed_depth(3);
+    think(SIGNATURE_POSITIONS[0]);
+    ASSERT_GT(node_total(), own_node_total());
+    skill_margin = 100;
+    think(SIGNATURE_POSITIONS[0]);
+    EXPECT_EQ(node_total(), own_node_total());
 }
 
 TEST_F(SearchThreads, HelpersAreMadeOnceAndEndWithTheirCount)
